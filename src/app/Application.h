@@ -1,0 +1,11 @@
+// The application object: every exception that escapes a handler ends in one error box.
+#pragma once
+
+#include <QApplication>
+
+class Application : public QApplication {
+    Q_OBJECT
+public:
+    Application(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

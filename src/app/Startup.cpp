@@ -1,0 +1,42 @@
+#include "app/Startup.h"
+
+#include "data/Unit_2_1.h"
+#include "journal/Unit2.h"
+#include "platform/ApplicationState.h"
+
+#include <QApplication>
+
+namespace app {
+
+Startup createApplicationObjects()
+{
+    QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitle));
+    QApplication::setApplicationName(QStringLiteral("KEL 14"));
+    platform::setShowMainForm(false);
+
+    Startup objects;
+    objects.dataModule = new TDM_TAZ_2();
+    objects.mainWindow = new TForm2();
+    return objects;
+}
+
+int runMessageLoop(const Startup& objects)
+{
+    if (platform::terminationRequested())
+        return 0;
+    if (platform::showMainForm() && objects.mainWindow != nullptr)
+        objects.mainWindow->showMaximized();
+    else
+        return 0; // nothing to show: a loop without a window would never end
+    return QApplication::exec();
+}
+
+void destroyApplicationObjects(Startup& objects)
+{
+    delete objects.mainWindow;
+    objects.mainWindow = nullptr;
+    delete objects.dataModule;
+    objects.dataModule = nullptr;
+}
+
+} // namespace app

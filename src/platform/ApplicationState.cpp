@@ -1,0 +1,57 @@
+#include "platform/ApplicationState.h"
+
+#include "platform/MessageBoxes.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QWidget>
+
+namespace platform {
+namespace {
+
+struct State {
+    bool showMainForm = false;
+    bool terminated = false;
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+
+} // namespace
+
+bool showMainForm()
+{
+    return state().showMainForm;
+}
+
+void setShowMainForm(bool on)
+{
+    state().showMainForm = on;
+}
+
+bool terminationRequested()
+{
+    return state().terminated;
+}
+
+void requestTermination()
+{
+    state().terminated = true;
+    QCoreApplication::exit(0);
+}
+
+void resetApplicationState()
+{
+    state() = State{};
+}
+
+void showExceptionBox(const std::exception& error)
+{
+    messageBox(QApplication::activeWindow(), QString::fromUtf8(error.what()),
+               QApplication::applicationDisplayName(), QMessageBox::Critical);
+}
+
+} // namespace platform
