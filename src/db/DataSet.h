@@ -1,0 +1,226 @@
+// A data set: rows of one statement held in the client, with fields, navigation, editing,
+// client-side sort and filter, and write-back to one update table.
+#pragma once
+
+#include "db/DatabaseError.h"
+#include "db/Field.h"
+#include "db/Parameter.h"
+#include "db/Result.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace db {
+
+class Connection;
+class DataSource;
+class FilterExpression;
+
+enum class DataSetKind { Query, Table, StoredProc };
+enum class DataSetState { Inactive, Browse, Edit, Insert, CalcFields };
+// The outcome of a failed post, edit or delete, chosen by the error handler.
+enum class DataAction { Fail, Abort, Retry };
+
+// Identifies one row for as long as the row exists; survives sort, filter and refresh.
+struct Bookmark {
+    quint64 id = 0;
+    bool isNull() const { return id == 0; }
+    friend bool operator==(Bookmark a, Bookmark b) { return a.id == b.id; }
+};
+
+class DataSet : public QObject {
+    Q_OBJECT
+public:
+    using Notify = std::function<void(DataSet&)>;
+    using ErrorEvent = std::function<void(DataSet&, const DatabaseError&, DataAction&)>;
+
+    DataSet(DataSetKind kind, QObject* parent = nullptr);
+    ~DataSet() override;
+
+    DataSetKind kind() const { return kind_; }
+    Connection* connection() const { return connection_; }
+    void setConnection(Connection* c) { connection_ = c; }
+
+    // --- What the data set reads
+    QString sql() const { return sql_; }           // Query; ":name" parameters allowed
+    void setSql(const QString& text);               // closes nothing; takes effect on open
+    QString tableName() const { return tableName_; } // Table
+    void setTableName(const QString& name) { tableName_ = name; }
+    QString procedureName() const { return procedureName_; } // StoredProc, e.g. "SORT_MARK_MAG;1"
+    void setProcedureName(const QString& name) { procedureName_ = name; }
+    Parameters& parameters() { return parameters_; }
+    int commandTimeout() const { return commandTimeout_; }
+    void setCommandTimeout(int seconds) { commandTimeout_ = seconds; }
+
+    // --- Where edits are written: table and key column (no table: the data set is read-only)
+    void setUpdateTable(const QString& table, const QString& keyField);
+    QString updateTable() const { return updateTable_; }
+    QString updateKeyField() const { return updateKey_; }
+
+    // --- Fields. Persistent definitions are kept across opens; without them, the result's
+    // columns become fields on each open.
+    void addFieldDef(const FieldDef& def);
+    void clearFieldDefs();
+    bool hasPersistentFields() const { return !fieldDefs_.empty(); }
+    int fieldCount() const { return static_cast<int>(fields_.size()); }
+    Field* field(int index) const;                 // throws DatabaseError when out of range
+    Field* findField(const QString& name) const;   // case-insensitive; nullptr when none
+    Field* fieldByName(const QString& name) const; // throws DatabaseError naming it
+    const std::vector<Field*>& fields() const { return fieldPtrs_; }
+
+    // --- Life
+    void open();
+    void close();
+    void refresh();   // re-read, keep the current row by key (or position)
+    void requery() { refresh(); }
+    // Runs the statement (Query) without expecting rows; returns rows changed.
+    int execSql();
+    // Runs the stored procedure without opening the data set.
+    void execProc();
+    bool active() const { return state_ != DataSetState::Inactive; }
+    DataSetState state() const { return state_; }
+    bool isEmpty() const { return recordCount() == 0; }
+
+    // --- Navigation over the visible rows (sort and filter applied)
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    int recNo() const;             // 1-based; -1 when none (or while inserting a new row)
+    void setRecNo(int recNo);      // out of range: stays where it is
+    int recordCount() const;       // under the active filter
+    // Moves by a number of rows; returns how far it moved.
+    int moveBy(int distance);
+
+    Bookmark bookmark() const;
+    QString bookmarkString() const; // the bookmark as text ("" when none)
+    bool bookmarkValid(Bookmark b) const;
+    void gotoBookmark(Bookmark b);  // throws DatabaseError when not valid
+    void gotoBookmarkString(const QString& b);
+    Bookmark bookmarkFromString(const QString& s) const;
+    // Finds the first row whose field equals the value; moves there and returns true.
+    bool locate(const QString& fieldName, const QVariant& value);
+    // The value of a field in the row with a bookmark, without moving.
+    QVariant valueAt(Bookmark b, const QString& fieldName) const;
+
+    // --- Editing
+    void edit();
+    void insert();
+    void append();
+    void post();
+    void cancel();
+    void deleteRecord();
+    bool modified() const { return modified_; }
+    bool canModify() const;
+
+    // --- Client-side sort (stable; lost on the next open) and filter
+    void sortBy(const QString& fieldName, bool ascending = true);
+    QString sortField() const { return sortField_; }
+    QString filter() const { return filterText_; }
+    void setFilter(const QString& text); // throws DatabaseError when the parser refuses it
+    bool filtered() const { return filtered_; }
+    void setFiltered(bool on);
+
+    // --- Controls
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return disableCount_ > 0; }
+
+    // --- Events: plain members, read, saved, replaced and restored by anyone.
+    Notify beforeOpen, afterOpen, beforeClose, afterClose;
+    Notify beforeInsert, afterInsert, beforeEdit, afterEdit;
+    Notify beforePost, afterPost, beforeCancel, afterCancel;
+    Notify beforeDelete, afterDelete, afterScroll, onNewRecord;
+    Notify onCalcFields;
+    ErrorEvent onPostError, onEditError, onDeleteError;
+
+    // --- Used by fields and data sources
+    QVariant fieldValue(const Field& f) const;
+    QVariant fieldOldValue(const Field& f) const;
+    void setFieldValue(Field& f, const QVariant& v);
+    void attachSource(DataSource* s);
+    void detachSource(DataSource* s);
+    // The row under the cursor of a painting grid: reading fields reads this row. -1: none.
+    // Returns the previous one, so callers can restore it.
+    int setDisplayRow(int visibleIndex);
+    int displayRow() const { return displayRow_; }
+    // Which visible row a bookmark stands at, or -1.
+    int indexOfBookmark(Bookmark b) const;
+    // Changes the lookup data sets' index when their rows change.
+    quint64 changeCount() const { return changeCount_; }
+
+Q_SIGNALS:
+    void destroyedDataSet();
+
+private:
+    struct Row {
+        quint64 id = 0;
+        std::vector<QVariant> values; // one per data field
+    };
+    struct LookupIndex;
+
+    void openRows(Result&& result);
+    void buildFields(const Result& result);
+    void rebuildView();
+    void notifyControls(int what, int fieldIndex = -1);
+    void checkActive(const char* what) const;
+    void checkBrowse(const char* what);
+    void setState(DataSetState s);
+    void doScroll();
+    void writeBack();
+    void writeInsert();
+    Result fetch();
+    int dataIndex(const Field& f) const;
+    const Row* currentRow() const;
+    QVariant lookupValue(const Field& f, const Row* row) const;
+    QVariant calcValue(const Field& f) const;
+    void cutToSize(std::vector<QVariant>& values) const;
+
+    DataSetKind kind_;
+    QPointer<Connection> connection_;
+    QString sql_, tableName_, procedureName_;
+    Parameters parameters_;
+    int commandTimeout_ = 30;
+    QString updateTable_, updateKey_;
+
+    std::vector<FieldDef> fieldDefs_;
+    std::vector<std::unique_ptr<Field>> fields_;
+    std::vector<Field*> fieldPtrs_;
+    std::vector<int> dataColumnOfField_; // field index -> column in Row::values, -1 if none
+
+    std::vector<Row> rows_;
+    std::vector<int> view_; // visible order: indexes into rows_
+    quint64 nextRowId_ = 1;
+    int cursor_ = -1; // index into view_
+    bool eof_ = true, bof_ = true;
+    DataSetState state_ = DataSetState::Inactive;
+
+    std::vector<QVariant> editBuffer_;
+    std::vector<QVariant> calcBuffer_;
+    bool modified_ = false;
+    int insertAt_ = -1;
+    int displayRow_ = -1;
+    mutable int calcRow_ = -1;
+
+    QString sortField_;
+    bool sortAscending_ = true;
+    QString filterText_;
+    bool filtered_ = false;
+    std::unique_ptr<FilterExpression> filterExpr_;
+
+    int disableCount_ = 0;
+    bool pendingRefresh_ = false;
+    std::vector<DataSource*> sources_;
+    quint64 changeCount_ = 0;
+    mutable std::unique_ptr<LookupIndex> lookupIndexes_;
+};
+
+} // namespace db

@@ -1,0 +1,42 @@
+// The interface every database driver implements.
+#pragma once
+
+#include "db/ConnectionString.h"
+#include "db/Parameter.h"
+#include "db/Result.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace db {
+
+// One open session with a database. Every failure is a DatabaseError with the database's
+// own text, unchanged.
+class Driver {
+public:
+    virtual ~Driver() = default;
+
+    virtual void open(const ConnectionString& settings) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Runs one statement with positional '?' parameters; returns its rows (if it has any)
+    // or the number of rows it changed. timeoutSeconds 0 means the driver's default.
+    virtual Result execute(const QString& sql, const std::vector<QVariant>& binds = {},
+                           int timeoutSeconds = 0) = 0;
+
+    // Calls a stored procedure. The name may carry a ";1" group number. Parameters go in
+    // order; the return-value parameter, if any, is first and receives the return code.
+    virtual Result callProcedure(const QString& name, Parameters& parameters,
+                                 int timeoutSeconds = 0) = 0;
+
+    // The key the last INSERT created in an auto-increment column.
+    virtual QVariant lastInsertId() = 0;
+
+    // Write transactions that group several statements (the embedded server's procedures).
+    virtual void beginTransaction() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+};
+
+} // namespace db
