@@ -2,8 +2,7 @@
 #include "app/Application.h"
 #include "app/Startup.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     Application application(argc, argv);
     app::Startup objects = app::createApplicationObjects();
     const int code = app::runMessageLoop(objects);

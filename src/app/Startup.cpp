@@ -8,8 +8,7 @@
 
 namespace app {
 
-Startup createApplicationObjects()
-{
+Startup createApplicationObjects() {
     QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitle));
     QApplication::setApplicationName(QStringLiteral("KEL 14"));
     platform::setShowMainForm(false);
@@ -20,8 +19,7 @@ Startup createApplicationObjects()
     return objects;
 }
 
-int runMessageLoop(const Startup& objects)
-{
+int runMessageLoop(const Startup& objects) {
     if (platform::terminationRequested())
         return 0;
     if (platform::showMainForm() && objects.mainWindow != nullptr)
@@ -31,8 +29,7 @@ int runMessageLoop(const Startup& objects)
     return QApplication::exec();
 }
 
-void destroyApplicationObjects(Startup& objects)
-{
+void destroyApplicationObjects(Startup& objects) {
     delete objects.mainWindow;
     objects.mainWindow = nullptr;
     delete objects.dataModule;

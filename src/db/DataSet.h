@@ -48,8 +48,8 @@ public:
     void setConnection(Connection* c) { connection_ = c; }
 
     // --- What the data set reads
-    QString sql() const { return sql_; }           // Query; ":name" parameters allowed
-    void setSql(const QString& text);               // closes nothing; takes effect on open
+    QString sql() const { return sql_; }             // Query; ":name" parameters allowed
+    void setSql(const QString& text);                // closes nothing; takes effect on open
     QString tableName() const { return tableName_; } // Table
     void setTableName(const QString& name) { tableName_ = name; }
     QString procedureName() const { return procedureName_; } // StoredProc, e.g. "SORT_MARK_MAG;1"
@@ -77,7 +77,7 @@ public:
     // --- Life
     void open();
     void close();
-    void refresh();   // re-read, keep the current row by key (or position)
+    void refresh(); // re-read, keep the current row by key (or position)
     void requery() { refresh(); }
     // Runs the statement (Query) without expecting rows; returns rows changed.
     int execSql();
@@ -94,16 +94,16 @@ public:
     void prior();
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
-    int recNo() const;             // 1-based; -1 when none (or while inserting a new row)
-    void setRecNo(int recNo);      // out of range: stays where it is
-    int recordCount() const;       // under the active filter
+    int recNo() const;        // 1-based; -1 when none (or while inserting a new row)
+    void setRecNo(int recNo); // out of range: stays where it is
+    int recordCount() const;  // under the active filter
     // Moves by a number of rows; returns how far it moved.
     int moveBy(int distance);
 
     Bookmark bookmark() const;
     QString bookmarkString() const; // the bookmark as text ("" when none)
     bool bookmarkValid(Bookmark b) const;
-    void gotoBookmark(Bookmark b);  // throws DatabaseError when not valid
+    void gotoBookmark(Bookmark b); // throws DatabaseError when not valid
     void gotoBookmarkString(const QString& b);
     Bookmark bookmarkFromString(const QString& s) const;
     // Finds the first row whose field equals the value; moves there and returns true.

@@ -4,8 +4,6 @@ namespace db {
 
 DatabaseError::DatabaseError(const QString& message)
     : std::runtime_error(message.toStdString())
-    , message_(message)
-{
-}
+    , message_(message) {}
 
 } // namespace db

@@ -43,8 +43,8 @@ protected:
     virtual void afterOpen(const ConnectionString& settings) { (void)settings; }
     // Gives a subclass the first word on a statement: a result when it answered the
     // statement itself (EXEC ..., SET ...), nothing to let it go on.
-    virtual std::optional<Result> intercept(const QString& sql, const std::vector<QVariant>& binds)
-    {
+    virtual std::optional<Result> intercept(const QString& sql,
+                                            const std::vector<QVariant>& binds) {
         (void)sql;
         (void)binds;
         return std::nullopt;
@@ -55,6 +55,7 @@ protected:
 private:
     QSqlDatabase db_;
     QString connectionName_;
+    QVariant lastInsertId_;
 };
 
 } // namespace db

@@ -1,0 +1,73 @@
+#include "db/Connection.h"
+
+#include "db/DatabaseError.h"
+
+namespace db {
+
+Connection::Connection(QObject* parent)
+    : QObject(parent) {}
+
+Connection::~Connection() {
+    close();
+}
+
+void Connection::setConnectionString(const QString& text) {
+    settings_ = ConnectionString(text);
+}
+
+void Connection::setDriverFactory(DriverFactory factory) {
+    factory_ = std::move(factory);
+}
+
+void Connection::open() {
+    if (connected())
+        return;
+    driver_.reset();
+    std::unique_ptr<Driver> d = factory_ ? factory_(settings_) : makeDefaultDriver(settings_);
+    if (!d)
+        throw DatabaseError(QStringLiteral("No database driver for this connection string"));
+    d->open(settings_);
+    driver_ = std::move(d);
+    Q_EMIT opened();
+}
+
+void Connection::close() {
+    if (!driver_)
+        return;
+    Q_EMIT closing();
+    driver_->close();
+    driver_.reset();
+}
+
+bool Connection::connected() const {
+    return driver_ && driver_->isOpen();
+}
+
+Driver& Connection::driver() {
+    open();
+    return *driver_;
+}
+
+int Connection::execute(const QString& sql, const std::vector<QVariant>& binds) {
+    Driver& d = driver();
+    if (onStatement)
+        onStatement(sql);
+    return d.execute(sql, binds).rowsAffected;
+}
+
+Result Connection::query(const QString& sql, const std::vector<QVariant>& binds,
+                         int timeoutSeconds) {
+    Driver& d = driver();
+    if (onStatement)
+        onStatement(sql);
+    return d.execute(sql, binds, timeoutSeconds);
+}
+
+Result Connection::callProcedure(const QString& name, Parameters& parameters, int timeoutSeconds) {
+    Driver& d = driver();
+    if (onStatement)
+        onStatement(name);
+    return d.callProcedure(name, parameters, timeoutSeconds);
+}
+
+} // namespace db

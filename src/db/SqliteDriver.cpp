@@ -1,0 +1,198 @@
+#include "db/SqliteDriver.h"
+
+#include "db/DatabaseError.h"
+#include "db/SqliteValues.h"
+
+#include <QAtomicInteger>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sqlite3.h>
+
+namespace db {
+namespace {
+
+QAtomicInteger<quint64> connectionCounter;
+
+QString errorText(const QSqlError& e) {
+    const QString text = e.databaseText();
+    return text.isEmpty() ? e.text() : text;
+}
+
+// Interrupts a statement that runs past its time-out.
+int interruptWhenLate(void* deadline) {
+    return static_cast<QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
+}
+
+// Holds the progress handler for one statement.
+class StatementTimeout {
+public:
+    StatementTimeout(sqlite3* handle, int seconds)
+        : handle_(seconds > 0 ? handle : nullptr)
+        , deadline_(std::chrono::seconds(seconds)) {
+        if (handle_ != nullptr)
+            sqlite3_progress_handler(handle_, 1000, &interruptWhenLate, &deadline_);
+    }
+    ~StatementTimeout() {
+        if (handle_ != nullptr)
+            sqlite3_progress_handler(handle_, 0, nullptr, nullptr);
+    }
+    bool expired() const { return handle_ != nullptr && deadline_.hasExpired(); }
+    StatementTimeout(const StatementTimeout&) = delete;
+    StatementTimeout& operator=(const StatementTimeout&) = delete;
+
+private:
+    sqlite3* handle_;
+    QDeadlineTimer deadline_;
+};
+
+} // namespace
+
+SqliteDriver::SqliteDriver()
+    : connectionName_(QStringLiteral("kel-sqlite-%1").arg(++connectionCounter)) {}
+
+SqliteDriver::~SqliteDriver() {
+    close();
+}
+
+void SqliteDriver::open(const ConnectionString& settings) {
+    close();
+    const QString path = settings.embeddedPath();
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+    db_.setDatabaseName(path);
+    if (!db_.open()) {
+        const QString text = errorText(db_.lastError());
+        close();
+        throw DatabaseError(text);
+    }
+    try {
+        executeRaw(QStringLiteral("PRAGMA busy_timeout = 10000"));
+        executeRaw(QStringLiteral("PRAGMA journal_mode = WAL"));
+        executeRaw(QStringLiteral("PRAGMA foreign_keys = ON"));
+        afterOpen(settings);
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void SqliteDriver::close() {
+    if (!db_.isValid())
+        return;
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+bool SqliteDriver::isOpen() const {
+    return db_.isValid() && db_.isOpen();
+}
+
+sqlite3* SqliteDriver::handle() const {
+    if (!isOpen())
+        return nullptr;
+    const QVariant v = db_.driver()->handle();
+    return v.isValid() ? *static_cast<sqlite3* const*>(v.constData()) : nullptr;
+}
+
+Result SqliteDriver::execute(const QString& sql, const std::vector<QVariant>& binds,
+                             int timeoutSeconds) {
+    if (auto answered = intercept(sql, binds))
+        return std::move(*answered);
+    if (timeoutSeconds <= 0)
+        return executeRaw(rewrite(sql), binds);
+    StatementTimeout timeout(handle(), timeoutSeconds);
+    try {
+        return executeRaw(rewrite(sql), binds);
+    } catch (const DatabaseError&) {
+        if (timeout.expired())
+            throw DatabaseError(QStringLiteral("Query timeout expired"));
+        throw;
+    }
+}
+
+Result SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>& binds) {
+    if (!isOpen())
+        throw DatabaseError(QStringLiteral("The connection is closed."));
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DatabaseError(errorText(q.lastError()));
+    for (const QVariant& b : binds)
+        q.addBindValue(sqlite::toStored(b));
+    if (!q.exec())
+        throw DatabaseError(errorText(q.lastError()));
+
+    Result result;
+    if (!q.isSelect()) {
+        result.rowsAffected = q.numRowsAffected();
+        lastInsertId_ = q.lastInsertId();
+        return result;
+    }
+    const QSqlRecord record = q.record();
+    const int n = record.count();
+    auto* stmt =
+        static_cast<sqlite3_stmt*>(*static_cast<void* const*>(q.result()->handle().constData()));
+    result.columns.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const char* declared = stmt != nullptr ? sqlite3_column_decltype(stmt, i) : nullptr;
+        result.columns.push_back(sqlite::columnFromDeclaredType(
+            record.fieldName(i), declared != nullptr ? QString::fromUtf8(declared) : QString()));
+    }
+    while (q.next()) {
+        std::vector<QVariant> row;
+        row.reserve(n);
+        for (int i = 0; i < n; ++i)
+            row.push_back(sqlite::fromStored(q.value(i), result.columns[i].type));
+        result.rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid())
+        throw DatabaseError(errorText(q.lastError()));
+    // Columns without a declared type (expressions) take the type of their first value.
+    for (int i = 0; i < n; ++i) {
+        Column& c = result.columns[i];
+        if (c.type != FieldType::Unknown)
+            continue;
+        c.type = FieldType::String;
+        for (const auto& row : result.rows) {
+            if (!row[i].isValid())
+                continue;
+            c.type = row[i].typeId() == QMetaType::Double    ? FieldType::Float
+                     : row[i].typeId() == QMetaType::QString ? FieldType::String
+                                                             : FieldType::Integer;
+            break;
+        }
+    }
+    return result;
+}
+
+Result SqliteDriver::callProcedure(const QString& name, Parameters&, int) {
+    QString bare = name;
+    const qsizetype semicolon = bare.indexOf(QLatin1Char(';'));
+    if (semicolon >= 0)
+        bare.truncate(semicolon);
+    throw DatabaseError(QStringLiteral("Could not find stored procedure '%1'.").arg(bare));
+}
+
+QVariant SqliteDriver::lastInsertId() {
+    return lastInsertId_;
+}
+
+void SqliteDriver::beginTransaction() {
+    executeRaw(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void SqliteDriver::commit() {
+    executeRaw(QStringLiteral("COMMIT"));
+}
+
+void SqliteDriver::rollback() {
+    executeRaw(QStringLiteral("ROLLBACK"));
+}
+
+} // namespace db

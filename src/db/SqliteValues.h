@@ -1,0 +1,21 @@
+// How SQLite's declared types and stored values map onto the data-access layer's types.
+#pragma once
+
+#include "db/Result.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace db::sqlite {
+
+// The column's type and text size from its declared type ("VARCHAR(50)", "DATETIME", ...).
+Column columnFromDeclaredType(const QString& name, const QString& declaredType);
+// A stored value converted to the column's type; a null stays an invalid QVariant.
+QVariant fromStored(const QVariant& stored, FieldType type);
+// A value as SQLite stores it: date-times in one canonical text form, booleans as 0/1.
+QVariant toStored(const QVariant& value);
+// The canonical text of a date-time: "YYYY-MM-DD HH:MM:SS" with ".fff" when it has
+// milliseconds.
+QString canonicalDateTime(const QDateTime& dt);
+
+} // namespace db::sqlite

@@ -1,0 +1,106 @@
+#include "db/SqliteDriver.h"
+#include "db/DatabaseError.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+using namespace db;
+
+namespace {
+
+class SqliteDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver.open(ConnectionString(QStringLiteral("Data Source=") + dir.path("t.sqlite")));
+        driver.execute(QStringLiteral(
+            "create table m (id integer primary key autoincrement, n int, s varchar(5), "
+            "w nchar(10), f float, d datetime, dd date, b bit, memo text)"));
+    }
+    testsupport::TempDir dir;
+    SqliteDriver driver;
+};
+
+} // namespace
+
+TEST_F(SqliteDriverTest, ValuesComeBackInTheirDeclaredTypes) {
+    const QDateTime when(QDate(2024, 4, 5), QTime(13, 7, 9, 250));
+    driver.execute(QStringLiteral("insert into m (n, s, w, f, d, dd, b, memo) "
+                                  "values (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {7, QStringLiteral("абв"), QStringLiteral("оператор"), 2.5, when,
+                    QDate(2024, 1, 31), true, QStringLiteral("long")});
+    EXPECT_EQ(driver.lastInsertId().toInt(), 1);
+    driver.execute(QStringLiteral("insert into m (n) values (null)"));
+
+    const Result r = driver.execute(QStringLiteral("select * from m order by id"));
+    ASSERT_EQ(r.columns.size(), 9u);
+    const FieldType types[] = {FieldType::Integer,    FieldType::Integer, FieldType::String,
+                               FieldType::WideString, FieldType::Float,   FieldType::DateTime,
+                               FieldType::Date,       FieldType::Boolean, FieldType::Memo};
+    for (size_t i = 0; i < 9; ++i)
+        EXPECT_EQ(r.columns[i].type, types[i]) << r.columns[i].name.toStdString();
+    EXPECT_EQ(r.columns[2].size, 5);
+    EXPECT_EQ(r.columns[3].size, 10);
+
+    ASSERT_EQ(r.rows.size(), 2u);
+    const auto& row = r.rows[0];
+    EXPECT_EQ(row[1].typeId(), QMetaType::Int);
+    EXPECT_EQ(row[1].toInt(), 7);
+    EXPECT_EQ(row[2].toString(), QStringLiteral("абв"));
+    EXPECT_DOUBLE_EQ(row[4].toDouble(), 2.5);
+    EXPECT_EQ(row[5].toDateTime(), when);
+    EXPECT_EQ(row[6].toDate(), QDate(2024, 1, 31));
+    EXPECT_EQ(row[7].typeId(), QMetaType::Bool);
+    EXPECT_TRUE(row[7].toBool());
+    for (size_t i = 1; i < 9; ++i)
+        EXPECT_FALSE(r.rows[1][i].isValid()) << "column " << i << " should be null";
+
+    // Stored in one canonical text form, so text comparisons and ordering work.
+    const Result raw =
+        driver.executeRaw(QStringLiteral("select cast(d as text) from m where id = 1"));
+    EXPECT_EQ(raw.rows[0][0].toString(), QStringLiteral("2024-04-05 13:07:09.250"));
+}
+
+TEST_F(SqliteDriverTest, StatementErrorsCarrySqliteText) {
+    try {
+        driver.execute(QStringLiteral("select nope from m"));
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("no such column: nope")))
+            << e.message().toStdString();
+    }
+    EXPECT_EQ(driver.execute(QStringLiteral("update m set n = 1")).rowsAffected, 0);
+}
+
+TEST_F(SqliteDriverTest, TransactionsRollBack) {
+    driver.beginTransaction();
+    driver.execute(QStringLiteral("insert into m (n) values (1)"));
+    driver.rollback();
+    EXPECT_TRUE(driver.execute(QStringLiteral("select * from m")).rows.empty());
+}
+
+TEST_F(SqliteDriverTest, ProceduresAreUnknownToAPlainFile) {
+    Parameters p;
+    try {
+        driver.callProcedure(QStringLiteral("SORT_MARK_MAG;1"), p);
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Could not find stored procedure 'SORT_MARK_MAG'."));
+    }
+}
+
+TEST_F(SqliteDriverTest, LongStatementTimesOut) {
+    const QString endless =
+        QStringLiteral("with recursive c(x) as (select 1 union all select x + 1 from c) "
+                       "select count(*) from c");
+    try {
+        driver.execute(endless, {}, 1);
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Query timeout expired"));
+    }
+    // The connection is still usable afterwards.
+    EXPECT_EQ(driver.execute(QStringLiteral("select 1")).rows.size(), 1u);
+}
