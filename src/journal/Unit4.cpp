@@ -1,0 +1,64 @@
+// The notice window TForm4 and its shared reference.
+#include "journal/Unit4.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+QPointer<TForm4> Form4;
+
+TForm4::TForm4(QWidget* parent)
+    : QWidget(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+    , Label1(new QLabel(QStringLiteral("Идёт загрузка, подождите..."), this)) {
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Загрузка"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(328, 56);
+
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setAutoFillBackground(false); // the window shows through
+    QFont font = Label1->font();
+    font.setBold(true);
+    font.setPixelSize(19);
+    Label1->setFont(font);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Label1);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+TForm4::~TForm4() = default;
+
+void TForm4::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm4::FormClose() {
+    // WA_DeleteOnClose destroys the window rather than hiding it.
+    if (Form4 == this)
+        Form4.clear();
+}
+
+void showLoadingNotice() {
+    if (Form4)
+        return;
+    Form4 = new TForm4();
+    Form4->show();
+}
+
+void destroyLoadingNotice() {
+    delete Form4.data();
+}
+
+LoadingNoticeHook loadingNoticeHook() {
+    return {[] { return !Form4.isNull(); }, showLoadingNotice, destroyLoadingNotice};
+}
