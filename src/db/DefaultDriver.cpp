@@ -1,5 +1,6 @@
+// The driver a connection gets unless told otherwise: the embedded file or SQL Server.
 #include "db/Connection.h"
-#include "db/DatabaseError.h"
+#include "db/OdbcDriver.h"
 #include "db/SqliteDriver.h"
 
 namespace db {
@@ -7,8 +8,7 @@ namespace db {
 std::unique_ptr<Driver> makeDefaultDriver(const ConnectionString& settings) {
     if (settings.isEmbedded())
         return std::make_unique<SqliteDriver>();
-    throw DatabaseError(QStringLiteral("[DBNETLIB][ConnectionOpen (Connect()).]SQL Server does "
-                                       "not exist or access denied."));
+    return std::make_unique<OdbcDriver>();
 }
 
 } // namespace db

@@ -1,0 +1,71 @@
+// Translation of the client's connection settings into a FreeTDS ODBC connection string.
+#include "db/FreeTds.h"
+
+#include <QStringList>
+
+namespace db {
+
+namespace {
+
+struct ServerAddress {
+    QString host;
+    QString port;
+};
+
+ServerAddress parseDataSource(QString source) {
+    source = source.trimmed();
+    if (source.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
+        source = source.mid(4).trimmed();
+
+    ServerAddress address;
+    const qsizetype comma = source.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        address.port = source.mid(comma + 1).trimmed();
+        source = source.left(comma).trimmed();
+    }
+    // The local-machine spellings SQL Server clients accept, with or without an instance.
+    const qsizetype slash = source.indexOf(QLatin1Char('\\'));
+    const QString host = slash >= 0 ? source.left(slash) : source;
+    const QString rest = slash >= 0 ? source.mid(slash) : QString();
+    if (host == QLatin1String(".") ||
+        host.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
+        source = QStringLiteral("localhost") + rest;
+    address.host = source;
+    return address;
+}
+
+} // namespace
+
+QString odbcAttributeValue(const QString& value) {
+    static const QString special = QStringLiteral("[]{}(),;?*=!@");
+    bool needsBraces = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    for (const QChar c : value) {
+        if (special.contains(c)) {
+            needsBraces = true;
+            break;
+        }
+    }
+    if (!needsBraces)
+        return value;
+    QString braced = value;
+    braced.replace(QLatin1Char('}'), QLatin1String("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
+}
+
+QString freeTdsConnectionString(const ConnectionString& settings) {
+    const ServerAddress address = parseDataSource(settings.dataSource());
+    QStringList parts;
+    parts << QStringLiteral("DRIVER={%1}").arg(QLatin1String(kFreeTdsDriverName));
+    parts << QStringLiteral("Server=") + odbcAttributeValue(address.host);
+    if (!address.port.isEmpty())
+        parts << QStringLiteral("Port=") + odbcAttributeValue(address.port);
+    if (!settings.initialCatalog().isEmpty())
+        parts << QStringLiteral("Database=") + odbcAttributeValue(settings.initialCatalog());
+    parts << QStringLiteral("UID=") + odbcAttributeValue(settings.userId());
+    parts << QStringLiteral("PWD=") + odbcAttributeValue(settings.password());
+    parts << QStringLiteral("TDS_Version=7.4");
+    parts << QStringLiteral("ClientCharset=UTF-8");
+    return parts.join(QLatin1Char(';'));
+}
+
+} // namespace db

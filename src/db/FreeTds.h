@@ -1,0 +1,21 @@
+// The DSN-less FreeTDS connection string built from the client's ADO-style settings.
+#pragma once
+
+#include "db/ConnectionString.h"
+
+#include <QString>
+
+namespace db {
+
+// The ODBC driver name FreeTDS is registered under (odbcinst.ini).
+inline constexpr const char* kFreeTdsDriverName = "FreeTDS";
+
+// Data Source "HOST", "HOST\INSTANCE" or "HOST,PORT" (an optional "tcp:" prefix and "(local)"
+// or "." for this machine are understood), Initial Catalog, User ID and Password become
+// Server, Port, Database, UID and PWD; TDS 7.4 and UTF-8 client text keep Cyrillic intact.
+QString freeTdsConnectionString(const ConnectionString& settings);
+
+// One ODBC attribute value, braced when it holds characters that would end or split it.
+QString odbcAttributeValue(const QString& value);
+
+} // namespace db

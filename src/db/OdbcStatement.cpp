@@ -1,0 +1,595 @@
+// Statement execution on the raw ODBC handle: owned parameter buffers, typed fetch, all results.
+#include "db/OdbcStatement.h"
+
+#include "db/DatabaseError.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstring>
+
+namespace db::odbc {
+
+namespace {
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16");
+
+// How a value travels between the program and the driver.
+enum class Kind { Text, Int32, Int64, Double, Bool, Date, DateTime, Binary };
+
+[[noreturn]] void fail(SQLSMALLINT handleType, SQLHANDLE handle) {
+    throw DatabaseError(diagnostics(handleType, handle));
+}
+
+void check(SQLRETURN rc, SQLHANDLE statement) {
+    if (!SQL_SUCCEEDED(rc))
+        fail(SQL_HANDLE_STMT, statement);
+}
+
+const SQLWCHAR* wide(const QString& text) {
+    return reinterpret_cast<const SQLWCHAR*>(text.utf16());
+}
+
+QString fromWide(const SQLWCHAR* text, qsizetype length) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
+}
+
+Kind kindOfType(QMetaType type) {
+    switch (type.id()) {
+    case QMetaType::Bool:
+        return Kind::Bool;
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return Kind::Int32;
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return Kind::Int64;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Kind::Double;
+    case QMetaType::QDate:
+        return Kind::Date;
+    case QMetaType::QDateTime:
+        return Kind::DateTime;
+    case QMetaType::QByteArray:
+        return Kind::Binary;
+    default:
+        return Kind::Text;
+    }
+}
+
+Kind kindOfField(FieldType type, const QVariant& value) {
+    switch (type) {
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return value.isValid() && kindOfType(value.metaType()) == Kind::Int64 ? Kind::Int64
+                                                                              : Kind::Int32;
+    case FieldType::Float:
+        return Kind::Double;
+    case FieldType::Boolean:
+        return Kind::Bool;
+    case FieldType::Date:
+        return Kind::Date;
+    case FieldType::DateTime:
+        return Kind::DateTime;
+    case FieldType::Unknown:
+        return value.isValid() ? kindOfType(value.metaType()) : Kind::Text;
+    default:
+        return Kind::Text;
+    }
+}
+
+bool isNull(const QVariant& value) {
+    return !value.isValid() || value.isNull();
+}
+
+// A parameter's buffer and length indicator; both must stay put until the statement is freed.
+struct Slot {
+    Kind kind = Kind::Text;
+    SQLSMALLINT io = SQL_PARAM_INPUT;
+    QByteArray buffer;
+    SQLLEN indicator = 0;
+};
+
+template <typename T> void store(QByteArray& buffer, const T& value) {
+    buffer.resize(sizeof(T));
+    std::memcpy(buffer.data(), &value, sizeof(T));
+}
+
+template <typename T> T load(const QByteArray& buffer) {
+    T value{};
+    std::memcpy(&value, buffer.constData(), sizeof(T));
+    return value;
+}
+
+SQL_TIMESTAMP_STRUCT timestampOf(const QDateTime& value) {
+    const QDate d = value.date();
+    const QTime t = value.time();
+    SQL_TIMESTAMP_STRUCT ts{};
+    ts.year = static_cast<SQLSMALLINT>(d.year());
+    ts.month = static_cast<SQLUSMALLINT>(d.month());
+    ts.day = static_cast<SQLUSMALLINT>(d.day());
+    ts.hour = static_cast<SQLUSMALLINT>(t.hour());
+    ts.minute = static_cast<SQLUSMALLINT>(t.minute());
+    ts.second = static_cast<SQLUSMALLINT>(t.second());
+    ts.fraction = static_cast<SQLUINTEGER>(t.msec()) * 1000000u;
+    return ts;
+}
+
+QDateTime dateTimeOf(const SQL_TIMESTAMP_STRUCT& ts) {
+    return QDateTime(
+        QDate(ts.year, ts.month, ts.day),
+        QTime(ts.hour, ts.minute, ts.second, static_cast<int>(ts.fraction / 1000000u)));
+}
+
+DatabaseError conversionError(const Argument& argument, const char* what) {
+    const QString who = argument.name.isEmpty() ? QStringLiteral("A parameter")
+                                                : QStringLiteral("Parameter %1").arg(argument.name);
+    return DatabaseError(QStringLiteral("%1: '%2' is not %3.")
+                             .arg(who, argument.value.toString(), QLatin1String(what)));
+}
+
+// Text output buffers hold this many characters when the parameter gives no size.
+constexpr int kDefaultOutputChars = 8000;
+// Longer texts travel as long (unlimited) values.
+constexpr SQLULEN kLongTextChars = 4000;
+constexpr SQLULEN kLongBinaryBytes = 8000;
+
+void bindArgument(SQLHSTMT statement, SQLUSMALLINT number, Argument& argument, Slot& slot) {
+    switch (argument.direction) {
+    case ParameterDirection::Input:
+        slot.io = SQL_PARAM_INPUT;
+        break;
+    case ParameterDirection::InputOutput:
+        slot.io = SQL_PARAM_INPUT_OUTPUT;
+        break;
+    case ParameterDirection::Output:
+    case ParameterDirection::ReturnValue:
+        slot.io = SQL_PARAM_OUTPUT;
+        break;
+    }
+    const bool sendsValue = slot.io != SQL_PARAM_OUTPUT && !isNull(argument.value);
+    slot.kind = kindOfField(argument.type, argument.value);
+    slot.indicator = sendsValue ? 0 : SQL_NULL_DATA;
+
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLSMALLINT sqlType = SQL_WVARCHAR;
+    SQLULEN columnSize = 0;
+    SQLSMALLINT digits = 0;
+    bool ok = true;
+    switch (slot.kind) {
+    case Kind::Int32:
+        cType = SQL_C_SLONG;
+        sqlType = SQL_INTEGER;
+        columnSize = 10;
+        store<SQLINTEGER>(slot.buffer, sendsValue ? argument.value.toInt(&ok) : 0);
+        if (!ok)
+            throw conversionError(argument, "an integer");
+        break;
+    case Kind::Int64:
+        cType = SQL_C_SBIGINT;
+        sqlType = SQL_BIGINT;
+        columnSize = 19;
+        store<SQLBIGINT>(slot.buffer, sendsValue ? argument.value.toLongLong(&ok) : 0);
+        if (!ok)
+            throw conversionError(argument, "an integer");
+        break;
+    case Kind::Double:
+        cType = SQL_C_DOUBLE;
+        sqlType = SQL_DOUBLE;
+        columnSize = 15;
+        store<SQLDOUBLE>(slot.buffer, sendsValue ? argument.value.toDouble(&ok) : 0.0);
+        if (!ok)
+            throw conversionError(argument, "a number");
+        break;
+    case Kind::Bool:
+        cType = SQL_C_BIT;
+        sqlType = SQL_BIT;
+        columnSize = 1;
+        store<SQLCHAR>(slot.buffer, sendsValue && argument.value.toBool() ? 1 : 0);
+        break;
+    case Kind::Date: {
+        cType = SQL_C_TYPE_DATE;
+        sqlType = SQL_TYPE_DATE;
+        columnSize = 10;
+        const QDate d = sendsValue ? argument.value.toDate() : QDate();
+        if (sendsValue && !d.isValid())
+            throw conversionError(argument, "a date");
+        SQL_DATE_STRUCT ds{};
+        if (d.isValid()) {
+            ds.year = static_cast<SQLSMALLINT>(d.year());
+            ds.month = static_cast<SQLUSMALLINT>(d.month());
+            ds.day = static_cast<SQLUSMALLINT>(d.day());
+        }
+        store(slot.buffer, ds);
+        break;
+    }
+    case Kind::DateTime: {
+        cType = SQL_C_TYPE_TIMESTAMP;
+        sqlType = SQL_TYPE_TIMESTAMP;
+        columnSize = 23; // milliseconds, the precision of DATETIME
+        digits = 3;
+        const QDateTime dt = sendsValue ? argument.value.toDateTime() : QDateTime();
+        if (sendsValue && !dt.isValid())
+            throw conversionError(argument, "a date and time");
+        store(slot.buffer, dt.isValid() ? timestampOf(dt) : SQL_TIMESTAMP_STRUCT{});
+        break;
+    }
+    case Kind::Binary: {
+        cType = SQL_C_BINARY;
+        const QByteArray bytes = sendsValue ? argument.value.toByteArray() : QByteArray();
+        const qsizetype capacity =
+            slot.io == SQL_PARAM_INPUT
+                ? bytes.size()
+                : std::max<qsizetype>({bytes.size(), argument.size, kDefaultOutputChars});
+        slot.buffer = bytes;
+        slot.buffer.resize(std::max<qsizetype>(capacity, 1));
+        if (sendsValue)
+            slot.indicator = bytes.size();
+        columnSize = static_cast<SQLULEN>(std::max<qsizetype>(capacity, 1));
+        sqlType = columnSize > kLongBinaryBytes ? SQL_LONGVARBINARY : SQL_VARBINARY;
+        break;
+    }
+    case Kind::Text: {
+        const QString text = sendsValue ? argument.value.toString() : QString();
+        const qsizetype capacity =
+            slot.io == SQL_PARAM_INPUT
+                ? text.size()
+                : std::max<qsizetype>(
+                      {text.size(), argument.size,
+                       argument.size > 0 ? qsizetype(0) : qsizetype(kDefaultOutputChars)});
+        // One more character for the terminator the driver writes into output buffers.
+        slot.buffer.fill('\0', (capacity + 1) * qsizetype(sizeof(SQLWCHAR)));
+        std::memcpy(slot.buffer.data(), text.utf16(), text.size() * sizeof(SQLWCHAR));
+        if (sendsValue)
+            slot.indicator = static_cast<SQLLEN>(text.size() * sizeof(SQLWCHAR));
+        columnSize = static_cast<SQLULEN>(std::max<qsizetype>(capacity, 1));
+        sqlType = columnSize > kLongTextChars ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+        break;
+    }
+    }
+
+    const SQLRETURN rc = SQLBindParameter(statement, number, slot.io, cType, sqlType, columnSize,
+                                          digits, slot.buffer.data(),
+                                          static_cast<SQLLEN>(slot.buffer.size()), &slot.indicator);
+    check(rc, statement);
+}
+
+QVariant outputValue(const Slot& slot) {
+    if (slot.indicator == SQL_NULL_DATA)
+        return {};
+    switch (slot.kind) {
+    case Kind::Int32:
+        return QVariant::fromValue<qint32>(load<SQLINTEGER>(slot.buffer));
+    case Kind::Int64:
+        return QVariant::fromValue<qint64>(load<SQLBIGINT>(slot.buffer));
+    case Kind::Double:
+        return load<SQLDOUBLE>(slot.buffer);
+    case Kind::Bool:
+        return load<SQLCHAR>(slot.buffer) != 0;
+    case Kind::Date: {
+        const auto ds = load<SQL_DATE_STRUCT>(slot.buffer);
+        return QDate(ds.year, ds.month, ds.day);
+    }
+    case Kind::DateTime:
+        return dateTimeOf(load<SQL_TIMESTAMP_STRUCT>(slot.buffer));
+    case Kind::Binary:
+        return slot.buffer.left(std::clamp<qsizetype>(slot.indicator, 0, slot.buffer.size()));
+    case Kind::Text: {
+        const qsizetype maxChars = slot.buffer.size() / qsizetype(sizeof(SQLWCHAR)) - 1;
+        const qsizetype chars = std::clamp<qsizetype>(
+            slot.indicator == SQL_NO_TOTAL ? maxChars
+                                           : slot.indicator / qsizetype(sizeof(SQLWCHAR)),
+            0, maxChars);
+        return fromWide(reinterpret_cast<const SQLWCHAR*>(slot.buffer.constData()), chars);
+    }
+    }
+    return {};
+}
+
+// A result column as described by the driver, with the way its cells are read.
+struct ColumnReader {
+    Column column;
+    Kind kind = Kind::Text;
+};
+
+ColumnReader describeColumn(SQLHSTMT statement, SQLUSMALLINT number) {
+    std::vector<SQLWCHAR> name(256);
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT dataType = 0;
+    SQLULEN columnSize = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    auto describe = [&] {
+        check(SQLDescribeColW(statement, number, name.data(), static_cast<SQLSMALLINT>(name.size()),
+                              &nameLength, &dataType, &columnSize, &digits, &nullable),
+              statement);
+    };
+    describe();
+    if (nameLength >= static_cast<SQLSMALLINT>(name.size())) {
+        name.resize(static_cast<size_t>(nameLength) + 1);
+        describe();
+    }
+
+    ColumnReader reader;
+    reader.column.name = fromWide(name.data(), nameLength);
+    SQLLEN autoIncrement = SQL_FALSE;
+    if (!SQL_SUCCEEDED(SQLColAttributeW(statement, number, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0,
+                                        nullptr, &autoIncrement)))
+        autoIncrement = SQL_FALSE;
+
+    const int size = columnSize > 0 && columnSize <= static_cast<SQLULEN>(INT_MAX)
+                         ? static_cast<int>(columnSize)
+                         : 0;
+    Column& c = reader.column;
+    switch (dataType) {
+    case SQL_BIT:
+        c.type = FieldType::Boolean;
+        reader.kind = Kind::Bool;
+        break;
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+        c.type = FieldType::Integer;
+        reader.kind = Kind::Int32;
+        break;
+    case SQL_BIGINT:
+        c.type = FieldType::Integer;
+        reader.kind = Kind::Int64;
+        break;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        if (digits == 0 && size > 0 && size <= 18) {
+            c.type = FieldType::Integer;
+            reader.kind = size <= 9 ? Kind::Int32 : Kind::Int64;
+        } else {
+            c.type = FieldType::Float;
+            reader.kind = Kind::Double;
+        }
+        break;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        c.type = FieldType::Float;
+        reader.kind = Kind::Double;
+        break;
+    case SQL_TYPE_DATE:
+    case SQL_DATE:
+        c.type = FieldType::Date;
+        reader.kind = Kind::Date;
+        break;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP:
+        c.type = FieldType::DateTime;
+        reader.kind = Kind::DateTime;
+        break;
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+        c.type = size > 0 && size <= 8000 ? FieldType::String : FieldType::Memo;
+        c.size = c.type == FieldType::String ? size : 0;
+        break;
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+        c.type = size > 0 && size <= 4000 ? FieldType::WideString : FieldType::Memo;
+        c.size = c.type == FieldType::WideString ? size : 0;
+        break;
+    case SQL_LONGVARCHAR:
+    case SQL_WLONGVARCHAR:
+        c.type = FieldType::Memo;
+        break;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        c.type = FieldType::Unknown;
+        reader.kind = Kind::Binary;
+        break;
+    default: // times, GUIDs, and server types ODBC does not name travel as text
+        c.type = FieldType::String;
+        c.size = size;
+        break;
+    }
+    if (autoIncrement == SQL_TRUE && c.type == FieldType::Integer) {
+        c.type = FieldType::AutoInc;
+        c.readOnly = true;
+    }
+    return reader;
+}
+
+// Reads a long value in pieces; returns false when it is null.
+template <typename Unit>
+bool readPieces(SQLHSTMT statement, SQLUSMALLINT number, SQLSMALLINT cType,
+                std::vector<Unit>& out) {
+    out.clear();
+    Unit piece[2048];
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement, number, cType, piece, sizeof(piece), &indicator);
+        if (rc == SQL_NO_DATA)
+            return true;
+        check(rc, statement);
+        if (indicator == SQL_NULL_DATA)
+            return false;
+        // Text pieces end in a terminator that is not part of the value.
+        const size_t terminator = cType == SQL_C_WCHAR ? 1 : 0;
+        const size_t room = sizeof(piece) / sizeof(Unit) - terminator;
+        const size_t got =
+            indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) / sizeof(Unit) > room
+                ? room
+                : static_cast<size_t>(indicator) / sizeof(Unit);
+        out.insert(out.end(), piece, piece + got);
+        if (rc == SQL_SUCCESS)
+            return true;
+    }
+}
+
+QVariant readCell(SQLHSTMT statement, SQLUSMALLINT number, Kind kind) {
+    SQLLEN indicator = 0;
+    auto get = [&](SQLSMALLINT cType, void* target, SQLLEN size) {
+        check(SQLGetData(statement, number, cType, target, size, &indicator), statement);
+        return indicator != SQL_NULL_DATA;
+    };
+    switch (kind) {
+    case Kind::Int32: {
+        SQLINTEGER v = 0;
+        return get(SQL_C_SLONG, &v, sizeof v) ? QVariant::fromValue<qint32>(v) : QVariant();
+    }
+    case Kind::Int64: {
+        SQLBIGINT v = 0;
+        return get(SQL_C_SBIGINT, &v, sizeof v) ? QVariant::fromValue<qint64>(v) : QVariant();
+    }
+    case Kind::Double: {
+        SQLDOUBLE v = 0;
+        return get(SQL_C_DOUBLE, &v, sizeof v) ? QVariant(v) : QVariant();
+    }
+    case Kind::Bool: {
+        SQLCHAR v = 0;
+        return get(SQL_C_BIT, &v, sizeof v) ? QVariant(v != 0) : QVariant();
+    }
+    case Kind::Date: {
+        SQL_DATE_STRUCT v{};
+        return get(SQL_C_TYPE_DATE, &v, sizeof v) ? QVariant(QDate(v.year, v.month, v.day))
+                                                  : QVariant();
+    }
+    case Kind::DateTime: {
+        SQL_TIMESTAMP_STRUCT v{};
+        return get(SQL_C_TYPE_TIMESTAMP, &v, sizeof v) ? QVariant(dateTimeOf(v)) : QVariant();
+    }
+    case Kind::Binary: {
+        std::vector<char> bytes;
+        if (!readPieces(statement, number, SQL_C_BINARY, bytes))
+            return {};
+        return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    }
+    case Kind::Text: {
+        std::vector<SQLWCHAR> chars;
+        if (!readPieces(statement, number, SQL_C_WCHAR, chars))
+            return {};
+        return fromWide(chars.data(), static_cast<qsizetype>(chars.size()));
+    }
+    }
+    return {};
+}
+
+void readRows(SQLHSTMT statement, SQLSMALLINT columnCount, Result& result) {
+    std::vector<ColumnReader> readers;
+    readers.reserve(static_cast<size_t>(columnCount));
+    for (SQLSMALLINT i = 1; i <= columnCount; ++i) {
+        readers.push_back(describeColumn(statement, static_cast<SQLUSMALLINT>(i)));
+        result.columns.push_back(readers.back().column);
+    }
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(statement);
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, statement);
+        std::vector<QVariant> row;
+        row.reserve(readers.size());
+        for (size_t i = 0; i < readers.size(); ++i)
+            row.push_back(readCell(statement, static_cast<SQLUSMALLINT>(i + 1), readers[i].kind));
+        result.rows.push_back(std::move(row));
+    }
+}
+
+} // namespace
+
+QString diagnostics(short handleType, void* handle) {
+    QStringList messages;
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER nativeError = 0;
+        std::vector<SQLWCHAR> message(1024);
+        SQLSMALLINT length = 0;
+        SQLRETURN rc =
+            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                           static_cast<SQLSMALLINT>(message.size()), &length);
+        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
+            message.resize(static_cast<size_t>(length) + 1);
+            rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
+                                static_cast<SQLSMALLINT>(message.size()), &length);
+        }
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        messages << fromWide(message.data(), std::min<qsizetype>(length, message.size() - 1));
+    }
+    if (messages.isEmpty())
+        return QStringLiteral("The ODBC driver reported a failure without a message.");
+    return messages.join(QLatin1Char('\n'));
+}
+
+Statement::Statement(void* connectionHandle) {
+    SQLHANDLE statement = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connectionHandle, &statement)))
+        fail(SQL_HANDLE_DBC, connectionHandle);
+    handle_ = statement;
+    // A server cursor would cost a round trip per row and hide procedures' result sets.
+    SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE,
+                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_CURSOR_FORWARD_ONLY)), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_CONCURRENCY,
+                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_CONCUR_READ_ONLY)), 0);
+}
+
+Statement::~Statement() {
+    SQLFreeStmt(handle_, SQL_CLOSE);
+    SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+}
+
+Result Statement::run(const QString& sql, std::vector<Argument>& arguments, int timeoutSeconds) {
+    SQLHSTMT statement = handle_;
+    if (timeoutSeconds > 0)
+        check(SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT,
+                             reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0),
+              statement);
+
+    // The buffers are bound by address: the vector is sized once and never grows.
+    std::vector<Slot> bound(arguments.size());
+    for (size_t i = 0; i < arguments.size(); ++i)
+        bindArgument(statement, static_cast<SQLUSMALLINT>(i + 1), arguments[i], bound[i]);
+
+    Result result;
+    bool haveRows = false;
+    SQLLEN affected = -1;
+    const QString text = sql; // keeps the UTF-16 alive and terminated for the call
+    SQLRETURN rc = SQLExecDirectW(statement, const_cast<SQLWCHAR*>(wide(text)), SQL_NTS);
+    for (;;) {
+        if (rc == SQL_NO_DATA) {
+            affected = 0; // a searched UPDATE or DELETE that matched nothing
+        } else {
+            check(rc, statement);
+            SQLSMALLINT columns = 0;
+            check(SQLNumResultCols(statement, &columns), statement);
+            if (columns > 0) {
+                if (!haveRows)
+                    readRows(statement, columns, result);
+                haveRows = true;
+            } else {
+                SQLLEN count = -1;
+                if (SQL_SUCCEEDED(SQLRowCount(statement, &count)) && count >= 0)
+                    affected = count;
+            }
+        }
+        rc = SQLMoreResults(statement);
+        if (rc == SQL_NO_DATA)
+            break;
+    }
+    if (!haveRows)
+        result.rowsAffected = static_cast<int>(affected);
+
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (bound[i].io != SQL_PARAM_INPUT)
+            arguments[i].value = outputValue(bound[i]);
+    }
+    return result;
+}
+
+} // namespace db::odbc

@@ -1,0 +1,45 @@
+// One ODBC statement on an open connection: it binds, runs, reads every result and frees itself.
+#pragma once
+
+#include "db/Parameter.h"
+#include "db/Result.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <vector>
+
+namespace db::odbc {
+
+// What one '?' of a statement carries.
+struct Argument {
+    QString name; // for error messages; may be empty
+    ParameterDirection direction = ParameterDirection::Input;
+    FieldType type = FieldType::Unknown; // Unknown: taken from the value
+    int size = 0;                        // characters an output text may hold; 0: a default
+    QVariant value;                      // receives the output of non-input arguments
+};
+
+// Owns an ODBC statement handle. The handle is forward-only and read-only, and every call
+// reads its results to the end, so the connection is free again when run() returns.
+class Statement {
+public:
+    explicit Statement(void* connectionHandle);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Runs the text with its arguments. The first result with columns becomes the rows; later
+    // results are drained; rowsAffected is the count of the last result without columns.
+    // Output arguments are filled once every result has been read (the server sends them
+    // last). timeoutSeconds <= 0 leaves the driver's own limit.
+    Result run(const QString& sql, std::vector<Argument>& arguments, int timeoutSeconds);
+
+private:
+    void* handle_ = nullptr;
+};
+
+// Every diagnostic record of an ODBC handle, as the driver wrote it, one per line.
+QString diagnostics(short handleType, void* handle);
+
+} // namespace db::odbc
