@@ -553,6 +553,15 @@ Result Statement::run(const QString& sql, std::vector<Argument>& arguments, int 
 
     // The buffers are bound by address: the vector is sized once and never grows.
     std::vector<Slot> bound(arguments.size());
+    // Whatever way run() ends, the driver lets go of the buffers before they are freed: a
+    // server sends output values last, and closing a half-read statement may still write them.
+    struct Release {
+        SQLHSTMT statement;
+        ~Release() {
+            SQLFreeStmt(statement, SQL_CLOSE);
+            SQLFreeStmt(statement, SQL_RESET_PARAMS);
+        }
+    } release{statement};
     for (size_t i = 0; i < arguments.size(); ++i)
         bindArgument(statement, static_cast<SQLUSMALLINT>(i + 1), arguments[i], bound[i]);
 
