@@ -22,9 +22,9 @@ QString errorText(const QSqlError& error) {
 
 } // namespace
 
-QString odbcCallEscape(const QString& procedureName, const Parameters& parameters) {
+QString odbcCallEscape(const QString& procedureName, const std::vector<Parameter>& parameters) {
     const QString name = procedureName.section(QLatin1Char(';'), 0, 0).trimmed();
-    const auto& items = parameters.items();
+    const auto& items = parameters;
     const bool returns =
         !items.empty() && items.front().direction == ParameterDirection::ReturnValue;
     const qsizetype arguments = static_cast<qsizetype>(items.size()) - (returns ? 1 : 0);
@@ -126,11 +126,13 @@ Result OdbcDriver::callProcedure(const QString& name, Parameters& parameters, in
         arguments.push_back(std::move(argument));
     }
     odbc::Statement statement(connectionHandle());
-    Result result = statement.run(odbcCallEscape(name, parameters), arguments,
+    Result result = statement.run(odbcCallEscape(name, parameters.items()), arguments,
                                   timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
-    for (int i = 0; i < parameters.count(); ++i) {
-        if (parameters[i].direction != ParameterDirection::Input)
-            parameters[i].value = arguments[static_cast<size_t>(i)].value;
+    // The items are the caller's own (non-const) parameters, viewed through a const accessor.
+    auto& items = const_cast<std::vector<Parameter>&>(parameters.items());
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].direction != ParameterDirection::Input)
+            items[i].value = arguments[i].value;
     }
     return result;
 }

@@ -56,6 +56,6 @@ private:
 
 // The ODBC call escape for a procedure: its ";n" group number dropped, one marker per
 // parameter, and the return-value parameter (when it comes first) as "? =".
-QString odbcCallEscape(const QString& procedureName, const Parameters& parameters);
+QString odbcCallEscape(const QString& procedureName, const std::vector<Parameter>& parameters);
 
 } // namespace db

@@ -88,26 +88,25 @@ db::Parameter param(const char* name,
 
 TEST(OdbcCallEscape, ReturnValueFirstAndGroupNumberDropped) {
     using D = db::ParameterDirection;
-    db::Parameters journal;
-    journal.add(param("@RETURN_VALUE", D::ReturnValue));
+    std::vector<db::Parameter> journal;
+    journal.push_back(param("@RETURN_VALUE", D::ReturnValue));
     for (const char* name :
          {"@group", "@semester", "@discipline", "@examination", "@id_teacher", "@DoNotShow"})
-        journal.add(param(name));
+        journal.push_back(param(name));
     EXPECT_EQ(db::odbcCallEscape(QStringLiteral("SORT_MARK_MAG;1"), journal),
               QStringLiteral("{? = call SORT_MARK_MAG(?,?,?,?,?,?)}"));
 
-    db::Parameters plain;
-    plain.add(param("@login"));
-    plain.add(param("@result", D::Output));
+    std::vector<db::Parameter> plain;
+    plain.push_back(param("@login"));
+    plain.push_back(param("@result", D::Output));
     EXPECT_EQ(db::odbcCallEscape(QStringLiteral("GET_USER"), plain),
               QStringLiteral("{call GET_USER(?,?)}"));
 
-    db::Parameters onlyReturn;
-    onlyReturn.add(param("@RETURN_VALUE", D::ReturnValue));
+    std::vector<db::Parameter> onlyReturn;
+    onlyReturn.push_back(param("@RETURN_VALUE", D::ReturnValue));
     EXPECT_EQ(db::odbcCallEscape(QStringLiteral("dbo.Refresh;2"), onlyReturn),
               QStringLiteral("{? = call dbo.Refresh}"));
-    EXPECT_EQ(db::odbcCallEscape(QStringLiteral("Refresh"), db::Parameters()),
-              QStringLiteral("{call Refresh}"));
+    EXPECT_EQ(db::odbcCallEscape(QStringLiteral("Refresh"), {}), QStringLiteral("{call Refresh}"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The ODBC driver run for real through unixODBC against the SQLite ODBC driver.
 #include "db/OdbcDriver.h"
+#include "db/Connection.h"
 #include "db/DatabaseError.h"
 
 #include "support/TempDir.h"
@@ -218,6 +219,30 @@ TEST(OdbcDriverOpen, FailuresAreDatabaseErrorsWithTheDriversText) {
         EXPECT_TRUE(e.message().contains(QStringLiteral("FreeTDS"))) << e.message().toStdString();
     }
     EXPECT_FALSE(driver.isOpen());
+}
+
+TEST(OdbcDriverChoice, ConnectionsReachAnythingButAnEmbeddedFileThroughOdbc) {
+    testsupport::TempDir dir;
+    db::Connection odbc;
+    odbc.setConnectionString(QStringLiteral("Driver=SQLite3;Database=") +
+                             dir.path(QStringLiteral("via-odbc.sqlite")));
+    odbc.execute(QStringLiteral("CREATE TABLE t (name VARCHAR(20))"));
+    EXPECT_NE(dynamic_cast<db::OdbcDriver*>(&odbc.driver()), nullptr);
+    EXPECT_EQ(odbc.execute(QStringLiteral("INSERT INTO t VALUES (?)"), {QStringLiteral("Ия")}), 1);
+    EXPECT_EQ(odbc.query(QStringLiteral("SELECT name FROM t")).rows.at(0).at(0).toString(),
+              QStringLiteral("Ия"));
+
+    db::Connection embedded;
+    embedded.setConnectionString(QStringLiteral("Data Source=") +
+                                 dir.path(QStringLiteral("embedded.sqlite")));
+    embedded.open();
+    EXPECT_EQ(dynamic_cast<db::OdbcDriver*>(&embedded.driver()), nullptr);
+
+    db::Connection server;
+    server.setConnectionString(
+        QStringLiteral("Provider=SQLOLEDB.1;Password=p;User ID=u;Data Source=127.0.0.1,1"));
+    EXPECT_THROW(server.open(), db::DatabaseError);
+    EXPECT_FALSE(server.connected());
 }
 
 } // namespace
