@@ -2,6 +2,7 @@
 // client-side sort and filter, and write-back to one update table.
 #pragma once
 
+#include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Field.h"
 #include "db/Parameter.h"
@@ -18,7 +19,6 @@
 
 namespace db {
 
-class Connection;
 class DataSource;
 class FilterExpression;
 
@@ -156,33 +156,71 @@ public:
     int indexOfBookmark(Bookmark b) const;
     // Changes the lookup data sets' index when their rows change.
     quint64 changeCount() const { return changeCount_; }
+    // Rows a grid shows: the visible rows, a row being inserted included.
+    int visibleRowCount() const { return static_cast<int>(view_.size()); }
+    // The bookmark of a visible row (null when out of range).
+    Bookmark bookmarkAt(int visibleIndex) const;
 
 Q_SIGNALS:
     void destroyedDataSet();
 
 private:
+    friend class Field;
+    friend class FilterRowReader;
     struct Row {
         quint64 id = 0;
-        std::vector<QVariant> values; // one per data field
+        std::vector<QVariant> values; // one per result column
     };
     struct LookupIndex;
+    struct Lookups;
 
-    void openRows(Result&& result);
-    void buildFields(const Result& result);
-    void rebuildView();
+    // Life
+    Result fetch();
+    void bindFields(const Result& result, bool reopen);
+    void adoptRows(Result&& result);
+    void normalizeColumns();
+    void destroyDynamicFields();
+    void resetRows();
+
+    // The visible order and the cursor
+    void rebuildView(bool keepCurrent);
+    void rebuildOrder();
+    void invalidateIndexes();
+    void ensureIndexes() const;
+    int rowIndexOfId(quint64 id) const;
+    int visibleOfRow(int rowIndex) const;
+    void moveTo(int visibleIndex);
+    void bindFilter(FilterExpression* expr) const;
+
+    // Reading
+    int readVisible() const;
+    QVariant valueOf(const Field& f, int rowIndex, int visibleIndex) const;
+    const std::vector<QVariant>& valuesOfRow(int rowIndex) const;
+    QVariant calcValue(const Field& f, int rowIndex, int visibleIndex) const;
+    QVariant lookupValue(const Field& f, const QVariant& key) const;
+    // This data set as a lookup source: the result field of the first visible row whose key
+    // field holds the key.
+    QVariant lookupResult(const QString& keyFields, const QString& resultField,
+                          const QVariant& key) const;
+    int lookupRowOf(const QString& keyFields, const QString& resultField, const QVariant& key,
+                    int* resultFieldIndex) const;
+    QVariant keyOfLookupField(const Field& f, int rowIndex) const;
+
+    // Editing
     void notifyControls(int what, int fieldIndex = -1);
     void checkActive(const char* what) const;
-    void checkBrowse(const char* what);
+    void checkBrowse();
+    void checkCanModify() const;
     void setState(DataSetState s);
     void doScroll();
+    void runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work);
     void writeBack();
     void writeInsert();
-    Result fetch();
+    void writeDelete();
+    void dropInsertedRow();
     int dataIndex(const Field& f) const;
-    const Row* currentRow() const;
-    QVariant lookupValue(const Field& f, const Row* row) const;
-    QVariant calcValue(const Field& f) const;
-    void cutToSize(std::vector<QVariant>& values) const;
+    int keyColumn() const;
+    QString describe() const;
 
     DataSetKind kind_;
     QPointer<Connection> connection_;
@@ -195,20 +233,31 @@ private:
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Field*> fieldPtrs_;
     std::vector<int> dataColumnOfField_; // field index -> column in Row::values, -1 if none
+    std::vector<int> keyFieldOfLookup_;  // field index -> this data set's key field, -1 if none
+    std::vector<Column> columns_;
 
     std::vector<Row> rows_;
-    std::vector<int> view_; // visible order: indexes into rows_
+    std::vector<int> order_; // every row, in sort order: indexes into rows_
+    std::vector<int> view_;  // visible order (order_ under the filter): indexes into rows_
+    mutable std::vector<int> viewPos_; // rows_ index -> view index, -1 if hidden
+    mutable std::vector<std::pair<quint64, int>> idIndex_; // sorted (id, rows_ index)
+    mutable bool indexesValid_ = false;
     quint64 nextRowId_ = 1;
     int cursor_ = -1; // index into view_
     bool eof_ = true, bof_ = true;
     DataSetState state_ = DataSetState::Inactive;
 
     std::vector<QVariant> editBuffer_;
-    std::vector<QVariant> calcBuffer_;
+    int editRow_ = -1;   // rows_ index being edited or inserted
+    int insertRow_ = -1; // rows_ index of a row being inserted
+    int cursorBeforeInsert_ = -1;
     bool modified_ = false;
-    int insertAt_ = -1;
     int displayRow_ = -1;
+
+    // The row whose calculated fields are being computed
+    mutable std::vector<QVariant> calcBuffer_;
     mutable int calcRow_ = -1;
+    mutable int calcVisible_ = -1;
 
     QString sortField_;
     bool sortAscending_ = true;
@@ -218,9 +267,25 @@ private:
 
     int disableCount_ = 0;
     bool pendingRefresh_ = false;
+    bool pendingActive_ = false;
     std::vector<DataSource*> sources_;
     quint64 changeCount_ = 0;
-    mutable std::unique_ptr<LookupIndex> lookupIndexes_;
+    mutable std::unique_ptr<Lookups> lookups_;
+};
+
+// Keeps a data set's controls disabled for the life of the guard.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(DataSet& ds)
+        : ds_(ds) {
+        ds_.disableControls();
+    }
+    ~ControlsDisabled() { ds_.enableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+private:
+    DataSet& ds_;
 };
 
 } // namespace db

@@ -31,6 +31,7 @@ public:
     };
 
 Q_SIGNALS:
+    // Opened, closed or another data set bound; followed by layoutChanged (fields may differ).
     void activeChanged();
     void dataSetChanged();
     void recordMoved();

@@ -1,0 +1,417 @@
+// Data set life: statement, parameters, fields, open, close, refresh and statements
+// without rows.
+#include "db/DataSet.h"
+
+#include "db/DataSetInternal.h"
+#include "db/DataSource.h"
+#include "db/FilterExpression.h"
+#include "db/ValueCompare.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace db {
+
+DataSet::DataSet(DataSetKind kind, QObject* parent)
+    : QObject(parent)
+    , kind_(kind) {}
+
+DataSet::~DataSet() {
+    Q_EMIT destroyedDataSet();
+    for (DataSource* s : std::vector<DataSource*>(sources_))
+        s->setDataSet(nullptr);
+}
+
+QString DataSet::describe() const {
+    return objectName().isEmpty() ? QStringLiteral("the data set") : objectName();
+}
+
+void DataSet::setSql(const QString& text) {
+    sql_ = text;
+    // The parameter list follows the statement's :names; values already set are kept.
+    const QStringList names = internal::parameterNames(text);
+    if (names.isEmpty() && parameters_.count() > 0 && kind_ != DataSetKind::Query)
+        return;
+    Parameters next;
+    for (const QString& name : names) {
+        if (next.find(name))
+            continue;
+        if (Parameter* old = parameters_.find(name)) {
+            next.add(*old);
+        } else {
+            Parameter p;
+            p.name = name;
+            p.type = FieldType::Unknown;
+            next.add(p);
+        }
+    }
+    parameters_ = std::move(next);
+}
+
+void DataSet::setUpdateTable(const QString& table, const QString& keyField) {
+    updateTable_ = table;
+    updateKey_ = keyField;
+}
+
+// --- Fields
+
+void DataSet::addFieldDef(const FieldDef& def) {
+    if (active())
+        throw DatabaseError(
+            QStringLiteral("Cannot add field '%1' while %2 is open.").arg(def.name, describe()));
+    if (!hasPersistentFields())
+        destroyDynamicFields();
+    if (findField(def.name))
+        throw DatabaseError(QStringLiteral("Field '%1' is defined twice.").arg(def.name));
+    fieldDefs_.push_back(def);
+    auto f = std::make_unique<Field>(this, def, static_cast<int>(fields_.size()));
+    fieldPtrs_.push_back(f.get());
+    fields_.push_back(std::move(f));
+}
+
+void DataSet::clearFieldDefs() {
+    if (active())
+        throw DatabaseError(
+            QStringLiteral("Cannot remove the fields while %1 is open.").arg(describe()));
+    fieldDefs_.clear();
+    destroyDynamicFields();
+}
+
+void DataSet::destroyDynamicFields() {
+    fieldPtrs_.clear();
+    fields_.clear();
+    dataColumnOfField_.clear();
+    keyFieldOfLookup_.clear();
+}
+
+Field* DataSet::field(int index) const {
+    if (index < 0 || index >= fieldCount())
+        throw DatabaseError(QStringLiteral("Field index %1 is out of range (%2 has %3 fields).")
+                                .arg(index)
+                                .arg(describe())
+                                .arg(fieldCount()));
+    return fieldPtrs_[static_cast<size_t>(index)];
+}
+
+Field* DataSet::findField(const QString& name) const {
+    const QString wanted = name.trimmed();
+    for (Field* f : fieldPtrs_) {
+        if (f->fieldName().compare(wanted, Qt::CaseInsensitive) == 0)
+            return f;
+    }
+    return nullptr;
+}
+
+Field* DataSet::fieldByName(const QString& name) const {
+    if (Field* f = findField(name))
+        return f;
+    throw DatabaseError(QStringLiteral("Field '%1' not found in %2.").arg(name, describe()));
+}
+
+int DataSet::dataIndex(const Field& f) const {
+    const auto i = static_cast<size_t>(f.index());
+    return i < dataColumnOfField_.size() ? dataColumnOfField_[i] : -1;
+}
+
+int DataSet::keyColumn() const {
+    if (updateKey_.isEmpty())
+        return -1;
+    const Field* f = findField(updateKey_);
+    return f ? dataIndex(*f) : -1;
+}
+
+// --- Fetching
+
+Result DataSet::fetch() {
+    if (!connection_)
+        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
+    switch (kind_) {
+    case DataSetKind::Query: {
+        std::vector<QVariant> binds;
+        const QString text = internal::positionalSql(sql_, parameters_, binds);
+        return connection_->query(text, binds, commandTimeout_);
+    }
+    case DataSetKind::Table:
+        if (tableName_.isEmpty())
+            throw DatabaseError(QStringLiteral("%1 has no table name.").arg(describe()));
+        return connection_->query(QStringLiteral("select * from ") + tableName_, {},
+                                  commandTimeout_);
+    case DataSetKind::StoredProc:
+        return connection_->callProcedure(procedureName_, parameters_, commandTimeout_);
+    }
+    return {};
+}
+
+// Maps fields onto the result's columns; dynamic fields are made from the columns. On a
+// re-read the fields are kept and only re-mapped.
+void DataSet::bindFields(const Result& result, bool reread) {
+    QHash<QString, int> columnOf;
+    for (size_t c = 0; c < result.columns.size(); ++c)
+        columnOf.insert(result.columns[c].name.toLower(), static_cast<int>(c));
+
+    if (!hasPersistentFields() && !reread) {
+        destroyDynamicFields();
+        for (size_t c = 0; c < result.columns.size(); ++c) {
+            const Column& col = result.columns[c];
+            FieldDef def;
+            def.name = col.name;
+            def.type = col.type == FieldType::Unknown ? internal::inferType(result, c) : col.type;
+            def.size = col.size;
+            def.readOnly = col.readOnly;
+            auto f = std::make_unique<Field>(this, def, static_cast<int>(fields_.size()));
+            fieldPtrs_.push_back(f.get());
+            fields_.push_back(std::move(f));
+        }
+    }
+    std::vector<int> dataColumns(fields_.size(), -1);
+    std::vector<int> lookupKeys(fields_.size(), -1);
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const Field& f = *fields_[i];
+        if (f.isData()) {
+            const int c = columnOf.value(f.fieldName().toLower(), -1);
+            if (c < 0)
+                throw DatabaseError(QStringLiteral("Field '%1' not found in the result of %2.")
+                                        .arg(f.fieldName(), describe()));
+            dataColumns[i] = c;
+        } else if (f.isLookup()) {
+            const Field* key = findField(f.keyFields());
+            if (!key || !key->isData() || !f.lookupDataSet())
+                throw DatabaseError(QStringLiteral("Lookup field '%1' has no key field '%2' or "
+                                                   "no lookup data set.")
+                                        .arg(f.fieldName(), f.keyFields()));
+            lookupKeys[i] = key->index();
+        }
+    }
+    dataColumnOfField_ = std::move(dataColumns);
+    keyFieldOfLookup_ = std::move(lookupKeys);
+    columns_ = result.columns;
+}
+
+// Converts values that a driver left in another type (a BIT read as an integer, a date
+// read as text) and cuts texts to their field's size. Values already right cost one check.
+void DataSet::normalizeColumns() {
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const Field& f = *fields_[i];
+        const int c = dataColumnOfField_[i];
+        if (c < 0)
+            continue;
+        const bool cut = f.size() > 0 && (f.dataType() == FieldType::String ||
+                                          f.dataType() == FieldType::WideString);
+        const int expected = internal::metaTypeOf(f.dataType());
+        for (Row& row : rows_) {
+            QVariant& v = row.values[static_cast<size_t>(c)];
+            if (isNullValue(v))
+                continue;
+            const int t = v.typeId();
+            if (t != expected && expected != QMetaType::UnknownType &&
+                !(expected == QMetaType::Int && t == QMetaType::LongLong)) {
+                try {
+                    v = f.convert(v);
+                } catch (const DatabaseError&) {
+                    // A value the type cannot hold stays as the database gave it.
+                }
+                continue;
+            }
+            if (cut && t == QMetaType::QString) {
+                const QString* s = static_cast<const QString*>(v.constData());
+                if (s->size() > f.size())
+                    v = QVariant(s->left(f.size()));
+            }
+        }
+    }
+}
+
+void DataSet::adoptRows(Result&& result) {
+    const size_t width = result.columns.size();
+    rows_.clear();
+    rows_.reserve(result.rows.size());
+    for (auto& values : result.rows) {
+        Row row;
+        row.id = nextRowId_++;
+        row.values = std::move(values);
+        row.values.resize(width);
+        rows_.push_back(std::move(row));
+    }
+    result.rows.clear();
+    normalizeColumns();
+}
+
+void DataSet::resetRows() {
+    rows_.clear();
+    order_.clear();
+    view_.clear();
+    viewPos_.clear();
+    idIndex_.clear();
+    indexesValid_ = false;
+    cursor_ = -1;
+    eof_ = bof_ = true;
+    editBuffer_.clear();
+    editRow_ = insertRow_ = -1;
+    modified_ = false;
+    displayRow_ = -1;
+}
+
+// --- Life
+
+void DataSet::open() {
+    if (active())
+        return;
+    if (beforeOpen)
+        beforeOpen(*this);
+    Result result = fetch();
+    bindFields(result, false);
+    adoptRows(std::move(result));
+    sortField_.clear();
+    sortAscending_ = true;
+    if (filtered_ && filterExpr_) {
+        try {
+            bindFilter(filterExpr_.get());
+        } catch (...) {
+            resetRows();
+            if (!hasPersistentFields())
+                destroyDynamicFields();
+            throw;
+        }
+    }
+    ++changeCount_;
+    state_ = DataSetState::Browse;
+    rebuildOrder();
+    rebuildView(false);
+    moveTo(view_.empty() ? -1 : 0);
+    notifyControls(DataSource::ActiveChanged);
+    if (afterOpen)
+        afterOpen(*this);
+    doScroll();
+}
+
+void DataSet::close() {
+    if (!active())
+        return;
+    if (beforeClose)
+        beforeClose(*this);
+    resetRows();
+    sortField_.clear();
+    state_ = DataSetState::Inactive;
+    ++changeCount_;
+    if (!hasPersistentFields())
+        destroyDynamicFields();
+    notifyControls(DataSource::ActiveChanged);
+    if (afterClose)
+        afterClose(*this);
+}
+
+void DataSet::refresh() {
+    checkActive("refresh");
+    checkBrowse();
+    Result result = fetch();
+    bindFields(result, true);
+
+    // Rows keep their bookmarks across the re-read: by key where there is one, else by place.
+    const int keyCol = keyColumn();
+    const quint64 currentId = cursor_ >= 0 ? rows_[static_cast<size_t>(view_[cursor_])].id : 0;
+    const int oldCursor = cursor_;
+    KeyIndex oldIds;
+    std::vector<quint64> idsByPlace;
+    if (keyCol >= 0) {
+        for (int i = static_cast<int>(rows_.size()) - 1; i >= 0; --i)
+            oldIds.insert(rows_[static_cast<size_t>(i)].values[static_cast<size_t>(keyCol)], i);
+    }
+    for (const Row& r : rows_)
+        idsByPlace.push_back(r.id);
+    std::vector<Row> old = std::move(rows_);
+    adoptRows(std::move(result));
+    std::vector<bool> taken(old.size(), false);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        int from = -1;
+        if (keyCol >= 0)
+            from = oldIds.find(rows_[i].values[static_cast<size_t>(keyCol)]);
+        else if (i < old.size())
+            from = static_cast<int>(i);
+        if (from >= 0 && !taken[static_cast<size_t>(from)]) {
+            taken[static_cast<size_t>(from)] = true;
+            rows_[i].id = old[static_cast<size_t>(from)].id;
+        }
+    }
+    indexesValid_ = false;
+    ++changeCount_;
+    rebuildOrder();
+    rebuildView(false);
+    int target = -1;
+    if (currentId != 0) {
+        const int r = rowIndexOfId(currentId);
+        target = r >= 0 ? visibleOfRow(r) : -1;
+    }
+    if (target < 0 && !view_.empty())
+        target = std::clamp(oldCursor, 0, static_cast<int>(view_.size()) - 1);
+    cursor_ = target;
+    eof_ = bof_ = view_.empty();
+    notifyControls(DataSource::DataSetChanged);
+    doScroll();
+}
+
+int DataSet::execSql() {
+    if (kind_ == DataSetKind::StoredProc) {
+        execProc();
+        return -1;
+    }
+    if (!connection_)
+        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
+    std::vector<QVariant> binds;
+    const QString text = kind_ == DataSetKind::Query
+                             ? internal::positionalSql(sql_, parameters_, binds)
+                             : QStringLiteral("select * from ") + tableName_;
+    return connection_->execute(text, binds);
+}
+
+void DataSet::execProc() {
+    if (!connection_)
+        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
+    if (kind_ != DataSetKind::StoredProc) {
+        execSql();
+        return;
+    }
+    connection_->callProcedure(procedureName_, parameters_, commandTimeout_);
+}
+
+// --- Controls
+
+void DataSet::attachSource(DataSource* s) {
+    if (std::find(sources_.begin(), sources_.end(), s) == sources_.end())
+        sources_.push_back(s);
+}
+
+void DataSet::detachSource(DataSource* s) {
+    sources_.erase(std::remove(sources_.begin(), sources_.end(), s), sources_.end());
+}
+
+void DataSet::disableControls() {
+    ++disableCount_;
+}
+
+void DataSet::enableControls() {
+    if (disableCount_ == 0)
+        return;
+    if (--disableCount_ > 0)
+        return;
+    const bool wasActive = pendingActive_;
+    const bool any = pendingRefresh_;
+    pendingActive_ = pendingRefresh_ = false;
+    if (!any)
+        return;
+    for (DataSource* s : std::vector<DataSource*>(sources_))
+        s->notify(wasActive ? DataSource::ActiveChanged : DataSource::DataSetChanged, -1);
+}
+
+void DataSet::notifyControls(int what, int fieldIndex) {
+    if (disableCount_ > 0) {
+        pendingRefresh_ = true;
+        if (what == DataSource::ActiveChanged)
+            pendingActive_ = true;
+        return;
+    }
+    for (DataSource* s : std::vector<DataSource*>(sources_))
+        s->notify(what, fieldIndex);
+}
+
+} // namespace db

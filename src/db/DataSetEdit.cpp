@@ -1,0 +1,380 @@
+// Data set editing: edit, insert, post, cancel, delete and the write-back statements.
+#include "db/DataSet.h"
+
+#include "db/DataSource.h"
+#include "db/ValueCompare.h"
+
+#include <algorithm>
+
+namespace db {
+
+namespace {
+
+const QString rowNotFound = QStringLiteral(
+    "Row cannot be located for updating. Some values may have been changed since it was last "
+    "read.");
+
+} // namespace
+
+bool DataSet::canModify() const {
+    return active() && !updateTable_.isEmpty() && !updateKey_.isEmpty();
+}
+
+void DataSet::checkCanModify() const {
+    if (!canModify())
+        throw DatabaseError(
+            QStringLiteral("Cannot modify a read-only data set (%1).").arg(describe()));
+}
+
+void DataSet::setState(DataSetState s) {
+    if (state_ == s)
+        return;
+    state_ = s;
+    notifyControls(DataSource::StateChanged);
+}
+
+void DataSet::setFieldValue(Field& f, const QVariant& v) {
+    checkActive("change a field");
+    if (f.fieldKind() == FieldKind::Calculated) {
+        if (state_ != DataSetState::CalcFields)
+            throw DatabaseError(QStringLiteral("Calculated field '%1' can be set only while its "
+                                               "values are calculated.")
+                                    .arg(f.fieldName()));
+        calcBuffer_[static_cast<size_t>(f.index())] = f.convert(v);
+        return;
+    }
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        throw DatabaseError(QStringLiteral("Cannot change field '%1': %2 is not in edit or "
+                                           "insert mode.")
+                                .arg(f.fieldName(), describe()));
+    if (f.readOnly())
+        throw DatabaseError(QStringLiteral("Field '%1' cannot be modified.").arg(f.fieldName()));
+    if (f.isLookup()) {
+        // A lookup takes the key of the lookup row whose result is the value.
+        Field* key = field(keyFieldOfLookup_[static_cast<size_t>(f.index())]);
+        QVariant keyValue;
+        if (!isNullValue(v)) {
+            const DataSet* source = f.lookupDataSet();
+            const Field* result = source ? source->findField(f.lookupResultField()) : nullptr;
+            const Field* sourceKey = source ? source->findField(f.lookupKeyFields()) : nullptr;
+            bool found = false;
+            if (result && sourceKey && source->active()) {
+                for (int r : source->view_) {
+                    if (r == source->insertRow_)
+                        continue;
+                    const QVariant rv = source->valueOf(*result, r, -1);
+                    if (sameValue(rv, v) || result->textOf(rv) == result->textOf(v)) {
+                        keyValue = source->valueOf(*sourceKey, r, -1);
+                        found = true;
+                        break;
+                    }
+                }
+            }
+            if (!found)
+                throw DatabaseError(QStringLiteral("'%1' is not a valid value for field '%2'.")
+                                        .arg(v.toString(), f.fieldName()));
+        }
+        setFieldValue(*key, keyValue);
+        notifyControls(DataSource::RecordChanged, f.index());
+        return;
+    }
+    const int c = dataIndex(f);
+    if (c < 0)
+        throw DatabaseError(QStringLiteral("Field '%1' has no column.").arg(f.fieldName()));
+    QVariant value = f.convert(v);
+    editBuffer_[static_cast<size_t>(c)] = std::move(value);
+    modified_ = true;
+    notifyControls(DataSource::RecordChanged, f.index());
+    for (size_t i = 0; i < keyFieldOfLookup_.size(); ++i) {
+        if (keyFieldOfLookup_[i] == f.index())
+            notifyControls(DataSource::RecordChanged, static_cast<int>(i));
+    }
+}
+
+void DataSet::edit() {
+    checkActive("edit");
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        return;
+    if (recordCount() == 0) {
+        insert();
+        return;
+    }
+    checkCanModify();
+    if (beforeEdit)
+        beforeEdit(*this);
+    editRow_ = view_[static_cast<size_t>(cursor_)];
+    editBuffer_ = rows_[static_cast<size_t>(editRow_)].values;
+    modified_ = false;
+    setState(DataSetState::Edit);
+    if (afterEdit)
+        afterEdit(*this);
+}
+
+void DataSet::insert() {
+    checkActive("insert");
+    checkBrowse();
+    checkCanModify();
+    if (beforeInsert)
+        beforeInsert(*this);
+    const int at = cursor_ < 0 ? 0 : cursor_;
+    cursorBeforeInsert_ = cursor_;
+    Row row;
+    row.id = nextRowId_++;
+    row.values.assign(columns_.size(), QVariant());
+    rows_.push_back(std::move(row));
+    insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
+    editBuffer_ = rows_.back().values;
+    const auto pos = std::find(order_.begin(), order_.end(),
+                               view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
+    order_.insert(pos, insertRow_);
+    view_.insert(view_.begin() + at, insertRow_);
+    invalidateIndexes();
+    cursor_ = at;
+    eof_ = bof_ = false;
+    modified_ = false;
+    state_ = DataSetState::Insert;
+    notifyControls(DataSource::DataSetChanged);
+    notifyControls(DataSource::StateChanged);
+    if (onNewRecord)
+        onNewRecord(*this);
+    if (afterInsert)
+        afterInsert(*this);
+    doScroll();
+}
+
+void DataSet::append() {
+    checkActive("append");
+    checkBrowse();
+    checkCanModify();
+    if (beforeInsert)
+        beforeInsert(*this);
+    cursorBeforeInsert_ = cursor_;
+    Row row;
+    row.id = nextRowId_++;
+    row.values.assign(columns_.size(), QVariant());
+    rows_.push_back(std::move(row));
+    insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
+    editBuffer_ = rows_.back().values;
+    order_.push_back(insertRow_);
+    view_.push_back(insertRow_);
+    invalidateIndexes();
+    cursor_ = static_cast<int>(view_.size()) - 1;
+    eof_ = bof_ = false;
+    modified_ = false;
+    state_ = DataSetState::Insert;
+    notifyControls(DataSource::DataSetChanged);
+    notifyControls(DataSource::StateChanged);
+    if (onNewRecord)
+        onNewRecord(*this);
+    if (afterInsert)
+        afterInsert(*this);
+    doScroll();
+}
+
+void DataSet::dropInsertedRow() {
+    const int r = insertRow_;
+    order_.erase(std::remove(order_.begin(), order_.end(), r), order_.end());
+    view_.erase(std::remove(view_.begin(), view_.end(), r), view_.end());
+    rows_.erase(rows_.begin() + r); // the row being inserted is always the last
+    insertRow_ = editRow_ = -1;
+    invalidateIndexes();
+    if (view_.empty())
+        moveTo(-1);
+    else
+        moveTo(cursorBeforeInsert_ < 0 ? 0 : cursorBeforeInsert_);
+}
+
+void DataSet::cancel() {
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
+    if (beforeCancel)
+        beforeCancel(*this);
+    const bool inserting = state_ == DataSetState::Insert;
+    if (inserting)
+        dropInsertedRow();
+    editRow_ = -1;
+    editBuffer_.clear();
+    modified_ = false;
+    state_ = DataSetState::Browse;
+    notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
+    notifyControls(DataSource::StateChanged);
+    if (afterCancel)
+        afterCancel(*this);
+    if (inserting)
+        doScroll();
+}
+
+// Runs a database write; a failure goes to the error handler, whose action decides.
+void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work) {
+    for (;;) {
+        try {
+            work();
+            return;
+        } catch (const DatabaseError& e) {
+            DataAction action = DataAction::Fail;
+            if (handler)
+                handler(*this, e, action);
+            if (action == DataAction::Abort)
+                throw Abort();
+            if (action == DataAction::Fail)
+                throw;
+        }
+    }
+}
+
+void DataSet::post() {
+    checkActive("post");
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        throw DatabaseError(
+            QStringLiteral("Cannot post: %1 is not in edit or insert mode.").arg(describe()));
+    if (beforePost)
+        beforePost(*this);
+    const bool inserting = state_ == DataSetState::Insert;
+    runWithErrorHandler(onPostError, [&] {
+        if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+            return; // the handler cancelled and asked to retry
+        inserting ? writeInsert() : writeBack();
+    });
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
+    rows_[static_cast<size_t>(editRow_)].values = std::move(editBuffer_);
+    editBuffer_.clear();
+    editRow_ = insertRow_ = -1;
+    modified_ = false;
+    ++changeCount_;
+    invalidateIndexes();
+    state_ = DataSetState::Browse;
+    notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
+    notifyControls(DataSource::StateChanged);
+    if (afterPost)
+        afterPost(*this);
+}
+
+void DataSet::writeBack() {
+    const int keyCol = keyColumn();
+    if (keyCol < 0)
+        throw DatabaseError(
+            QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
+    const std::vector<QVariant>& stored = rows_[static_cast<size_t>(editRow_)].values;
+    QStringList sets, where;
+    std::vector<QVariant> setBinds, whereBinds;
+    where << updateKey_ + QStringLiteral(" = ?");
+    whereBinds.push_back(stored[static_cast<size_t>(keyCol)]);
+    for (const Field* f : fieldPtrs_) {
+        const int c = dataIndex(*f);
+        if (!f->isData() || c < 0)
+            continue;
+        const QVariant& now = editBuffer_[static_cast<size_t>(c)];
+        const QVariant& old = stored[static_cast<size_t>(c)];
+        if (sameValue(now, old))
+            continue;
+        sets << f->fieldName() + QStringLiteral(" = ?");
+        setBinds.push_back(now);
+        if (isNullValue(old)) {
+            where << f->fieldName() + QStringLiteral(" IS NULL");
+        } else {
+            where << f->fieldName() + QStringLiteral(" = ?");
+            whereBinds.push_back(old);
+        }
+    }
+    if (sets.isEmpty())
+        return;
+    const QString sql = QStringLiteral("UPDATE ") + updateTable_ + QStringLiteral(" SET ") +
+                        sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
+                        where.join(QStringLiteral(" AND "));
+    setBinds.insert(setBinds.end(), whereBinds.begin(), whereBinds.end());
+    const int changed = connection_->execute(sql, setBinds);
+    if (changed == 0)
+        throw DatabaseError(rowNotFound);
+}
+
+void DataSet::writeInsert() {
+    QStringList columns;
+    std::vector<QVariant> binds;
+    const Field* autoInc = nullptr;
+    for (const Field* f : fieldPtrs_) {
+        const int c = dataIndex(*f);
+        if (!f->isData() || c < 0)
+            continue;
+        const QVariant& v = editBuffer_[static_cast<size_t>(c)];
+        if (isNullValue(v)) {
+            if (f->dataType() == FieldType::AutoInc)
+                autoInc = f;
+            continue;
+        }
+        columns << f->fieldName();
+        binds.push_back(v);
+    }
+    QString sql = QStringLiteral("INSERT INTO ") + updateTable_;
+    if (columns.isEmpty()) {
+        sql += QStringLiteral(" DEFAULT VALUES");
+    } else {
+        QStringList marks;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        sql += QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
+               QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + u')';
+    }
+    connection_->execute(sql, binds);
+    if (autoInc) {
+        const QVariant id = connection_->driver().lastInsertId();
+        editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
+    }
+}
+
+void DataSet::writeDelete() {
+    const int keyCol = keyColumn();
+    if (keyCol < 0)
+        throw DatabaseError(
+            QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
+    const int r = view_[static_cast<size_t>(cursor_)];
+    const QVariant key = rows_[static_cast<size_t>(r)].values[static_cast<size_t>(keyCol)];
+    const int changed =
+        connection_->execute(QStringLiteral("DELETE FROM ") + updateTable_ +
+                                 QStringLiteral(" WHERE ") + updateKey_ + QStringLiteral(" = ?"),
+                             {key});
+    if (changed == 0)
+        throw DatabaseError(rowNotFound);
+}
+
+void DataSet::deleteRecord() {
+    checkActive("delete");
+    if (state_ == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    if (recordCount() == 0)
+        throw DatabaseError(
+            QStringLiteral("Cannot delete from %1: it has no rows.").arg(describe()));
+    checkCanModify();
+    if (beforeDelete)
+        beforeDelete(*this);
+    runWithErrorHandler(onDeleteError, [&] { writeDelete(); });
+    const int r = view_[static_cast<size_t>(cursor_)];
+    const bool wasEditing = state_ == DataSetState::Edit;
+    editRow_ = -1;
+    editBuffer_.clear();
+    modified_ = false;
+    rows_.erase(rows_.begin() + r);
+    const auto drop = [r](std::vector<int>& list) {
+        list.erase(std::remove(list.begin(), list.end(), r), list.end());
+        for (int& i : list) {
+            if (i > r)
+                --i;
+        }
+    };
+    drop(order_);
+    drop(view_);
+    invalidateIndexes();
+    ++changeCount_;
+    moveTo(cursor_);
+    state_ = DataSetState::Browse;
+    notifyControls(DataSource::DataSetChanged);
+    if (wasEditing)
+        notifyControls(DataSource::StateChanged);
+    if (afterDelete)
+        afterDelete(*this);
+    doScroll();
+}
+
+} // namespace db

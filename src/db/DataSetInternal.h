@@ -1,0 +1,46 @@
+// Helpers shared by the data-set sources: statement parameters and value types.
+#pragma once
+
+#include "db/DataSet.h"
+#include "db/Parameter.h"
+#include "db/ValueCompare.h"
+#include "db/Result.h"
+
+#include <QStringList>
+#include <QVariant>
+
+#include <vector>
+
+namespace db {
+
+// This data set's indexes as a lookup source: one hash per (key field, result field),
+// rebuilt when the rows change.
+struct DataSet::LookupIndex {
+    QString keyFields, resultField;
+    quint64 builtAt = 0;
+    bool built = false;
+    int resultFieldIndex = -1;
+    KeyIndex keys; // key -> rows_ index
+};
+
+struct DataSet::Lookups {
+    std::vector<LookupIndex> indexes;
+};
+
+namespace internal {
+
+// The ":name" parameters of a statement in order of appearance (repeats included); texts
+// in quotes or brackets and "::" are not parameters.
+QStringList parameterNames(const QString& sql);
+
+// The statement with each ":name" replaced by '?', and the values to bind in that order.
+// Throws DatabaseError naming a parameter the list does not hold.
+QString positionalSql(const QString& sql, const Parameters& params, std::vector<QVariant>& binds);
+
+// The value type a field of this type holds (QMetaType id), UnknownType for any.
+int metaTypeOf(FieldType type);
+// The field type of a column the driver could not type, from its first non-null value.
+FieldType inferType(const Result& result, size_t column);
+
+} // namespace internal
+} // namespace db
