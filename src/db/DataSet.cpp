@@ -278,7 +278,9 @@ void DataSet::open() {
     state_ = DataSetState::Browse;
     rebuildOrder();
     rebuildView(false);
-    moveTo(view_.empty() ? -1 : 0);
+    moveTo(0);
+    bof_ = true;
+    eof_ = view_.empty();
     notifyControls(DataSource::ActiveChanged);
     if (afterOpen)
         afterOpen(*this);

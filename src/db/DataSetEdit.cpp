@@ -292,13 +292,14 @@ void DataSet::writeInsert() {
     QStringList columns;
     std::vector<QVariant> binds;
     const Field* autoInc = nullptr;
+    const Field* key = findField(updateKey_);
     for (const Field* f : fieldPtrs_) {
         const int c = dataIndex(*f);
         if (!f->isData() || c < 0)
             continue;
         const QVariant& v = editBuffer_[static_cast<size_t>(c)];
         if (isNullValue(v)) {
-            if (f->dataType() == FieldType::AutoInc)
+            if (f->dataType() == FieldType::AutoInc || f == key)
                 autoInc = f;
             continue;
         }
@@ -317,8 +318,10 @@ void DataSet::writeInsert() {
     }
     connection_->execute(sql, binds);
     if (autoInc) {
+        // The database chose the key; the row needs it for later updates and deletes.
         const QVariant id = connection_->driver().lastInsertId();
-        editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
+        if (!isNullValue(id))
+            editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
     }
 }
 

@@ -3,8 +3,8 @@
 
 #include "db/DataSet.h"
 #include "db/Parameter.h"
-#include "db/ValueCompare.h"
 #include "db/Result.h"
+#include "db/ValueCompare.h"
 
 #include <QStringList>
 #include <QVariant>

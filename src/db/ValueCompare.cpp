@@ -104,9 +104,7 @@ int compareValues(const QVariant& a, const QVariant& b) {
             b.typeId() == QMetaType::QDate ? b.toDate().startOfDay() : b.toDateTime();
         return order(x, y);
     }
-    const QString x = a.toString(), y = b.toString();
-    const int c = QString::localeAwareCompare(x.toCaseFolded(), y.toCaseFolded());
-    return c != 0 ? c : QString::compare(x, y);
+    return QString::localeAwareCompare(a.toString().toCaseFolded(), b.toString().toCaseFolded());
 }
 
 void KeyIndex::clear() {
