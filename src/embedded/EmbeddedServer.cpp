@@ -1,0 +1,305 @@
+// The embedded server's session: sign-in, rights, SQL functions and statement handling.
+#include "embedded/EmbeddedServer.h"
+
+#include "db/DatabaseError.h"
+#include "db/SqliteValues.h"
+#include "embedded/Rights.h"
+#include "embedded/TsqlCommands.h"
+#include "embedded/TsqlRewrite.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace embedded {
+namespace {
+
+EmbeddedServer* serverOf(sqlite3_context* context) {
+    return static_cast<EmbeddedServer*>(sqlite3_user_data(context));
+}
+
+void resultText(sqlite3_context* context, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_result_text(context, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void nowFunction(sqlite3_context* context, int, sqlite3_value**) {
+    resultText(context, db::sqlite::canonicalDateTime(serverOf(context)->now()));
+}
+
+void todayFunction(sqlite3_context* context, int, sqlite3_value**) {
+    resultText(context, serverOf(context)->now().date().toString(Qt::ISODate));
+}
+
+void userLoginFunction(sqlite3_context* context, int, sqlite3_value**) {
+    resultText(context, serverOf(context)->userLogin());
+}
+
+void userIdFunction(sqlite3_context* context, int, sqlite3_value**) {
+    const QVariant id = serverOf(context)->userId();
+    if (id.isValid())
+        sqlite3_result_int64(context, id.toLongLong());
+    else
+        sqlite3_result_null(context);
+}
+
+// Names compare without regard to case, Cyrillic included (SQLite folds only ASCII); Ё
+// sorts with Е.
+int compareNames(void*, int n1, const void* s1, int n2, const void* s2) {
+    const QString a = QString(static_cast<const QChar*>(s1), n1 / 2);
+    const QString b = QString(static_cast<const QChar*>(s2), n2 / 2);
+    auto fold = [](QString s) {
+        s = s.toLower();
+        s.replace(QChar(0x0451), QChar(0x0435));
+        return s;
+    };
+    const int c = fold(a).compare(fold(b));
+    if (c != 0)
+        return c;
+    return a.compare(b);
+}
+
+int authorizerCallback(void* self, int action, const char* a, const char* b, const char*,
+                       const char* inner) {
+    return static_cast<EmbeddedServer*>(self)->authorize(action, a, b, inner);
+}
+
+QString folded(const QString& login) {
+    return login.toLower();
+}
+
+} // namespace
+
+EmbeddedServer::EmbeddedServer(Access access)
+    : access_(access)
+    , clock_([] { return QDateTime::currentDateTime(); }) {}
+
+EmbeddedServer::~EmbeddedServer() = default;
+
+void EmbeddedServer::setClock(std::function<QDateTime()> clock) {
+    clock_ = std::move(clock);
+}
+
+QDateTime EmbeddedServer::now() const {
+    return clock_();
+}
+
+void EmbeddedServer::open(const db::ConnectionString& settings) {
+    // SQLite would make an empty file; a server answers that there is no such database.
+    const QString path = settings.embeddedPath();
+    if (!QFileInfo(path).isFile())
+        throw db::DatabaseError(QStringLiteral("The database file '%1' does not exist.").arg(path));
+    rights_.reset();
+    loginName_.clear();
+    userLogin_.clear();
+    userId_ = QVariant();
+    dateOrder_ = DateOrder::mdy;
+    SqliteDriver::open(settings);
+}
+
+void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
+    registerFunctions();
+    signIn(settings);
+    collectDateColumns();
+    if (access_ == Access::Client)
+        sqlite3_set_authorizer(handle(), &authorizerCallback, this);
+}
+
+void EmbeddedServer::registerFunctions() {
+    sqlite3* h = handle();
+    const int flags = SQLITE_UTF8;
+    sqlite3_create_function_v2(h, "kel_now", 0, flags, this, &nowFunction, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(h, "getdate", 0, flags, this, &nowFunction, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(h, "kel_today", 0, flags, this, &todayFunction, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(h, "kel_user_login", 0, flags, this, &userLoginFunction, nullptr,
+                               nullptr, nullptr);
+    sqlite3_create_function_v2(h, "kel_user_id", 0, flags, this, &userIdFunction, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_collation_v2(h, "KEL_CI", SQLITE_UTF16, nullptr, &compareNames, nullptr);
+}
+
+void EmbeddedServer::signIn(const db::ConnectionString& settings) {
+    ServerScope scope(*this);
+    try {
+        database_ = setting(QStringLiteral("database"), QStringLiteral("KEL"));
+    } catch (const db::DatabaseError&) {
+        throw db::DatabaseError(
+            QStringLiteral("The file '%1' is not a KEL database.").arg(settings.embeddedPath()));
+    }
+    const QString catalog = settings.initialCatalog().trimmed();
+    if (!catalog.isEmpty() && catalog.compare(database_, Qt::CaseInsensitive) != 0)
+        throw db::DatabaseError(
+            QStringLiteral("Cannot open database \"%1\" requested by the login. The login "
+                           "failed.")
+                .arg(catalog));
+    if (access_ == Access::Owner) {
+        loginName_ = userLogin_ = QStringLiteral("dbo");
+        return;
+    }
+
+    const QString name = settings.userId();
+    const QString refused = QStringLiteral("Login failed for user '%1'.").arg(name);
+    const db::Result login =
+        run(QStringLiteral("SELECT name, password, kind, name_key FROM kel_srv_login "
+                           "WHERE name_key = ?"),
+            {folded(name)});
+    if (login.rows.empty() || login.rows[0][1].toString() != settings.password())
+        throw db::DatabaseError(refused);
+    loginName_ = login.rows[0][0].toString();
+    const QString kind = login.rows[0][2].toString();
+    const QString key = login.rows[0][3].toString();
+    userLogin_ = loginName_;
+    if (kind == QLatin1String("work")) {
+        const db::Result user = run(QStringLiteral("SELECT id_login, login, enabled "
+                                                   "FROM kel_srv_user WHERE work_login = ?"),
+                                    {key});
+        if (user.rows.empty() || !user.rows[0][2].toBool())
+            throw db::DatabaseError(refused);
+        userId_ = user.rows[0][0];
+        userLogin_ = user.rows[0][1].toString();
+    }
+    rights_ = std::make_unique<Rights>();
+    const db::Result grants =
+        run(QStringLiteral("SELECT action, object_name, column_name FROM kel_srv_grant "
+                           "WHERE grantee IN (?, ?)"),
+            {kind, key});
+    for (const auto& g : grants.rows)
+        rights_->grant(g[0].toString(), g[1].toString(), g[2].toString());
+}
+
+void EmbeddedServer::collectDateColumns() {
+    ServerScope scope(*this);
+    dateColumns_.clear();
+    const db::Result r = run(QStringLiteral(
+        "SELECT DISTINCT lower(p.name) FROM sqlite_schema s, pragma_table_info(s.name) p "
+        "WHERE s.type IN ('table', 'view') "
+        "AND (upper(p.type) LIKE '%DATE%' OR upper(p.type) LIKE '%TIME%')"));
+    for (const auto& row : r.rows)
+        dateColumns_.insert(row[0].toString());
+}
+
+QString EmbeddedServer::setting(const QString& name, const QString& fallback) {
+    ServerScope scope(*this);
+    const db::Result r =
+        run(QStringLiteral("SELECT value FROM kel_srv_setting WHERE name = ?"), {name});
+    return r.rows.empty() ? fallback : r.rows[0][0].toString();
+}
+
+db::Result EmbeddedServer::run(const QString& sql, const std::vector<QVariant>& binds,
+                               int timeoutSeconds) {
+    ServerScope scope(*this);
+    return SqliteDriver::execute(sql, binds, timeoutSeconds);
+}
+
+db::Result EmbeddedServer::execute(const QString& sql, const std::vector<QVariant>& binds,
+                                   int timeoutSeconds) {
+    denial_.clear();
+    try {
+        return SqliteDriver::execute(sql, binds, timeoutSeconds);
+    } catch (const db::DatabaseError&) {
+        if (!denial_.isEmpty())
+            throw db::DatabaseError(denial_);
+        throw;
+    }
+}
+
+std::optional<db::Result> EmbeddedServer::intercept(const QString& sql,
+                                                    const std::vector<QVariant>& binds) {
+    (void)binds;
+    if (serverDepth_ > 0)
+        return std::nullopt;
+    if (auto call = parseExec(sql)) {
+        std::vector<std::pair<QString, QVariant>> arguments;
+        for (const auto& a : call->arguments)
+            arguments.emplace_back(a.name, a.value);
+        return callWithArguments(call->procedure, arguments, 0);
+    }
+    if (auto set = parseSet(sql)) {
+        applySet(set->option, set->value);
+        return db::Result{};
+    }
+    return std::nullopt;
+}
+
+QString EmbeddedServer::rewrite(const QString& sql) {
+    if (serverDepth_ > 0)
+        return sql;
+    return rewriteTsql(sql, dateOrder_, dateColumns_);
+}
+
+void EmbeddedServer::applySet(const QString& option, const QString& value) {
+    if (option == QLatin1String("DATEFORMAT")) {
+        const auto order = dateOrderFromName(value.trimmed());
+        if (!order)
+            throw db::DatabaseError(
+                QStringLiteral("'%1' is not a valid DATEFORMAT value.").arg(value));
+        dateOrder_ = *order;
+    } else if (option == QLatin1String("LANGUAGE")) {
+        const QString language = value.trimmed().toLower();
+        if (language == QLatin1String("russian") || language == QLatin1String("русский") ||
+            language == QLatin1String("british"))
+            dateOrder_ = DateOrder::dmy;
+        else if (language == QLatin1String("us_english") || language == QLatin1String("english"))
+            dateOrder_ = DateOrder::mdy;
+        else
+            throw db::DatabaseError(
+                QStringLiteral("'%1' is not an official language name.").arg(value));
+    }
+    // The other options the client's platform may send change nothing here.
+}
+
+int EmbeddedServer::authorize(int action, const char* a, const char* b, const char* inner) {
+    if (serverDepth_ > 0 || access_ == Access::Owner)
+        return SQLITE_OK;
+    // Views and triggers act with their owner's rights, as ownership chaining does.
+    if (inner != nullptr)
+        return SQLITE_OK;
+    const QString object = QString::fromUtf8(a != nullptr ? a : "");
+    const QString column = QString::fromUtf8(b != nullptr ? b : "");
+    auto check = [&](const char* verb, const QString& col) {
+        const QString right = QLatin1String(verb);
+        if (rights_ && rights_->allows(right, object, col))
+            return SQLITE_OK;
+        if (denial_.isEmpty())
+            denial_ = rights_ ? rights_->denial(right, object, col, database_)
+                              : Rights().denial(right, object, col, database_);
+        return SQLITE_DENY;
+    };
+    // Schema changes reach the catalogue first; they are refused as what they are.
+    if (object.startsWith(QLatin1String("sqlite_")) && action != SQLITE_READ)
+        action = SQLITE_DROP_TABLE;
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_FUNCTION:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_READ:
+        return check("SELECT", column);
+    case SQLITE_UPDATE:
+        return check("UPDATE", column);
+    case SQLITE_INSERT:
+        return check("INSERT", QString());
+    case SQLITE_DELETE:
+        return check("DELETE", QString());
+    default:
+        // The first refusal names the statement's own action (DROP before its DELETE).
+        if (denial_.isEmpty())
+            denial_ = QStringLiteral("The user does not have permission to perform this action.");
+        return SQLITE_DENY;
+    }
+}
+
+db::DriverFactory driverFactory() {
+    return [](const db::ConnectionString& settings) -> std::unique_ptr<db::Driver> {
+        if (settings.isEmbedded())
+            return std::make_unique<EmbeddedServer>();
+        return db::makeDefaultDriver(settings);
+    };
+}
+
+} // namespace embedded

@@ -1,0 +1,112 @@
+// The embedded database server: SQLite with logins, column rights, T-SQL forms and the
+// client's four procedures.
+#pragma once
+
+#include "db/Connection.h"
+#include "db/SqliteDriver.h"
+#include "embedded/DateLiteral.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+
+#include <functional>
+
+namespace embedded {
+
+class Rights;
+
+// One session with an embedded database file. A client session signs in with User ID and
+// Password of the connection string and is held to its login's rights; an owner session
+// (the server's own tools) has every right and checks no login.
+class EmbeddedServer : public db::SqliteDriver {
+public:
+    enum class Access { Client, Owner };
+
+    explicit EmbeddedServer(Access access = Access::Client);
+    ~EmbeddedServer() override;
+
+    void open(const db::ConnectionString& settings) override;
+    db::Result execute(const QString& sql, const std::vector<QVariant>& binds = {},
+                       int timeoutSeconds = 0) override;
+    db::Result callProcedure(const QString& name, db::Parameters& parameters,
+                             int timeoutSeconds = 0) override;
+
+    // The server's clock (local time); tests set their own.
+    void setClock(std::function<QDateTime()> clock);
+    QDateTime now() const;
+
+    // The login of this session and, for a working login, its user's login and id.
+    QString loginName() const { return loginName_; }
+    QString userLogin() const { return userLogin_; }
+    QVariant userId() const { return userId_; }
+
+    // Called by the authorizer; answers SQLITE_OK, SQLITE_DENY or SQLITE_IGNORE.
+    int authorize(int action, const char* a, const char* b, const char* inner);
+
+protected:
+    void afterOpen(const db::ConnectionString& settings) override;
+    std::optional<db::Result> intercept(const QString& sql,
+                                        const std::vector<QVariant>& binds) override;
+    QString rewrite(const QString& sql) override;
+
+private:
+    friend class ServerScope;
+    friend class ProcedureTransaction;
+
+    // Statements of the server itself: every right, no rewriting.
+    db::Result run(const QString& sql, const std::vector<QVariant>& binds = {},
+                   int timeoutSeconds = 0);
+    QString setting(const QString& name, const QString& fallback = QString());
+
+    void registerFunctions();
+    void signIn(const db::ConnectionString& settings);
+    void collectDateColumns();
+    void applySet(const QString& option, const QString& value);
+
+    // A procedure by name with named ("@x" or "x") and positional ("") arguments.
+    db::Result callWithArguments(const QString& name,
+                                 const std::vector<std::pair<QString, QVariant>>& arguments,
+                                 int timeoutSeconds);
+    // The procedures, by name, with their arguments in declared order.
+    db::Result runProcedure(const QString& name, const std::vector<QVariant>& args,
+                            int timeoutSeconds);
+    void checkExecute(const QString& procedure);
+    db::Result getUser(const std::vector<QVariant>& args);
+    db::Result insertIntoSortMarkMag(const std::vector<QVariant>& args);
+    db::Result sortMarkMag(const std::vector<QVariant>& args, int timeoutSeconds);
+    db::Result ctrlZMarkMag(const std::vector<QVariant>& args);
+
+    Access access_;
+    std::function<QDateTime()> clock_;
+    std::unique_ptr<Rights> rights_;
+    int serverDepth_ = 0;
+    QString denial_;
+    QString database_;
+    QString loginName_;
+    QString userLogin_;
+    QVariant userId_;
+    DateOrder dateOrder_ = DateOrder::mdy;
+    QSet<QString> dateColumns_;
+};
+
+// Runs the server's own statements with every right while it lives.
+class ServerScope {
+public:
+    explicit ServerScope(EmbeddedServer& server)
+        : server_(server) {
+        ++server_.serverDepth_;
+    }
+    ~ServerScope() { --server_.serverDepth_; }
+    ServerScope(const ServerScope&) = delete;
+    ServerScope& operator=(const ServerScope&) = delete;
+
+private:
+    EmbeddedServer& server_;
+};
+
+// The client's driver choice with the embedded server: embedded sources get an
+// EmbeddedServer, anything else the default driver.
+db::DriverFactory driverFactory();
+
+} // namespace embedded

@@ -1,0 +1,160 @@
+// GET_USER: verifies a user, changes a password and hands out the working login.
+#include "db/DatabaseError.h"
+#include "db/SqliteValues.h"
+#include "embedded/EmbeddedServer.h"
+#include "embedded/ProcedureCalls.h"
+#include "embedded/ProcedureTransaction.h"
+#include "platform/Cp1251.h"
+
+#include <QRegularExpression>
+
+namespace embedded {
+namespace {
+
+// The settings-file rule: each code page 1251 code minus one, modulo 256.
+QString encodeSettingText(const QString& text) {
+    QByteArray bytes = platform::toCp1251(text);
+    for (char& b : bytes)
+        b = char(quint8(b) - 1);
+    return platform::fromCp1251(bytes);
+}
+
+const QString WrongLogin = QStringLiteral("Неверно ввели логин или пароль.");
+const QString EmptyPasswordDigest = QStringLiteral("D41D8CD98F00B204E9800998ECF8427E");
+
+struct Answer {
+    QString login, password;
+    qint32 id = 0;
+    qint32 passwordState = 0;
+    QString message;
+    qint32 update = 0;
+};
+
+db::Result toResult(const Answer& a) {
+    db::Result r;
+    r.columns = {{QStringLiteral("work_login"), db::FieldType::String, 50, true},
+                 {QStringLiteral("work_password"), db::FieldType::String, 50, true},
+                 {QStringLiteral("id_login"), db::FieldType::Integer, 0, true},
+                 {QStringLiteral("password_days"), db::FieldType::Integer, 0, true},
+                 {QStringLiteral("message"), db::FieldType::String, 200, true},
+                 {QStringLiteral("update_needed"), db::FieldType::Integer, 0, true}};
+    r.rows.push_back({a.login, a.password, a.id, a.passwordState, a.message, a.update});
+    return r;
+}
+
+QString lockMessage(int minutes) {
+    return QStringLiteral("Учетная запись заблокирована после нескольких неудачных попыток "
+                          "входа. Повторите вход через %1 мин.")
+        .arg(minutes);
+}
+
+bool isDigest(const QString& text) {
+    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{32}$"));
+    return hex.match(text).hasMatch();
+}
+
+} // namespace
+
+db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
+    ServerScope scope(*this);
+    const QString login = textArgument(args[0]);
+    const QString digest = textArgument(args[1]).trimmed().toUpper();
+    const QVariant newArgument = args[2];
+    const QString program = textArgument(args[3]);
+    const QDateTime at = now();
+
+    ProcedureTransaction transaction(*this);
+    auto record = [&](const QString& outcome) {
+        run(QStringLiteral("INSERT INTO kel_srv_signin (at, login, address, computer, program, "
+                           "outcome) VALUES (?, ?, ?, ?, ?, ?)"),
+            {at, login, textArgument(args[4]), textArgument(args[5]), program, outcome});
+    };
+    auto finish = [&](const QString& outcome, const Answer& answer) {
+        record(outcome);
+        transaction.commit();
+        return toResult(answer);
+    };
+
+    const QString required = setting(QStringLiteral("required_program"), QStringLiteral("KEL 14"));
+    if (program != required) {
+        Answer a;
+        a.message = QStringLiteral("Версия программы устарела, нужна \"%1\".").arg(required);
+        a.update = 2;
+        return finish(QStringLiteral("outdated"), a);
+    }
+
+    const db::Result found =
+        run(QStringLiteral("SELECT u.id_login, u.pwd_md5, u.pwd_set, u.failures, "
+                           "u.locked_until, u.enabled, l.name, l.password "
+                           "FROM kel_srv_user u JOIN kel_srv_login l ON l.name_key = u.work_login "
+                           "WHERE u.login_key = ?"),
+            {login.toLower()});
+    if (found.rows.empty()) {
+        Answer a;
+        a.message = WrongLogin;
+        return finish(QStringLiteral("unknown login"), a);
+    }
+    const auto& user = found.rows[0];
+    const qint32 id = user[0].toInt();
+    const QVariant passwordSet = user[2];
+    const QDateTime lockedUntil = user[4].toDateTime();
+    Answer answer;
+    answer.id = id;
+    if (!user[5].toBool()) {
+        answer.message = QStringLiteral("Учетная запись отключена. Обратитесь к администратору.");
+        return finish(QStringLiteral("disabled"), answer);
+    }
+    if (lockedUntil.isValid() && lockedUntil > at) {
+        const qint64 seconds = at.secsTo(lockedUntil);
+        answer.message = lockMessage(int((seconds + 59) / 60));
+        return finish(QStringLiteral("locked"), answer);
+    }
+
+    if (digest != user[1].toString().toUpper()) {
+        const int failures = user[3].toInt() + 1;
+        const int limit = setting(QStringLiteral("lock_failures"), QStringLiteral("5")).toInt();
+        const int minutes = setting(QStringLiteral("lock_minutes"), QStringLiteral("15")).toInt();
+        if (failures >= limit) {
+            run(QStringLiteral("UPDATE kel_srv_user SET failures = 0, locked_until = ? "
+                               "WHERE id_login = ?"),
+                {at.addSecs(qint64(minutes) * 60), id});
+            answer.message = lockMessage(minutes);
+            return finish(QStringLiteral("locked now"), answer);
+        }
+        run(QStringLiteral("UPDATE kel_srv_user SET failures = ? WHERE id_login = ?"),
+            {failures, id});
+        answer.message = WrongLogin;
+        return finish(QStringLiteral("wrong password"), answer);
+    }
+    run(QStringLiteral("UPDATE kel_srv_user SET failures = 0, locked_until = NULL "
+                       "WHERE id_login = ?"),
+        {id});
+
+    QDateTime setAt = passwordSet.toDateTime();
+    QString outcome = QStringLiteral("signed in");
+    if (newArgument.isValid() && !newArgument.isNull()) {
+        const QString newDigest = textArgument(newArgument).trimmed().toUpper();
+        if (!isDigest(newDigest))
+            answer.message = QStringLiteral("Новый пароль передан в неверном виде.");
+        else if (newDigest == EmptyPasswordDigest)
+            answer.message = QStringLiteral("Новый пароль не может быть пустым.");
+        else if (newDigest == digest)
+            answer.message = QStringLiteral("Новый пароль должен отличаться от прежнего.");
+        if (!answer.message.isEmpty())
+            return finish(QStringLiteral("password refused"), answer);
+        run(QStringLiteral("UPDATE kel_srv_user SET pwd_md5 = ?, pwd_set = ? WHERE id_login = ?"),
+            {newDigest, at, id});
+        setAt = at;
+        outcome = QStringLiteral("password changed");
+    }
+
+    const int life = setting(QStringLiteral("password_life_days"), QStringLiteral("90")).toInt();
+    answer.passwordState = setAt.isValid() ? qint32(life - setAt.date().daysTo(at.date())) : -1;
+    if (answer.passwordState < 0)
+        return finish(QStringLiteral("password expired"), answer);
+    answer.login = encodeSettingText(user[6].toString());
+    answer.password = encodeSettingText(user[7].toString());
+    return finish(outcome, answer);
+}
+
+} // namespace embedded

@@ -1,0 +1,143 @@
+// Calling the server's procedures: names, arguments, rights and the return value.
+#include "db/DatabaseError.h"
+#include "embedded/EmbeddedServer.h"
+#include "embedded/ProcedureCalls.h"
+#include "embedded/Rights.h"
+
+#include <limits>
+
+namespace embedded {
+namespace {
+
+struct ProcedureInfo {
+    const char* name;
+    std::vector<const char*> parameters;
+};
+
+const ProcedureInfo Procedures[] = {
+    {"GET_USER",
+     {"login", "password", "new_password", "program", "address", "computer", "user", "mode",
+      "new_password_length"}},
+    {"InsertInto_SORT_MARK_MAG",
+     {"group", "semester", "discipline", "examination", "discipline_chosen"}},
+    {"SORT_MARK_MAG",
+     {"group", "semester", "discipline", "examination", "id_teacher", "DoNotShow"}},
+    {"CTRL_Z_Mark_mag", {"group", "semester"}},
+};
+
+const ProcedureInfo* findProcedure(const QString& name) {
+    for (const ProcedureInfo& p : Procedures)
+        if (name.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0)
+            return &p;
+    return nullptr;
+}
+
+QString withoutAt(const QString& name) {
+    return name.startsWith(QLatin1Char('@')) ? name.mid(1) : name;
+}
+
+} // namespace
+
+std::optional<qint32> integerArgument(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return std::nullopt;
+    bool ok = false;
+    qlonglong v = 0;
+    if (value.typeId() == QMetaType::QString)
+        v = value.toString().trimmed().toLongLong(&ok);
+    else
+        v = value.toLongLong(&ok);
+    if (!ok || v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
+        throw db::DatabaseError(QStringLiteral("Error converting data type varchar to int."));
+    return qint32(v);
+}
+
+QString textArgument(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return QString();
+    return value.toString();
+}
+
+void EmbeddedServer::checkExecute(const QString& procedure) {
+    if (access_ == Access::Owner ||
+        (rights_ && rights_->allows(QStringLiteral("EXECUTE"), procedure, QString())))
+        return;
+    throw db::DatabaseError(
+        Rights().denial(QStringLiteral("EXECUTE"), procedure, QString(), database_));
+}
+
+db::Result EmbeddedServer::callProcedure(const QString& name, db::Parameters& parameters,
+                                         int timeoutSeconds) {
+    std::vector<std::pair<QString, QVariant>> arguments;
+    for (const db::Parameter& p : parameters.items())
+        if (p.direction != db::ParameterDirection::ReturnValue)
+            arguments.emplace_back(p.name, p.value);
+    // The return value stays as the caller set it: nothing reads it.
+    return callWithArguments(name, arguments, timeoutSeconds);
+}
+
+db::Result
+EmbeddedServer::callWithArguments(const QString& name,
+                                  const std::vector<std::pair<QString, QVariant>>& arguments,
+                                  int timeoutSeconds) {
+    QString bare = name.trimmed();
+    const qsizetype semicolon = bare.indexOf(QLatin1Char(';'));
+    if (semicolon >= 0)
+        bare.truncate(semicolon);
+    if (bare.startsWith(QLatin1String("dbo."), Qt::CaseInsensitive))
+        bare.remove(0, 4);
+    const ProcedureInfo* info = findProcedure(bare);
+    if (info == nullptr)
+        throw db::DatabaseError(QStringLiteral("Could not find stored procedure '%1'.").arg(bare));
+    const QString canonical = QLatin1String(info->name);
+
+    // Named arguments go to their place, the others fill the places in order.
+    std::vector<std::optional<QVariant>> args(info->parameters.size());
+    size_t nextPosition = 0;
+    for (const auto& [argName, value] : arguments) {
+        const QString pname = withoutAt(argName);
+        if (pname.compare(QLatin1String("RETURN_VALUE"), Qt::CaseInsensitive) == 0)
+            continue;
+        size_t place = info->parameters.size();
+        for (size_t k = 0; k < info->parameters.size(); ++k)
+            if (pname.compare(QLatin1String(info->parameters[k]), Qt::CaseInsensitive) == 0)
+                place = k;
+        if (place == info->parameters.size()) {
+            if (!pname.isEmpty())
+                throw db::DatabaseError(QStringLiteral("@%1 is not a parameter for procedure %2.")
+                                            .arg(pname, canonical));
+            while (nextPosition < args.size() && args[nextPosition].has_value())
+                ++nextPosition;
+            if (nextPosition >= args.size())
+                throw db::DatabaseError(
+                    QStringLiteral("Procedure or function %1 has too many arguments specified.")
+                        .arg(canonical));
+            place = nextPosition;
+        }
+        args[place] = value;
+    }
+    std::vector<QVariant> values;
+    for (size_t k = 0; k < args.size(); ++k) {
+        if (!args[k].has_value())
+            throw db::DatabaseError(
+                QStringLiteral("Procedure or function '%1' expects parameter '@%2', which was "
+                               "not supplied.")
+                    .arg(canonical, QLatin1String(info->parameters[k])));
+        values.push_back(*args[k]);
+    }
+    checkExecute(canonical);
+    return runProcedure(canonical, values, timeoutSeconds);
+}
+
+db::Result EmbeddedServer::runProcedure(const QString& name, const std::vector<QVariant>& args,
+                                        int timeoutSeconds) {
+    if (name == QLatin1String("GET_USER"))
+        return getUser(args);
+    if (name == QLatin1String("InsertInto_SORT_MARK_MAG"))
+        return insertIntoSortMarkMag(args);
+    if (name == QLatin1String("SORT_MARK_MAG"))
+        return sortMarkMag(args, timeoutSeconds);
+    return ctrlZMarkMag(args);
+}
+
+} // namespace embedded

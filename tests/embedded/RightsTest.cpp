@@ -1,0 +1,144 @@
+// Per-login, per-column rights and the columns the server fills itself.
+#include "ServerFixture.h"
+
+using namespace embeddedtest;
+
+namespace {
+
+class Rights : public ServerFixture {
+protected:
+    // One journal row for Ivanov, made by the procedure as the client would.
+    int journalRow(db::Connection& work) {
+        work.execute(QStringLiteral("EXEC InsertInto_SORT_MARK_MAG 10,1,5,1,1"));
+        return work.query(QStringLiteral("select id_mark_mag from mark_mag where id_student = 12"))
+            .rows.at(0)
+            .at(0)
+            .toInt();
+    }
+};
+
+} // namespace
+
+TEST_F(Rights, TheVerificationLoginMayOnlyVerifyUsers) {
+    auto check = connect(CheckLogin, CheckPassword);
+    const struct {
+        const char* sql;
+        const char* error;
+    } cases[] = {
+        {"select * from mark_mag",
+         "The SELECT permission was denied on the object 'mark_mag', database 'KEL', schema "
+         "'dbo'."},
+        {"SELECT  id_group, p20 FROM group_form where o_z = 1",
+         "The SELECT permission was denied on the object 'group_form', database 'KEL', schema "
+         "'dbo'."},
+        {"select count(*) from kel_srv_user",
+         "The SELECT permission was denied on the object 'kel_srv_user', database 'KEL', "
+         "schema 'dbo'."},
+        {"INSERT INTO KEL_LOG([table], [row_id], [descr], [KEL_User], [comp]) "
+         "VALUES('mark_mag', 1, 'x', 'u', 'c')",
+         "The INSERT permission was denied on the object 'KEL_LOG', database 'KEL', schema "
+         "'dbo'."},
+        {"EXEC InsertInto_SORT_MARK_MAG 10,1,5,1,1",
+         "The EXECUTE permission was denied on the object 'InsertInto_SORT_MARK_MAG', "
+         "database 'KEL', schema 'dbo'."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(errorOf([&] { check->query(QString::fromUtf8(c.sql)); }),
+                  QString::fromUtf8(c.error))
+            << c.sql;
+    EXPECT_TRUE(errorOf([&] {
+                    check->execute(QStringLiteral("EXEC CTRL_Z_Mark_mag 10,1"));
+                }).startsWith(QStringLiteral("The EXECUTE permission was denied")));
+}
+
+TEST_F(Rights, AWorkingLoginIsRefusedColumnsItMayNotChange) {
+    auto work = signIn();
+    const int id = journalRow(*work);
+    const struct {
+        QString sql;
+        const char* error;
+    } cases[] = {
+        {QStringLiteral("UPDATE mark_mag SET id_student = 40 WHERE id_mark_mag = %1").arg(id),
+         "The UPDATE permission was denied on the column 'id_student' of the object "
+         "'mark_mag', database 'KEL', schema 'dbo'."},
+        {QStringLiteral("UPDATE mark_mag SET id_estimation = 2, KEL_User = 'x' WHERE "
+                        "id_mark_mag = %1")
+             .arg(id),
+         "The UPDATE permission was denied on the column 'KEL_User' of the object 'mark_mag', "
+         "database 'KEL', schema 'dbo'."},
+        {QStringLiteral("UPDATE s_fio SET s_fio = 'X' WHERE id_student = 12"),
+         "The UPDATE permission was denied on the column 's_fio' of the object 's_fio', "
+         "database 'KEL', schema 'dbo'."},
+        {QStringLiteral("UPDATE kel_srv_user SET failures = 0"),
+         "The UPDATE permission was denied on the object 'kel_srv_user', database 'KEL', "
+         "schema 'dbo'."},
+        {QStringLiteral("DELETE FROM DEL_mark_mag"),
+         "The DELETE permission was denied on the object 'DEL_mark_mag', database 'KEL', "
+         "schema 'dbo'."},
+        {QStringLiteral("DROP TABLE KEL_LOG"),
+         "The user does not have permission to perform this action."},
+        {QStringLiteral("PRAGMA foreign_keys = OFF"),
+         "The user does not have permission to perform this action."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(errorOf([&] { work->execute(c.sql); }), QString::fromUtf8(c.error))
+            << c.sql.toStdString();
+
+    const db::Result row = work->query(
+        QStringLiteral(
+            "select id_student, id_estimation, KEL_User from mark_mag where id_mark_mag = ?"),
+        {id});
+    EXPECT_EQ(row.rows[0][0].toInt(), Ivanov);
+    EXPECT_FALSE(row.rows[0][1].isValid());
+}
+
+TEST_F(Rights, AnEditByTheClientFillsTheCarriedColumns) {
+    auto work = signIn();
+    const int id = journalRow(*work);
+    now = fixedNow().addSecs(3600);
+    // The client's optimistic write: key plus old value of the changed column.
+    EXPECT_EQ(
+        work->execute(QStringLiteral("UPDATE mark_mag SET id_estimation = ?, p36 = ? "
+                                     "WHERE id_mark_mag = ? AND id_estimation IS ? AND "
+                                     "p36 IS ?"),
+                      {2, QDateTime(QDate(2024, 1, 20), QTime(0, 0)), id, QVariant(), QVariant()}),
+        1);
+    const db::Result r =
+        work->query(QStringLiteral("select oper, u_date, KEL_User, KEL_Update, p36 from mark_mag "
+                                   "where id_mark_mag = ?"),
+                    {id});
+    EXPECT_EQ(r.rows[0][0].toString(), QString::number(userId));
+    EXPECT_EQ(r.rows[0][1].toDateTime(), now);
+    EXPECT_EQ(r.rows[0][2].toString(), QStringLiteral("ivanova"));
+    EXPECT_EQ(r.rows[0][3].toDate(), now.date());
+    EXPECT_EQ(r.rows[0][4].toDateTime(), QDateTime(QDate(2024, 1, 20), QTime(0, 0)));
+
+    // Writing the same value again is no change: the carried columns stay.
+    now = now.addDays(1);
+    work->execute(QStringLiteral("UPDATE mark_mag SET id_estimation = 2 WHERE id_mark_mag = ?"),
+                  {id});
+    EXPECT_EQ(work->query(QStringLiteral("select u_date from mark_mag where id_mark_mag = ?"), {id})
+                  .rows[0][0]
+                  .toDateTime(),
+              fixedNow().addSecs(3600));
+}
+
+TEST_F(Rights, AWorkingLoginWritesStudentCodesTicksAndTheAuditLog) {
+    auto work = signIn();
+    const int id = journalRow(*work);
+    EXPECT_RUNS(
+        work->execute(QStringLiteral("UPDATE s_fio SET idid = ? WHERE id_student = ? AND idid = ?"),
+                      {QStringLiteral("21999"), Ivanov, QStringLiteral("21001")}));
+    EXPECT_RUNS(work->execute(QStringLiteral("DELETE FROM mark_mag WHERE id_mark_mag = ?"), {id}));
+    EXPECT_RUNS(work->execute(
+        QStringLiteral("UPDATE DEL_mark_mag SET Check_ch = ? WHERE id_mark_mag = ?"), {true, id}));
+    EXPECT_RUNS(work->execute(
+        QStringLiteral("INSERT INTO KEL_LOG([table], [row_id], [descr], [KEL_User], [comp]) "
+                       "VALUES('mark_mag', %1, 'd', 'ivanova', 'PC-7\\10.0.0.7')")
+            .arg(id)));
+    embedded::ServerAdmin admin(path);
+    const db::Result log = admin.exec(QStringLiteral("select log_login, log_date from KEL_LOG"));
+    ASSERT_EQ(log.rows.size(), 1u);
+    EXPECT_EQ(log.rows[0][0].toString(), QStringLiteral("ivanova"));
+    EXPECT_EQ(log.rows[0][1].toDateTime(), now);
+}

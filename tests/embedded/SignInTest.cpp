@@ -1,0 +1,160 @@
+// GET_USER's answers and the server's login check, through the client's own statement.
+#include "ServerFixture.h"
+
+using namespace embeddedtest;
+
+namespace {
+
+const QString WrongLogin = QStringLiteral("Неверно ввели логин или пароль.");
+
+class SignIn : public ServerFixture {};
+
+} // namespace
+
+TEST_F(SignIn, PlainSignInHandsOutAWorkingLoginThatOpens) {
+    const auto row = getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"));
+    EXPECT_FALSE(row[0].toString().isEmpty());
+    EXPECT_EQ(row[2].toInt(), userId);
+    EXPECT_EQ(row[3].toInt(), 80); // set ten days ago, 90-day life
+    EXPECT_EQ(row[4].toString(), QString());
+    EXPECT_EQ(row[5].toInt(), 0);
+
+    auto work = signIn(QStringLiteral("IvAnOvA"));
+    const db::Result groups =
+        work->query(QStringLiteral("SELECT  id_group, p20 FROM group_form where o_z = 1 AND  "
+                                   "id_login = ") +
+                    QString::number(userId) + QStringLiteral(" GROUP BY id_group, p20"));
+    ASSERT_EQ(groups.rows.size(), 1u);
+    EXPECT_EQ(groups.rows[0][1].toString(), QStringLiteral("ПИ-21"));
+
+    // Every call is recorded with the address and computer it was given.
+    embedded::ServerAdmin admin(path);
+    const db::Result calls = admin.exec(
+        QStringLiteral("SELECT address, computer, outcome FROM kel_srv_signin ORDER BY id_signin"));
+    ASSERT_EQ(calls.rows.size(), 2u);
+    EXPECT_EQ(calls.rows[0][0].toString(), QStringLiteral("10.0.0.7"));
+    EXPECT_EQ(calls.rows[0][1].toString(), QStringLiteral("PC-7"));
+    EXPECT_EQ(calls.rows[0][2].toString(), QStringLiteral("signed in"));
+}
+
+TEST_F(SignIn, WrongPasswordOrUnknownLoginAnswersOneMessageAndNoCredentials) {
+    for (const auto& [login, password] :
+         {std::pair{QStringLiteral("ivanova"), QStringLiteral("Secret1")},
+          std::pair{QStringLiteral("nobody"), QStringLiteral("secret1")},
+          std::pair{QStringLiteral("ivanova"), QString()}}) {
+        const auto row = getUser(login, password);
+        EXPECT_EQ(row[4].toString(), WrongLogin) << login.toStdString();
+        EXPECT_EQ(row[0].toString(), QString());
+        EXPECT_EQ(row[1].toString(), QString());
+        EXPECT_EQ(row[5].toInt(), 0);
+    }
+}
+
+TEST_F(SignIn, FiveFailuresInARowLockTheAccountForFifteenMinutes) {
+    // A success in between starts the count again.
+    for (int i = 0; i < 4; ++i)
+        getUser(QStringLiteral("ivanova"), QStringLiteral("bad"));
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[4].toString(),
+              QString());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("bad"))[4].toString(),
+                  WrongLogin);
+
+    const QString locked = getUser(QStringLiteral("ivanova"), QStringLiteral("bad"))[4].toString();
+    EXPECT_TRUE(locked.startsWith(QStringLiteral("Учетная запись заблокирована")))
+        << locked.toStdString();
+    EXPECT_TRUE(locked.contains(QStringLiteral("15 мин."))) << locked.toStdString();
+
+    // Even the right password is refused while locked, without credentials.
+    now = now.addSecs(14 * 60);
+    const auto during = getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"));
+    EXPECT_TRUE(during[4].toString().contains(QStringLiteral("1 мин.")))
+        << during[4].toString().toStdString();
+    EXPECT_EQ(during[0].toString(), QString());
+
+    now = now.addSecs(60);
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[4].toString(),
+              QString());
+}
+
+TEST_F(SignIn, PasswordStateCountsDaysLeftAndIsNegativeWhenRunOut) {
+    const struct {
+        int daysLater;
+        int state;
+    } cases[] = {{0, 80}, {80, 0}, {81, -1}, {100, -20}};
+    for (const auto& c : cases) {
+        now = fixedNow().addDays(c.daysLater);
+        const auto row = getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"));
+        EXPECT_EQ(row[3].toInt(), c.state) << c.daysLater;
+        EXPECT_EQ(row[4].toString(), QString());
+        // No working credentials until the password is changed.
+        EXPECT_EQ(row[0].toString().isEmpty(), c.state < 0) << c.daysLater;
+    }
+    // An account an administrator just made must change its password first.
+    const auto fresh = getUser(QStringLiteral("Новиков"), QStringLiteral("start"));
+    EXPECT_LT(fresh[3].toInt(), 0);
+    EXPECT_EQ(fresh[2].toInt(), newUserId);
+}
+
+TEST_F(SignIn, PasswordChangeStoresTheNewDigestAndSignsIn) {
+    // A wrong old password changes nothing.
+    EXPECT_EQ(
+        getUser(QStringLiteral("Новиков"), QStringLiteral("wrong"), QStringLiteral("Next_2"))[4]
+            .toString(),
+        WrongLogin);
+
+    const auto row =
+        getUser(QStringLiteral("Новиков"), QStringLiteral("start"), QStringLiteral("Next_2"));
+    EXPECT_EQ(row[4].toString(), QString());
+    EXPECT_EQ(row[3].toInt(), 90);
+    EXPECT_FALSE(row[0].toString().isEmpty());
+
+    EXPECT_EQ(getUser(QStringLiteral("Новиков"), QStringLiteral("start"))[4].toString(),
+              WrongLogin);
+    auto work = signIn(QStringLiteral("новиков"), QStringLiteral("Next_2"));
+    EXPECT_TRUE(work->connected());
+
+    // Refused new passwords leave the password as it was.
+    for (const auto& [candidate, message] :
+         {std::pair{QString(), QStringLiteral("Новый пароль не может быть пустым.")},
+          std::pair{QStringLiteral("Next_2"),
+                    QStringLiteral("Новый пароль должен отличаться от прежнего.")}}) {
+        const auto refused =
+            getUser(QStringLiteral("Новиков"), QStringLiteral("Next_2"), candidate);
+        EXPECT_EQ(refused[4].toString(), message);
+        EXPECT_EQ(refused[0].toString(), QString());
+    }
+    EXPECT_EQ(getUser(QStringLiteral("Новиков"), QStringLiteral("Next_2"))[4].toString(),
+              QString());
+}
+
+TEST_F(SignIn, AnOutdatedClientIsToldToUpdateAndGetsNoCredentials) {
+    const auto row = getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"),
+                             QStringLiteral("NULL"), QStringLiteral("KEL 13"));
+    EXPECT_EQ(row[5].toInt(), 2);
+    EXPECT_EQ(row[0].toString(), QString());
+
+    embedded::ServerAdmin(path).setSetting(QStringLiteral("required_program"),
+                                           QStringLiteral("KEL 15"));
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[5].toInt(), 2);
+}
+
+TEST_F(SignIn, TheConnectionItselfChecksLoginPasswordCatalogAndFile) {
+    EXPECT_EQ(errorOf([&] { connect(CheckLogin, QStringLiteral("проверка1")); }),
+              QStringLiteral("Login failed for user 'kel_check'."));
+    EXPECT_EQ(errorOf([&] { connect(QStringLiteral("ivanova"), QStringLiteral("secret1")); }),
+              QStringLiteral("Login failed for user 'ivanova'."));
+    EXPECT_EQ(errorOf([&] { connect(QStringLiteral("KEL_CHECK"), CheckPassword); }), QString());
+
+    db::Connection c;
+    c.setDriverFactory(embedded::driverFactory());
+    c.setConnectionString(
+        QString(connectionText(CheckLogin, CheckPassword)).replace("Catalog=KEL", "Catalog=Other"));
+    EXPECT_EQ(errorOf([&] { c.open(); }),
+              QStringLiteral("Cannot open database \"Other\" requested by the login. The login "
+                             "failed."));
+    const QString missing = dir.path(QStringLiteral("none.sqlite"));
+    c.setConnectionString(QStringLiteral("User ID=kel_check;Password=x;Data Source=") + missing);
+    EXPECT_TRUE(errorOf([&] { c.open(); }).contains(QStringLiteral("does not exist")));
+    EXPECT_FALSE(QFile::exists(missing));
+}
