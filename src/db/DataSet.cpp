@@ -191,32 +191,42 @@ void DataSet::bindFields(const Result& result, bool reread) {
 // Converts values that a driver left in another type (a BIT read as an integer, a date
 // read as text) and cuts texts to their field's size. Values already right cost one check.
 void DataSet::normalizeColumns() {
+    struct Check {
+        size_t column;
+        int expected;
+        int cut;
+        const Field* field;
+    };
+    std::vector<Check> checks;
     for (size_t i = 0; i < fields_.size(); ++i) {
         const Field& f = *fields_[i];
         const int c = dataColumnOfField_[i];
-        if (c < 0)
-            continue;
-        const bool cut = f.size() > 0 && (f.dataType() == FieldType::String ||
-                                          f.dataType() == FieldType::WideString);
         const int expected = internal::metaTypeOf(f.dataType());
-        for (Row& row : rows_) {
-            QVariant& v = row.values[static_cast<size_t>(c)];
-            if (isNullValue(v))
-                continue;
+        if (c < 0 || expected == QMetaType::UnknownType)
+            continue;
+        const bool text =
+            f.dataType() == FieldType::String || f.dataType() == FieldType::WideString;
+        checks.push_back({static_cast<size_t>(c), expected, text ? f.size() : 0, &f});
+    }
+    for (Row& row : rows_) {
+        for (const Check& check : checks) {
+            QVariant& v = row.values[check.column];
             const int t = v.typeId();
-            if (t != expected && expected != QMetaType::UnknownType &&
-                !(expected == QMetaType::Int && t == QMetaType::LongLong)) {
-                try {
-                    v = f.convert(v);
-                } catch (const DatabaseError&) {
-                    // A value the type cannot hold stays as the database gave it.
+            if (t == check.expected ||
+                (check.expected == QMetaType::Int && t == QMetaType::LongLong)) {
+                if (check.cut > 0 && t == QMetaType::QString) {
+                    const QString* s = static_cast<const QString*>(v.constData());
+                    if (s->size() > check.cut)
+                        v = QVariant(s->left(check.cut));
                 }
                 continue;
             }
-            if (cut && t == QMetaType::QString) {
-                const QString* s = static_cast<const QString*>(v.constData());
-                if (s->size() > f.size())
-                    v = QVariant(s->left(f.size()));
+            if (t == QMetaType::UnknownType || v.isNull())
+                continue;
+            try {
+                v = check.field->convert(v);
+            } catch (const DatabaseError&) {
+                // A value the type cannot hold stays as the database gave it.
             }
         }
     }

@@ -42,7 +42,42 @@ Column columnFromDeclaredType(const QString& name, const QString& declaredType) 
 
 namespace {
 
+// The canonical form "YYYY-MM-DD[ HH:MM:SS[.fff]]" read digit by digit: what the driver
+// itself writes, and many times faster than the general ISO parser on large results.
+bool parseCanonical(QStringView s, QDateTime& out) {
+    if (s.size() != 10 && s.size() != 19 && s.size() != 23)
+        return false;
+    const auto digits = [&](qsizetype at, int n, int& v) {
+        v = 0;
+        for (qsizetype i = at; i < at + n; ++i) {
+            const char16_t c = s[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            v = v * 10 + (c - u'0');
+        }
+        return true;
+    };
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0, ms = 0;
+    if (!digits(0, 4, y) || s[4] != u'-' || !digits(5, 2, mo) || s[7] != u'-' || !digits(8, 2, d))
+        return false;
+    if (s.size() >= 19 &&
+        ((s[10] != u' ' && s[10] != u'T') || !digits(11, 2, h) || s[13] != u':' ||
+         !digits(14, 2, mi) || s[16] != u':' || !digits(17, 2, sec)))
+        return false;
+    if (s.size() == 23 && (s[19] != u'.' || !digits(20, 3, ms)))
+        return false;
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, sec, ms);
+    if (!date.isValid() || !time.isValid())
+        return false;
+    out = QDateTime(date, time);
+    return out.isValid();
+}
+
 QDateTime parseDateTime(const QString& text) {
+    QDateTime fast;
+    if (parseCanonical(text, fast))
+        return fast;
     QString s = text.trimmed();
     if (s.size() > 10 && s[10] == QLatin1Char(' '))
         s[10] = QLatin1Char('T');
