@@ -69,11 +69,18 @@ void EmbeddedServer::checkExecute(const QString& procedure) {
 db::Result EmbeddedServer::callProcedure(const QString& name, db::Parameters& parameters,
                                          int timeoutSeconds) {
     std::vector<std::pair<QString, QVariant>> arguments;
-    for (const db::Parameter& p : parameters.items())
-        if (p.direction != db::ParameterDirection::ReturnValue)
+    int returnValue = -1;
+    for (int i = 0; i < parameters.count(); ++i) {
+        const db::Parameter& p = parameters[i];
+        if (p.direction == db::ParameterDirection::ReturnValue)
+            returnValue = i;
+        else
             arguments.emplace_back(p.name, p.value);
-    // The return value stays as the caller set it: nothing reads it.
-    return callWithArguments(name, arguments, timeoutSeconds);
+    }
+    db::Result result = callWithArguments(name, arguments, timeoutSeconds);
+    if (returnValue >= 0)
+        parameters[returnValue].value = 0;
+    return result;
 }
 
 db::Result
