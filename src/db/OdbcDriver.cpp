@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "db/FreeTds.h"
 #include "db/OdbcStatement.h"
+#include "db/SqliteValues.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -103,9 +104,12 @@ Result OdbcDriver::execute(const QString& sql, const std::vector<QVariant>& bind
                            int timeoutSeconds) {
     std::vector<odbc::Argument> arguments;
     arguments.reserve(binds.size());
+    // SQLite compares date-times as text: send them in the form the embedded driver stores, so
+    // that a file reads and matches the same through either driver.
+    const bool textDates = dbmsName_.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
     for (const QVariant& value : binds) {
         odbc::Argument argument;
-        argument.value = value;
+        argument.value = textDates ? sqlite::toStored(value) : value;
         arguments.push_back(std::move(argument));
     }
     odbc::Statement statement(connectionHandle());
@@ -128,11 +132,9 @@ Result OdbcDriver::callProcedure(const QString& name, Parameters& parameters, in
     odbc::Statement statement(connectionHandle());
     Result result = statement.run(odbcCallEscape(name, parameters.items()), arguments,
                                   timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
-    // The items are the caller's own (non-const) parameters, viewed through a const accessor.
-    auto& items = const_cast<std::vector<Parameter>&>(parameters.items());
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].direction != ParameterDirection::Input)
-            items[i].value = arguments[i].value;
+    for (int i = 0; i < parameters.count(); ++i) {
+        if (parameters[i].direction != ParameterDirection::Input)
+            parameters[i].value = arguments[static_cast<size_t>(i)].value;
     }
     return result;
 }
