@@ -6,6 +6,7 @@
 #include "db/OdbcStatement.h"
 #include "db/SqliteValues.h"
 
+#include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QStringList>
@@ -104,12 +105,20 @@ Result OdbcDriver::execute(const QString& sql, const std::vector<QVariant>& bind
                            int timeoutSeconds) {
     std::vector<odbc::Argument> arguments;
     arguments.reserve(binds.size());
-    // SQLite compares date-times as text: send them in the form the embedded driver stores, so
-    // that a file reads and matches the same through either driver.
-    const bool textDates = dbmsName_.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    const bool sqlite = dbmsName_.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
     for (const QVariant& value : binds) {
         odbc::Argument argument;
-        argument.value = textDates ? sqlite::toStored(value) : value;
+        argument.value = value;
+        if (sqlite) {
+            // SQLite compares date-times as text: the form the embedded driver stores lets a
+            // file read and match the same through either driver.
+            argument.value = sqlite::toStored(value);
+        } else if (value.typeId() == QMetaType::QDateTime && !value.isNull()) {
+            // As text the server converts the value to the column's own type, so an old
+            // DATETIME value read back (1/300 s ticks, rounded to milliseconds) still matches the
+            // stored one; a typed value may travel as DATETIME2 and miss it by a fraction.
+            argument.value = value.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+        }
         arguments.push_back(std::move(argument));
     }
     odbc::Statement statement(connectionHandle());

@@ -31,9 +31,10 @@ QString fromWide(const SQLWCHAR* text, qsizetype length) {
 }
 
 QDateTime dateTimeOf(const SQL_TIMESTAMP_STRUCT& ts) {
-    return QDateTime(
-        QDate(ts.year, ts.month, ts.day),
-        QTime(ts.hour, ts.minute, ts.second, static_cast<int>(ts.fraction / 1000000u)));
+    // Rounded to the nearest millisecond: DATETIME's 1/300 s ticks then read as the server
+    // shows them (.003, .007, .010).
+    const QDateTime whole(QDate(ts.year, ts.month, ts.day), QTime(ts.hour, ts.minute, ts.second));
+    return whole.addMSecs((static_cast<qint64>(ts.fraction) + 500000) / 1000000);
 }
 
 namespace {

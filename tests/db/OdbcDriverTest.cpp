@@ -83,6 +83,21 @@ TEST_F(OdbcDriverTest, BoundValuesComeBackTyped) {
     EXPECT_EQ(row[7].toLongLong(), 5000000000LL);
 }
 
+// Servers keep finer fractions than milliseconds (DATETIME ticks of 1/300 s); they are read
+// to the nearest millisecond, carrying into the second.
+TEST_F(OdbcDriverTest, FractionsOfASecondRoundToMilliseconds) {
+    driver_.execute(QStringLiteral("CREATE TABLE ticks (id INTEGER, at DATETIME)"));
+    driver_.execute(QStringLiteral("INSERT INTO ticks VALUES (1, '2024-01-15 10:30:45.00333'), "
+                                   "(2, '2024-01-15 10:30:45.00667'), "
+                                   "(3, '2024-01-15 10:30:45.9996')"));
+    const db::Result r = driver_.execute(QStringLiteral("SELECT at FROM ticks ORDER BY id"));
+    ASSERT_EQ(r.rows.size(), 3u);
+    const QDate day(2024, 1, 15);
+    EXPECT_EQ(r.rows[0][0].toDateTime(), QDateTime(day, QTime(10, 30, 45, 3)));
+    EXPECT_EQ(r.rows[1][0].toDateTime(), QDateTime(day, QTime(10, 30, 45, 7)));
+    EXPECT_EQ(r.rows[2][0].toDateTime(), QDateTime(day, QTime(10, 30, 46)));
+}
+
 TEST_F(OdbcDriverTest, TextInTheStatementAndLongTextsSurviveWhole) {
     const db::Result literal = driver_.execute(QStringLiteral("SELECT 'Журнал успеваемости'"));
     ASSERT_EQ(literal.rows.size(), 1u);
