@@ -26,10 +26,9 @@ QString errorText(const QSqlError& error) {
 
 QString odbcCallEscape(const QString& procedureName, const std::vector<Parameter>& parameters) {
     const QString name = procedureName.section(QLatin1Char(';'), 0, 0).trimmed();
-    const auto& items = parameters;
     const bool returns =
-        !items.empty() && items.front().direction == ParameterDirection::ReturnValue;
-    const qsizetype arguments = static_cast<qsizetype>(items.size()) - (returns ? 1 : 0);
+        !parameters.empty() && parameters.front().direction == ParameterDirection::ReturnValue;
+    const qsizetype arguments = static_cast<qsizetype>(parameters.size()) - (returns ? 1 : 0);
     QStringList markers;
     for (qsizetype i = 0; i < arguments; ++i)
         markers << QStringLiteral("?");
@@ -48,9 +47,8 @@ OdbcDriver::~OdbcDriver() {
 }
 
 void OdbcDriver::open(const ConnectionString& settings) {
-    const bool ownOdbcString =
-        settings.contains(QStringLiteral("Driver")) || settings.contains(QStringLiteral("DSN"));
-    openOdbc(ownOdbcString ? settings.text() : freeTdsConnectionString(settings));
+    openOdbc(settings.contains(QStringLiteral("Driver")) ? settings.text()
+                                                         : freeTdsConnectionString(settings));
 }
 
 void OdbcDriver::openOdbc(const QString& odbcConnectionString) {

@@ -8,13 +8,15 @@
 namespace db {
 
 // Qt opens, closes and runs the transactions of the ODBC connection; statements run on its
-// native handle (db::odbc::Statement) so that procedure outputs, the per-call time-out and the
-// end of every result are under our control.
+// native handle (db::odbc::Statement). QSqlQuery binds output parameters to buffers that die
+// with exec(), while SQL Server sends them after a procedure's rows; it also offers no
+// statement time-out. Every statement is forward-only and read to its last result, so the
+// connection is free after each call.
 //
 // open() takes the client's connection string and reaches SQL Server through FreeTDS
-// (freeTdsConnectionString). A connection string that carries its own ODBC "Driver" or "DSN"
-// key is handed to ODBC unchanged instead, e.g. "Driver=SQLite3;Database=/tmp/x.sqlite";
-// openOdbc() does the same with an ODBC connection string given directly.
+// (freeTdsConnectionString). A connection string that names its own ODBC "Driver" is handed
+// to ODBC unchanged instead, e.g. "Driver=SQLite3;Database=/tmp/x.sqlite"; openOdbc() does the
+// same with an ODBC connection string given directly.
 class OdbcDriver : public Driver {
 public:
     // Statements without their own time-out stop after this many seconds, as ADO commands do.
