@@ -190,3 +190,33 @@ TEST_F(Journal, AFailingRestoreLeavesEverythingAsItWas) {
               1);
     EXPECT_EQ(work->query(QStringLiteral("select count(*) from mark_mag")).rows[0][0].toInt(), 3);
 }
+
+TEST_F(Journal, AProcedureInsideTheSessionsTransactionFollowsItsOutcome) {
+    db::Driver& driver = work->driver();
+    driver.beginTransaction();
+    prepare();
+    EXPECT_EQ(sort(QStringLiteral("1=1")).rows.size(), 4u);
+    driver.rollback();
+    EXPECT_TRUE(sort(QStringLiteral("1=1")).rows.empty());
+
+    // Inside the session's transaction a restore is part of it; readers see nothing of
+    // it until the commit (WAL).
+    prepare();
+    driver.beginTransaction();
+    work->execute(QStringLiteral("DELETE FROM mark_mag WHERE id_student = 12"));
+    work->execute(QStringLiteral("UPDATE DEL_mark_mag SET Check_ch = 1"));
+    work->execute(QStringLiteral("EXEC CTRL_Z_Mark_mag 10,1"));
+    work->execute(QStringLiteral("UPDATE mark_mag SET id_estimation = 2 WHERE id_student = 12"));
+    embedded::ServerAdmin reader(path);
+    EXPECT_FALSE(
+        reader.exec(QStringLiteral("select id_estimation from mark_mag where id_student = 12"))
+            .rows[0][0]
+            .isValid());
+    driver.commit();
+    EXPECT_EQ(
+        reader.exec(QStringLiteral("select id_estimation from mark_mag where id_student = 12"))
+            .rows[0][0]
+            .toInt(),
+        2);
+    EXPECT_TRUE(reader.exec(QStringLiteral("select * from DEL_mark_mag")).rows.empty());
+}

@@ -246,6 +246,11 @@ void fillDemoDatabase(const QString& path) {
     }
     // A sheet number for the direction form is the row's own number.
     exec("UPDATE mark_mag SET p35 = CAST(id_mark_mag AS TEXT) WHERE id_f_est = 2");
+    // That update counts as the owner's change; the rows were the demo user's.
+    exec("UPDATE mark_mag SET oper = ?, KEL_User = ?, "
+         "u_date = strftime('%Y-%m-%d 09:30:00', p36, '+1 day'), "
+         "KEL_Update = date(p36, '+1 day') WHERE id_f_est = 2",
+         {QString::number(demo), QLatin1String(DemoNames::User)});
     server.commit();
 }
 
