@@ -8,6 +8,7 @@
 #include "db/Parameter.h"
 #include "db/Result.h"
 
+#include <QHashFunctions>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -32,6 +33,7 @@ struct Bookmark {
     quint64 id = 0;
     bool isNull() const { return id == 0; }
     friend bool operator==(Bookmark a, Bookmark b) { return a.id == b.id; }
+    friend size_t qHash(Bookmark b, size_t seed = 0) { return ::qHash(b.id, seed); }
 };
 
 class DataSet : public QObject {
@@ -271,6 +273,21 @@ private:
     std::vector<DataSource*> sources_;
     quint64 changeCount_ = 0;
     mutable std::unique_ptr<Lookups> lookups_;
+};
+
+// Makes field reads see one visible row (a painting grid's row) for the life of the guard.
+class DisplayRowScope {
+public:
+    DisplayRowScope(DataSet& ds, int visibleIndex)
+        : ds_(ds)
+        , previous_(ds.setDisplayRow(visibleIndex)) {}
+    ~DisplayRowScope() { ds_.setDisplayRow(previous_); }
+    DisplayRowScope(const DisplayRowScope&) = delete;
+    DisplayRowScope& operator=(const DisplayRowScope&) = delete;
+
+private:
+    DataSet& ds_;
+    int previous_;
 };
 
 // Keeps a data set's controls disabled for the life of the guard.
