@@ -79,12 +79,13 @@ void moveTop(Tokens& t) {
     const QString limit = t[n].text;
     for (qsizetype i = top; i <= last; ++i)
         t[i].text.clear();
-    // LIMIT goes after everything, before a closing ';'.
+    // LIMIT goes after the last token, before a closing ';' and any trailing comment.
     qsizetype end = nextSolid(t, qsizetype(t.size()), -1);
+    const SqlToken limitToken{SqlToken::Word, QStringLiteral(" LIMIT ") + limit};
     if (end >= 0 && t[end].isSymbol(";"))
-        t.insert(t.begin() + end, SqlToken{SqlToken::Word, QStringLiteral(" LIMIT ") + limit});
+        t.insert(t.begin() + end, limitToken);
     else
-        t.push_back(SqlToken{SqlToken::Word, QStringLiteral(" LIMIT ") + limit});
+        t.insert(t.begin() + (end + 1), limitToken);
 }
 
 bool isDateColumn(const Tokens& t, qsizetype i, const QSet<QString>& dateColumns) {

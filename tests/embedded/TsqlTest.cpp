@@ -67,6 +67,7 @@ TEST(Rewrite, ChangesOnlyWhatSqliteCannotReadAndNeverAText) {
         {"where '05.04.2024' <= [p36] and descr = '05.04.2024'",
          "where '2024-04-05 00:00:00' <= [p36] and descr = '05.04.2024'"},
         {"select 'it''s top 1' as [top]", "select 'it''s top 1' as [top]"},
+        {"select top 2 * from t -- last two\n", "select  * from t LIMIT 2 -- last two\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(rewrite(c.in).toStdString(), std::string(c.out)) << c.in;
