@@ -128,13 +128,17 @@ void Field::setValue(const QVariant& v) {
     dataSet_->setFieldValue(*this, v);
 }
 
+// An empty text is no value; a text field that holds an empty string or a null keeps it, so
+// that a grid writing back an untouched empty cell changes nothing.
 void Field::setText(const QString& text) {
-    if (text.isEmpty() && def_.type != FieldType::String && def_.type != FieldType::WideString &&
-        def_.type != FieldType::Memo) {
-        setValue(QVariant());
+    if (text.isEmpty() &&
+        (def_.type == FieldType::String || def_.type == FieldType::WideString ||
+         def_.type == FieldType::Memo) &&
+        value().toString().isEmpty()) {
+        setValue(value());
         return;
     }
-    setValue(text);
+    setValue(text.isEmpty() ? QVariant() : QVariant(text));
 }
 
 QString Field::textOf(const QVariant& v) const {

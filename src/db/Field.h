@@ -69,6 +69,8 @@ public:
     // calculating, for calculated fields). Throws DatabaseError naming the field when it
     // is read-only or the value does not convert to the field's type.
     void setValue(const QVariant& v);
+    // Text in the forms text() shows (and ISO dates); an empty text is null, except that a
+    // text field already empty keeps its empty string.
     void setText(const QString& text);
     void clear() { setValue(QVariant()); }
 
