@@ -242,7 +242,8 @@ void DataSet::post() {
     editRow_ = insertRow_ = -1;
     modified_ = false;
     ++changeCount_;
-    invalidateIndexes();
+    if (inserting)
+        invalidateIndexes();
     state_ = DataSetState::Browse;
     notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
     notifyControls(DataSource::StateChanged);

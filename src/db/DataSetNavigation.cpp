@@ -157,7 +157,9 @@ void DataSet::ensureIndexes() const {
     idIndex_.reserve(rows_.size());
     for (size_t r = 0; r < rows_.size(); ++r)
         idIndex_.emplace_back(rows_[r].id, static_cast<int>(r));
-    std::sort(idIndex_.begin(), idIndex_.end());
+    // Rows are numbered in the order they arrive; only a re-read by key mixes them.
+    if (!std::is_sorted(idIndex_.begin(), idIndex_.end()))
+        std::sort(idIndex_.begin(), idIndex_.end());
     indexesValid_ = true;
 }
 

@@ -58,7 +58,10 @@ public:
     QVariant value() const;
     // The value last read from or written to the database (data fields).
     QVariant oldValue() const;
-    bool isNull() const { return !value().isValid() || value().isNull(); }
+    bool isNull() const {
+        const QVariant v = value();
+        return !v.isValid() || v.isNull();
+    }
     // The plain text of the value: empty for null, short date (and long time unless
     // midnight), "True"/"False", decimal digits.
     QString text() const;
