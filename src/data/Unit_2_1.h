@@ -1,5 +1,11 @@
-// The data module: the one connection and every data set of the program.
+// The data module: the one connection, every data set and data source, and the journal's rules.
 #pragma once
+
+#include "data/JournalView.h"
+#include "data/LoadingNotice.h"
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/DataSource.h"
 
 #include <QObject>
 
@@ -9,6 +15,68 @@ class TDM_TAZ_2 : public QObject {
 public:
     explicit TDM_TAZ_2(QObject* parent = nullptr);
     ~TDM_TAZ_2() override;
+
+    // The main window, once it exists; the journal handlers read its selectors and grid.
+    void setJournalView(JournalView* view) { view_ = view; }
+    JournalView* journalView() const { return view_; }
+
+    db::Connection ADO_TAZ;
+
+    db::DataSet ADOQ_group{db::DataSetKind::Query};
+    db::DataSet ADOQ_g_sem{db::DataSetKind::Query};
+    db::DataSet ADOQ_Discipline{db::DataSetKind::Query};
+    db::DataSet ADOQ_Vremennyi{db::DataSetKind::Query};
+    db::DataSet ADOQ_g_s{db::DataSetKind::Query};
+    db::DataSet ADOQ_Year{db::DataSetKind::Query};
+    db::DataSet ADOQ_t_fio{db::DataSetKind::Query};
+    db::DataSet ADOQ_s_fio{db::DataSetKind::Query};
+    db::DataSet ADOQ_estimation{db::DataSetKind::Query};
+    db::DataSet ADOTSemestr{db::DataSetKind::Table};
+    db::DataSet ADOT_f_est{db::DataSetKind::Table};
+    db::DataSet ADOQ_Examination{db::DataSetKind::Query};
+    db::DataSet ADOQ_EstimationOther{db::DataSetKind::Query};
+    db::DataSet ADO_SP_Sort{db::DataSetKind::StoredProc};
+    db::DataSet ADOQ_Buffer{db::DataSetKind::Query};
+    db::DataSet ADOQ_del_discipline{db::DataSetKind::Query};
+    db::DataSet ADOStoredProc1{db::DataSetKind::StoredProc};
+    db::DataSet ADOQ_Exec{db::DataSetKind::Query};
+    db::DataSet ADOQ_Students{db::DataSetKind::Query};
+    db::DataSet ADOQEduc_sh{db::DataSetKind::Query};
+    db::DataSet ADOQuery1{db::DataSetKind::Query};
+
+    db::DataSource DS_group;
+    db::DataSource DS_g_sem;
+    db::DataSource DS_discipline;
+    db::DataSource DataSource2;
+    db::DataSource DS_SP_Sort;
+    db::DataSource DS_Buffer;
+    db::DataSource DS_Students;
+
+    // Set when a student code has been posted; the main window clears and reads it.
+    bool StudentsChanged = false;
+
+    // The loading notice around the journal's opening; empty until the window layer installs it.
+    LoadingNoticeHook LoadingNotice;
+
+    void ADO_SP_SortBeforeOpen(db::DataSet& dataSet);
+    void ADO_SP_SortAfterOpen(db::DataSet& dataSet);
+    void ADO_SP_SortBeforeInsert(db::DataSet& dataSet);
+    void ADO_SP_SortCalcFields(db::DataSet& dataSet);
+    void ADO_SP_SortBeforePost(db::DataSet& dataSet);
+    void ADO_SP_SortPostError(db::DataSet& dataSet, const db::DatabaseError& error,
+                              db::DataAction& action);
+    void ADOQ_StudentsBeforeInsert(db::DataSet& dataSet);
+    void ADOQ_StudentsAfterPost(db::DataSet& dataSet);
+    void DataModuleDestroy();
+
+private:
+    void setUpStatements();
+    void setUpParameters();
+    void setUpJournalFields();
+    void setUpBufferFields();
+    void setUpHandlers();
+
+    JournalView* view_ = nullptr;
 };
 
 // The single instance, set while it exists.

@@ -1,0 +1,187 @@
+// The update-history recorder: change messages, row images and the pending statements.
+#include "history/log_u.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+
+namespace {
+
+bool isNullValue(const QVariant& v) {
+    return !v.isValid() || v.isNull();
+}
+
+bool sameValue(const QVariant& a, const QVariant& b) {
+    const bool aNull = isNullValue(a);
+    const bool bNull = isNullValue(b);
+    if (aNull || bNull)
+        return aNull == bNull;
+    return a == b;
+}
+
+bool holdsText(db::FieldType t) {
+    return t == db::FieldType::String || t == db::FieldType::WideString || t == db::FieldType::Memo;
+}
+
+bool holdsDate(db::FieldType t) {
+    return t == db::FieldType::Date || t == db::FieldType::DateTime;
+}
+
+QString doubledQuotes(QString s) {
+    return s.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+QString shortDate(const QVariant& v) {
+    const QDate date = v.metaType().id() == QMetaType::QDate ? v.toDate() : v.toDateTime().date();
+    return QLocale().toString(date, QLocale::ShortFormat);
+}
+
+} // namespace
+
+QString QuoteSQL(const QString& s) {
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+QString QuoteSQLTwice(const QString& s) {
+    return QuoteSQL(QuoteSQL(s));
+}
+
+QString FieldImageText(const db::Field& field) {
+    const QString text = field.text();
+    if (text.isEmpty())
+        return QStringLiteral("NULL");
+    const db::FieldType type = field.dataType();
+    if (type == db::FieldType::Float || holdsDate(type))
+        return QuoteSQLTwice(text);
+    if (holdsText(type))
+        return QuoteSQLTwice(doubledQuotes(text));
+    return text;
+}
+
+QString FieldChangeText(const db::Field& field, bool old) {
+    const QString text = old ? field.oldText() : field.text();
+    if (text.isEmpty())
+        return QStringLiteral("NULL");
+    const db::FieldType type = field.dataType();
+    if (holdsDate(type))
+        return shortDate(old ? field.oldValue() : field.value());
+    if (holdsText(type))
+        return doubledQuotes(text);
+    return text;
+}
+
+TADOUpdateHistoryExec::~TADOUpdateHistoryExec() {
+    Detach();
+}
+
+void TADOUpdateHistoryExec::Attach(db::DataSet* dataSet, const QString& tableName,
+                                   const QString& keyFieldName, bool logEdits, bool logDeletes) {
+    tableName_ = tableName;
+    keyFieldName_ = keyFieldName;
+    savedBeforePost_ = dataSet->beforePost;
+    savedAfterPost_ = dataSet->afterPost;
+    savedBeforeDelete_ = dataSet->beforeDelete;
+    savedAfterDelete_ = dataSet->afterDelete;
+    savedEditError_ = dataSet->onEditError;
+    savedPostError_ = dataSet->onPostError;
+    dataSet_ = dataSet;
+    logEdits_ = logEdits;
+    logDeletes_ = logDeletes;
+
+    if (logEdits)
+        dataSet->beforePost = [this](db::DataSet& ds) { beforePost(ds); };
+    dataSet->afterPost = [this](db::DataSet& ds) { afterPost(ds); };
+    if (logDeletes)
+        dataSet->beforeDelete = [this](db::DataSet& ds) { beforeDelete(ds); };
+    dataSet->afterDelete = [this](db::DataSet& ds) { afterDelete(ds); };
+    // The handler that runs replaces itself on the data set: after onError() returns, the
+    // closure is gone, so nothing past that call may touch it.
+    const auto error = [this](db::DataSet&, const db::DatabaseError&, db::DataAction&) {
+        onError();
+    };
+    dataSet->onEditError = error;
+    dataSet->onPostError = error;
+}
+
+void TADOUpdateHistoryExec::Detach() {
+    if (!dataSet_)
+        return;
+    db::DataSet* ds = dataSet_;
+    dataSet_ = nullptr;
+    ds->beforePost = savedBeforePost_;
+    ds->afterPost = savedAfterPost_;
+    ds->beforeDelete = savedBeforeDelete_;
+    ds->afterDelete = savedAfterDelete_;
+    ds->onEditError = savedEditError_;
+    ds->onPostError = savedPostError_;
+}
+
+QString TADOUpdateHistoryExec::changeMessage(const db::Field& field) const {
+    if (MessageTemplate.isEmpty()) {
+        const QChar q = QLatin1Char('"');
+        return QStringLiteral("The field ") + q + field.fieldName() + q +
+               QStringLiteral(" has been changed from ") + q + FieldChangeText(field, true) + q +
+               QStringLiteral(" on ") + q + FieldChangeText(field, false) + q + QLatin1Char('.');
+    }
+    QString message = MessageTemplate;
+    message.replace(QStringLiteral("<?>"), field.fieldName());
+    message.replace(QStringLiteral("<old>"), FieldChangeText(field, true));
+    message.replace(QStringLiteral("<new>"), FieldChangeText(field, false));
+    return message;
+}
+
+void TADOUpdateHistoryExec::beforePost(db::DataSet& ds) {
+    if (OnFieldChanged && ds.state() == db::DataSetState::Edit && ds.fieldCount() > 0) {
+        statements_.clear();
+        for (db::Field* field : ds.fields()) {
+            if (!field->isData() || sameValue(field->value(), field->oldValue()))
+                continue;
+            OnFieldChanged(changeMessage(*field), ds, tableName_, keyFieldName_, statements_);
+        }
+    }
+    if (logEdits_ && savedBeforePost_)
+        savedBeforePost_(ds);
+}
+
+void TADOUpdateHistoryExec::afterPost(db::DataSet& ds) {
+    if (!statements_.isEmpty() && OnExecute)
+        OnExecute(statements_);
+    if (savedAfterPost_)
+        savedAfterPost_(ds);
+    statements_.clear();
+}
+
+void TADOUpdateHistoryExec::beforeDelete(db::DataSet& ds) {
+    if (ds.fieldCount() > 0) {
+        statements_.clear();
+        QString image;
+        const auto& fields = ds.fields();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const db::Field& field = *fields[i];
+            const bool last = i + 1 == fields.size();
+            if (field.isData()) {
+                image += field.fieldName() + QLatin1Char('[') + FieldImageText(field) +
+                         (last ? QStringLiteral("]") : QStringLiteral("], "));
+            } else if (last && !image.isEmpty()) {
+                image.chop(2);
+            }
+        }
+        if (OnRowDeleted) {
+            OnRowDeleted(QLatin1Char('(') + image + QLatin1Char(')'), ds, tableName_, keyFieldName_,
+                         statements_);
+        }
+    }
+    if (logDeletes_ && savedBeforeDelete_)
+        savedBeforeDelete_(ds);
+}
+
+void TADOUpdateHistoryExec::afterDelete(db::DataSet& ds) {
+    if (!statements_.isEmpty() && OnExecute)
+        OnExecute(statements_);
+    if (savedAfterDelete_)
+        savedAfterDelete_(ds);
+}
+
+void TADOUpdateHistoryExec::onError() {
+    Detach();
+}
