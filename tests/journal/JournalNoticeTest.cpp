@@ -1,0 +1,95 @@
+// The loading notice around the journal's opening, with the real notice window.
+#include "data/DataModuleFixture.h"
+#include "journal/Unit4.h"
+
+#include <QApplication>
+#include <QEvent>
+
+namespace {
+
+using testsupport::DataModuleFixture;
+
+int noticesOnScreen() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        n += qobject_cast<TForm4*>(w) != nullptr && w->isVisible();
+    return n;
+}
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// What was on screen while the journal procedure ran.
+struct Seen {
+    TForm4* notice = nullptr;
+    int onScreen = 0;
+    int paints = 0;
+};
+
+class JournalNoticeTest : public DataModuleFixture {
+protected:
+    void SetUp() override {
+        DataModuleFixture::SetUp();
+        LoadingNoticeHook hook = loadingNoticeHook();
+        hook.create = [this, create = hook.create] {
+            create();
+            Form4->installEventFilter(&painter);
+        };
+        dm.LoadingNotice = hook;
+        ASSERT_NO_FATAL_FAILURE(signIn());
+        dm.ADO_TAZ.onStatement = [this](const QString& sql) {
+            if (sql.startsWith(QStringLiteral("SORT_MARK_MAG")))
+                seen.push_back({Form4.data(), noticesOnScreen(), painter.paints});
+        };
+    }
+    void TearDown() override { destroyLoadingNotice(); }
+
+    PaintCounter painter;
+    std::vector<Seen> seen;
+};
+
+TEST_F(JournalNoticeTest, NoticeIsPaintedBeforeTheProcedureAndGoneAfterTheOpen) {
+    for (int load = 1; load <= 2; ++load) {
+        ASSERT_NO_FATAL_FAILURE(loadJournal());
+        ASSERT_EQ(seen.size(), static_cast<size_t>(load));
+        EXPECT_NE(seen.back().notice, nullptr);
+        EXPECT_EQ(seen.back().onScreen, 1);
+        EXPECT_GT(seen.back().paints, 0) << "the notice was not painted before the wait";
+        EXPECT_FALSE(Form4);
+        EXPECT_EQ(noticesOnScreen(), 0);
+        painter.paints = 0;
+    }
+}
+
+TEST_F(JournalNoticeTest, NoticeAlreadyOnScreenIsUsedAndRemoved) {
+    showLoadingNotice();
+    QPointer<TForm4> leftOver = Form4.data();
+    leftOver->Label1->setText(QStringLiteral("Идёт установка даты..."));
+    ASSERT_NO_FATAL_FAILURE(loadJournal());
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].notice, leftOver.data()) << "a second notice was created";
+    EXPECT_EQ(seen[0].onScreen, 1);
+    EXPECT_TRUE(leftOver.isNull());
+    EXPECT_FALSE(Form4);
+}
+
+TEST_F(JournalNoticeTest, NoticeStaysAfterAFailedOpenUntilTheNextOneSucceeds) {
+    EXPECT_THROW(loadJournal(QStringLiteral("1=1; DROP TABLE mark_mag")), db::DatabaseError);
+    EXPECT_TRUE(Form4);
+    EXPECT_EQ(noticesOnScreen(), 1);
+    QPointer<TForm4> left = Form4.data();
+
+    ASSERT_NO_FATAL_FAILURE(loadJournal());
+    EXPECT_EQ(seen.back().notice, left.data());
+    EXPECT_EQ(seen.back().onScreen, 1);
+    EXPECT_FALSE(Form4);
+    EXPECT_TRUE(left.isNull());
+}
+
+} // namespace
