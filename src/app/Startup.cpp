@@ -2,6 +2,7 @@
 
 #include "data/Unit_2_1.h"
 #include "journal/Unit2.h"
+#include "journal/Unit4.h"
 #include "platform/ApplicationState.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ Startup createApplicationObjects() {
 
     Startup objects;
     objects.dataModule = new TDM_TAZ_2();
+    objects.dataModule->LoadingNotice = loadingNoticeHook();
     objects.mainWindow = new TForm2();
     return objects;
 }

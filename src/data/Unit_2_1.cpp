@@ -1,6 +1,8 @@
 // The data module's objects: statements, parameters, persistent fields and their wiring.
 #include "data/Unit_2_1.h"
 
+#include "embedded/EmbeddedServer.h"
+
 TDM_TAZ_2* DM_TAZ_2 = nullptr;
 
 namespace {
@@ -54,6 +56,8 @@ TDM_TAZ_2::TDM_TAZ_2(QObject* parent)
     setObjectName(QStringLiteral("DM_TAZ_2"));
     DM_TAZ_2 = this;
 
+    // An embedded file is served by the embedded server, anything else as before.
+    ADO_TAZ.setDriverFactory(embedded::driverFactory());
     for (db::DataSet* ds : {&ADOQ_group,           &ADOQ_g_sem,     &ADOQ_Discipline,
                             &ADOQ_Vremennyi,       &ADOQ_g_s,       &ADOQ_Year,
                             &ADOQ_t_fio,           &ADOQ_s_fio,     &ADOQ_estimation,

@@ -5,6 +5,7 @@
 
 #include "data/JournalView.h"
 #include "data/Unit_2_1.h"
+#include "platform/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,12 @@ protected:
     // The journal's rows as student names, in the order shown.
     QStringList journalStudents();
 
+    // A box nobody expected fails the test instead of waiting for a click; tests that expect
+    // boxes set their own script over this one.
+    platform::ScopedMessageBoxScript unexpectedBoxes{[](const platform::MessageBoxRequest& r) {
+        ADD_FAILURE() << "unexpected message box: " << r.text.toStdString();
+        return QMessageBox::Ok;
+    }};
     TempDir dir;
     QString path;
     int userId = 0;

@@ -45,7 +45,10 @@ TEST_F(DataModuleFixture, PostedRowCarriesTheSelectedKeysOnlyWhenAllThreeAreSele
     ASSERT_NO_FATAL_FAILURE(loadJournal());
     db::DataSet& j = dm.ADO_SP_Sort;
     const auto postMark = [&](int student, int mark) {
-        ASSERT_TRUE(j.locate(QStringLiteral("id_student"), student));
+        if (!j.locate(QStringLiteral("id_student"), student)) {
+            ADD_FAILURE() << "no journal row for student " << student;
+            return -1;
+        }
         j.edit();
         j.fieldByName(QStringLiteral("id_estimation"))->setValue(mark);
         j.post();

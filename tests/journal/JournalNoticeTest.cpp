@@ -69,11 +69,12 @@ TEST_F(JournalNoticeTest, NoticeIsPaintedBeforeTheProcedureAndGoneAfterTheOpen) 
 
 TEST_F(JournalNoticeTest, NoticeAlreadyOnScreenIsUsedAndRemoved) {
     showLoadingNotice();
-    QPointer<TForm4> leftOver = Form4.data();
+    TForm4* const shown = Form4.data();
+    QPointer<TForm4> leftOver = shown;
     leftOver->Label1->setText(QStringLiteral("Идёт установка даты..."));
     ASSERT_NO_FATAL_FAILURE(loadJournal());
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].notice, leftOver.data()) << "a second notice was created";
+    EXPECT_EQ(seen[0].notice, shown) << "a second notice was created";
     EXPECT_EQ(seen[0].onScreen, 1);
     EXPECT_TRUE(leftOver.isNull());
     EXPECT_FALSE(Form4);
@@ -83,10 +84,11 @@ TEST_F(JournalNoticeTest, NoticeStaysAfterAFailedOpenUntilTheNextOneSucceeds) {
     EXPECT_THROW(loadJournal(QStringLiteral("1=1; DROP TABLE mark_mag")), db::DatabaseError);
     EXPECT_TRUE(Form4);
     EXPECT_EQ(noticesOnScreen(), 1);
-    QPointer<TForm4> left = Form4.data();
+    TForm4* const shown = Form4.data();
+    QPointer<TForm4> left = shown;
 
     ASSERT_NO_FATAL_FAILURE(loadJournal());
-    EXPECT_EQ(seen.back().notice, left.data());
+    EXPECT_EQ(seen.back().notice, shown) << "a second notice was created";
     EXPECT_EQ(seen.back().onScreen, 1);
     EXPECT_FALSE(Form4);
     EXPECT_TRUE(left.isNull());
