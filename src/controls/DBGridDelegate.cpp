@@ -1,0 +1,155 @@
+// In-place editors of the grid and the hand-over of painting to the grid.
+#include "controls/DBGridDelegate.h"
+
+#include "controls/DBGridEh.h"
+#include "controls/DataSetGuards.h"
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "platform/Cp1251Validator.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace {
+
+const char* const kKind = "kelEditorKind";
+
+// The lookup data set's rows as (shown text, key) pairs, read without moving its cursor.
+void fillLookupItems(QComboBox* box, const db::Field& field) {
+    db::DataSet* list = field.lookupDataSet();
+    if (list == nullptr || !list->active())
+        return;
+    db::Field* key = list->findField(field.lookupKeyFields());
+    db::Field* shown = list->findField(field.lookupResultField());
+    if (key == nullptr || shown == nullptr)
+        return;
+    const int n = list->recordCount();
+    for (int i = 0; i < n; ++i) {
+        DisplayRow row(*list, i);
+        box->addItem(shown->text(), key->value());
+    }
+}
+
+} // namespace
+
+DBGridDelegate::DBGridDelegate(TDBGridEh* grid)
+    : QStyledItemDelegate(grid)
+    , grid_(grid) {}
+
+void DBGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const {
+    grid_->paintCell(painter, option.rect, index.row(), index.column());
+}
+
+QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                      const QModelIndex& index) const {
+    TColumnEh* column = grid_->Column(index.column());
+    db::Field* field = column != nullptr ? column->Field() : nullptr;
+    if (field == nullptr)
+        return nullptr;
+    QWidget* editor = nullptr;
+    if (field->isLookup()) {
+        auto* box = new QComboBox(parent);
+        fillLookupItems(box, *field);
+        box->setProperty(kKind, "lookup");
+        editor = box;
+    } else if (!column->PickList.isEmpty()) {
+        auto* box = new QComboBox(parent);
+        box->addItems(column->PickList);
+        box->setProperty(kKind, "pick");
+        editor = box;
+    } else if (field->dataType() == db::FieldType::Boolean || column->Checkboxes) {
+        return nullptr;
+    } else if (field->dataType() == db::FieldType::Date) {
+        auto* edit = new QDateEdit(parent);
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        edit->setProperty(kKind, "date");
+        editor = edit;
+    } else if (field->dataType() == db::FieldType::DateTime) {
+        auto* edit = new QDateTimeEdit(parent);
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QLocale().dateTimeFormat(QLocale::ShortFormat));
+        edit->setProperty(kKind, "datetime");
+        editor = edit;
+    } else {
+        auto* edit = new QLineEdit(parent);
+        platform::restrictToCp1251(edit);
+        if (field->size() > 0)
+            edit->setMaxLength(field->size());
+        edit->setFrame(false);
+        edit->setProperty(kKind, "text");
+        editor = edit;
+    }
+    if (auto* box = qobject_cast<QComboBox*>(editor); box && column->DropDownWidth > 0)
+        box->view()->setMinimumWidth(column->DropDownWidth);
+    editor->setFont(column->Font().font);
+    grid_->editorCreated(editor);
+    return editor;
+}
+
+void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    TColumnEh* column = grid_->Column(index.column());
+    db::Field* field = column != nullptr ? column->Field() : nullptr;
+    if (field == nullptr)
+        return;
+    const QString kind = editor->property(kKind).toString();
+    if (auto* box = qobject_cast<QComboBox*>(editor)) {
+        if (kind == "lookup") {
+            db::Field* key = field->dataSet()->findField(field->keyFields());
+            box->setCurrentIndex(key != nullptr ? box->findData(key->value()) : -1);
+        } else {
+            box->setCurrentIndex(box->findText(field->text()));
+        }
+    } else if (auto* date = qobject_cast<QDateTimeEdit*>(editor)) {
+        const QVariant v = field->value();
+        if (kind == "date")
+            date->setDate(v.isValid() ? v.toDate() : QDate::currentDate());
+        else
+            date->setDateTime(v.isValid() ? v.toDateTime() : QDateTime::currentDateTime());
+    } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+        edit->setText(field->text());
+        edit->selectAll();
+    }
+}
+
+QVariant DBGridDelegate::editorValue(QWidget* editor, bool& useText) {
+    const QString kind = editor->property(kKind).toString();
+    useText = false;
+    if (auto* box = qobject_cast<QComboBox*>(editor)) {
+        if (kind == "lookup")
+            return box->currentIndex() >= 0 ? box->currentData() : QVariant();
+        useText = true;
+        return box->currentText();
+    }
+    if (auto* date = qobject_cast<QDateTimeEdit*>(editor))
+        return kind == "date" ? QVariant(date->date()) : QVariant(date->dateTime());
+    if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+        useText = true;
+        return edit->text();
+    }
+    return QVariant();
+}
+
+void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
+                                  const QModelIndex& index) const {
+    bool useText = false;
+    const QVariant value = editorValue(editor, useText);
+    try {
+        grid_->storeValue(index.column(), value, useText);
+    } catch (...) {
+        // Qt commits on its own paths (focus loss); the error then surfaces from an event.
+        grid_->raiseLater(std::current_exception());
+    }
+}
+
+bool DBGridDelegate::eventFilter(QObject* object, QEvent* event) {
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (editor != nullptr && grid_->editorEvent(editor, event))
+        return true;
+    return QStyledItemDelegate::eventFilter(object, event);
+}

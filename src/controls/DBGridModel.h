@@ -1,0 +1,26 @@
+// The table model behind the data-aware grid: counts and headers only, nothing cached.
+#pragma once
+
+#include <QAbstractTableModel>
+
+class TDBGridEh;
+
+class DBGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DBGridModel(TDBGridEh* grid);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void reset();
+    void rowChanged(int row);
+    void headersChanged();
+
+private:
+    TDBGridEh* grid_;
+};

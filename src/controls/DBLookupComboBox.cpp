@@ -1,0 +1,106 @@
+// The lookup drop-down. Choices are handled in its own event handlers, so an error raised by
+// the click handler reaches the application's error box.
+#include "controls/DBLookupComboBox.h"
+
+#include "db/Connection.h"
+#include "db/DataSet.h"
+
+#include <QAbstractItemView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+TDBLookupComboBox::TDBLookupComboBox(QWidget* parent)
+    : QComboBox(parent)
+    , binding_(this) {
+    setEditable(false);
+    binding_.changed = [this] { refill(); };
+    view()->installEventFilter(this);
+    view()->viewport()->installEventFilter(this);
+}
+
+void TDBLookupComboBox::refill() {
+    filling_ = true;
+    const auto& items = binding_.items();
+    bool same = count() == int(items.size());
+    for (int i = 0; same && i < count(); ++i)
+        same = itemText(i) == items[size_t(i)].text &&
+               LookupBinding::sameKey(itemData(i), items[size_t(i)].key);
+    if (!same) {
+        clear();
+        for (const auto& item : items)
+            addItem(item.text, item.key);
+    }
+    setCurrentIndex(binding_.indexOfValue());
+    filling_ = false;
+}
+
+void TDBLookupComboBox::choose(int index) {
+    binding_.choose(index);
+    if (OnClick)
+        OnClick(this);
+}
+
+void TDBLookupComboBox::keyPressEvent(QKeyEvent* e) {
+    if (OnKeyDown) {
+        quint16 key = keys::virtualKey(*e);
+        OnKeyDown(this, key, e->modifiers());
+        if (key == 0 && keys::virtualKey(*e) != 0)
+            return;
+    }
+    const bool alt = e->modifiers().testFlag(Qt::AltModifier);
+    if ((e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) && !alt) {
+        if (binding_.items().empty())
+            return;
+        // A value not in the list starts over at the first row.
+        int row = binding_.indexOfValue();
+        row = row < 0 ? 0 : row + (e->key() == Qt::Key_Up ? -1 : 1);
+        choose(qBound(0, row, int(binding_.items().size()) - 1));
+        return;
+    }
+    if (e->key() == Qt::Key_F4 || alt || e->key() == Qt::Key_Space) {
+        showPopup();
+        return;
+    }
+    // Type-ahead and other keys would change the shown entry behind the value's back.
+    e->ignore();
+}
+
+void TDBLookupComboBox::mousePressEvent(QMouseEvent* e) {
+    if (OnMouseDown)
+        OnMouseDown(this, e->button(), e->modifiers(), int(e->position().x()),
+                    int(e->position().y()));
+    QComboBox::mousePressEvent(e);
+}
+
+void TDBLookupComboBox::focusInEvent(QFocusEvent* e) {
+    QComboBox::focusInEvent(e);
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TDBLookupComboBox::wheelEvent(QWheelEvent* e) {
+    e->ignore();
+}
+
+bool TDBLookupComboBox::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == view()->viewport() && e->type() == QEvent::MouseButtonRelease) {
+        const QModelIndex index =
+            view()->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+        if (index.isValid() && (view()->model()->flags(index) & Qt::ItemIsEnabled)) {
+            hidePopup();
+            choose(index.row());
+            return true;
+        }
+    }
+    if (watched == view() && e->type() == QEvent::KeyPress) {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
+            const int row = view()->currentIndex().row();
+            hidePopup();
+            if (row >= 0)
+                choose(row);
+            return true;
+        }
+    }
+    return QComboBox::eventFilter(watched, e);
+}
