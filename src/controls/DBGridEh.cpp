@@ -3,6 +3,7 @@
 
 #include "controls/DBGridDelegate.h"
 #include "controls/DBGridModel.h"
+#include "controls/DataSetGuards.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
@@ -307,20 +308,15 @@ int TDBGridEh::viewRowCount() const {
     db::DataSet* ds = dataSet();
     if (ds == nullptr || !ds->active())
         return 0;
-    return ds->recordCount() + (ds->state() == db::DataSetState::Insert ? 1 : 0);
+    return ds->visibleRowCount();
 }
 
 int TDBGridEh::currentDataRow() const {
     db::DataSet* ds = dataSet();
     if (ds == nullptr || !ds->active())
         return -1;
-    if (ds->state() == db::DataSetState::Insert)
-        return viewRowCount() - 1;
-    return ds->recNo() - 1;
-}
-
-int TDBGridEh::displayIndexOf(int viewRow) const {
-    return viewRow == currentDataRow() ? -1 : viewRow;
+    DisplayRow cursor(*ds, -1);
+    return ds->indexOfBookmark(ds->bookmark());
 }
 
 void TDBGridEh::resetModel() {

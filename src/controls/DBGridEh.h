@@ -95,9 +95,9 @@ public:
 
     // --- Used by the model and the delegate
     void paintCell(QPainter* painter, const QRect& rect, int row, int col);
-    // Which data set row a view row shows: a visible index, or -1 for the current row.
-    int displayIndexOf(int viewRow) const;
     int viewRowCount() const;
+    // The visible index of the data set's cursor (a row being inserted included), or -1.
+    int currentDataRow() const;
     bool cellEditable(int row, int col) const;
     // Stores an edited value through the column's update event. Throws on failure.
     void storeValue(int col, const QVariant& value, bool useText);
@@ -146,7 +146,6 @@ private:
     void deleteCurrentRecord();
     void indicatorPress(QMouseEvent* e);
     void openFindDialog();
-    int currentDataRow() const;
     int firstVisibleColumn() const;
     int nextVisibleColumn(int col, int step) const;
 

@@ -322,10 +322,9 @@ void TDBGridEh::moveToRow(int row, bool clearSelection) {
         return;
     if (row != currentDataRow()) {
         leaveRow();
-        if (row >= ds->recordCount())
-            row = ds->recordCount() - 1;
-        if (row >= 0)
-            ds->setRecNo(row + 1);
+        const db::Bookmark target = ds->bookmarkAt(row);
+        if (!target.isNull() && ds->bookmarkValid(target))
+            ds->gotoBookmark(target);
     }
     if (clearSelection && optionsEh_.testFlag(dghClearSelection))
         selected_.Clear();
@@ -428,14 +427,8 @@ void TDBGridEh::indicatorPress(QMouseEvent* e) {
         moveToRow(row, false);
         commitEditor();
         closeEditorWithoutCommit();
-        {
-            ControlsDisabled off(*ds);
-            for (int r = qMin(anchor, row); r <= qMax(anchor, row); ++r) {
-                ds->setRecNo(r + 1);
-                selected_.add(ds->bookmark());
-            }
-            ds->setRecNo(row + 1);
-        }
+        for (int r = qMin(anchor, row); r <= qMax(anchor, row); ++r)
+            selected_.add(ds->bookmarkAt(r));
     } else if (multi && mods.testFlag(Qt::ControlModifier)) {
         moveToRow(row, false);
         commitEditor();

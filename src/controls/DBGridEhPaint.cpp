@@ -17,7 +17,7 @@ void TDBGridEh::paintCell(QPainter* painter, const QRect& rect, int row, int col
         painter->fillRect(rect, color_);
         return;
     }
-    DisplayRow shown(*ds, displayIndexOf(row));
+    DisplayRow shown(*ds, row);
     const QModelIndex cur = currentIndex();
     const bool currentRow = cur.isValid() && cur.row() == row;
     TGridDrawState state;

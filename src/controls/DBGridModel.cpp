@@ -28,7 +28,7 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
     db::Field* field = column->Field();
     if (field == nullptr)
         return QVariant();
-    DisplayRow row(*ds, grid_->displayIndexOf(index.row()));
+    DisplayRow row(*ds, index.row());
     return role == Qt::DisplayRole ? QVariant(field->text()) : field->value();
 }
 
@@ -46,7 +46,7 @@ QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int r
     if (role != Qt::DisplayRole)
         return QVariant();
     db::DataSet* ds = grid_->dataSet();
-    if (ds == nullptr || grid_->displayIndexOf(section) != -1)
+    if (ds == nullptr || grid_->currentDataRow() != section)
         return QString();
     switch (ds->state()) {
     case db::DataSetState::Insert:

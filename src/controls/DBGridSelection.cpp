@@ -57,23 +57,9 @@ bool TBMListEh::rowSelected(int visibleIndex) const {
     if (items_.empty())
         return false;
     db::DataSet* ds = grid_->dataSet();
-    if (ds == nullptr)
-        return false;
-    const quint64 stamp = ds->changeCount();
-    if (!rowsValid_ || stamp != rowsStamp_) {
-        rows_.clear();
-        for (db::Bookmark b : items_) {
-            const int row = ds->indexOfBookmark(b);
-            if (row >= 0)
-                rows_.insert(row);
-        }
-        rowsStamp_ = stamp;
-        rowsValid_ = true;
-    }
-    return rows_.contains(visibleIndex);
+    return ds != nullptr && ids_.contains(ds->bookmarkAt(visibleIndex).id);
 }
 
 void TBMListEh::changed() {
-    rowsValid_ = false;
     grid_->Invalidate();
 }

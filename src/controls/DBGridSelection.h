@@ -26,7 +26,7 @@ public:
     void remove(db::Bookmark b);
     void toggle(db::Bookmark b);
 
-    // Whether the visible row at an index is selected; cached until the rows change.
+    // Whether the visible row at an index is selected.
     bool rowSelected(int visibleIndex) const;
 
 private:
@@ -35,7 +35,4 @@ private:
     TDBGridEh* grid_;
     std::vector<db::Bookmark> items_;
     QSet<quint64> ids_;
-    mutable QSet<int> rows_;
-    mutable quint64 rowsStamp_ = ~quint64(0);
-    mutable bool rowsValid_ = false;
 };

@@ -132,9 +132,11 @@ bool TKvDBGridEvents::ScanDuplicates() {
     for (ds->first(); !ds->eof(); ds->next()) {
         Seen s;
         for (int i = 0; i < keys; ++i) {
-            const QString text = KeyFieldList[i]->text();
+            const db::Field& f = *KeyFieldList[i];
+            const QString text = f.text();
             s.keyString += text;
-            s.combination += text;
+            // The filter compares texts without regard to case.
+            s.combination += isText(f) ? text.toCaseFolded() : text;
             s.combination += QChar(0x1F);
         }
         ++counts[s.combination];
