@@ -22,6 +22,10 @@ void TDBLookupListBox::refill() {
         for (const auto& it : items)
             addItem(it.text);
     }
+    showValue();
+}
+
+void TDBLookupListBox::showValue() {
     const int row = binding_.indexOfValue();
     setCurrentRow(row, row >= 0 ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear);
 }
@@ -63,6 +67,7 @@ void TDBLookupListBox::mouseDoubleClickEvent(QMouseEvent*) {}
 
 void TDBLookupListBox::focusInEvent(QFocusEvent* e) {
     QListWidget::focusInEvent(e);
+    showValue(); // focus alone chooses no row
     if (OnEnter)
         OnEnter(this);
 }

@@ -39,6 +39,7 @@ protected:
 
 private:
     void refill();
+    void showValue();
     void choose(int index);
 
     LookupBinding binding_;
