@@ -189,15 +189,16 @@ void DataSet::bindFields(const Result& result, bool reread) {
 }
 
 // Converts values that a driver left in another type (a BIT read as an integer, a date
-// read as text) and cuts texts to their field's size. Values already right cost one check.
-void DataSet::normalizeColumns() {
+// read as text) and cuts texts to their field's size, in one pass that also finds each
+// column's value type (QMetaType id; UnknownType when all null, -1 when mixed).
+std::vector<int> DataSet::normalizeColumns(std::vector<std::vector<QVariant>>& rows,
+                                           size_t width) const {
     struct Check {
-        size_t column;
-        int expected;
-        int cut;
-        const Field* field;
+        int expected = QMetaType::UnknownType;
+        int cut = 0;
+        const Field* field = nullptr;
     };
-    std::vector<Check> checks;
+    std::vector<Check> checks(width);
     for (size_t i = 0; i < fields_.size(); ++i) {
         const Field& f = *fields_[i];
         const int c = dataColumnOfField_[i];
@@ -206,45 +207,55 @@ void DataSet::normalizeColumns() {
             continue;
         const bool text =
             f.dataType() == FieldType::String || f.dataType() == FieldType::WideString;
-        checks.push_back({static_cast<size_t>(c), expected, text ? f.size() : 0, &f});
+        checks[static_cast<size_t>(c)] = {expected, text ? f.size() : 0, &f};
     }
-    for (Row& row : rows_) {
-        for (const Check& check : checks) {
-            QVariant& v = row.values[check.column];
-            const int t = v.typeId();
-            if (t == check.expected ||
-                (check.expected == QMetaType::Int && t == QMetaType::LongLong)) {
-                if (check.cut > 0 && t == QMetaType::QString) {
-                    const QString* s = static_cast<const QString*>(v.constData());
-                    if (s->size() > check.cut)
-                        v = QVariant(s->left(check.cut));
+    std::vector<int> types(width, QMetaType::UnknownType);
+    for (auto& row : rows) {
+        for (size_t c = 0; c < width; ++c) {
+            QVariant& v = row[c];
+            int t = v.typeId();
+            if (t == QMetaType::UnknownType)
+                continue;
+            const Check& check = checks[c];
+            if (check.field) {
+                if (t == check.expected ||
+                    (check.expected == QMetaType::Int && t == QMetaType::LongLong)) {
+                    if (check.cut > 0 && t == QMetaType::QString) {
+                        const QString* s = static_cast<const QString*>(v.constData());
+                        if (s->size() > check.cut)
+                            v = QVariant(s->left(check.cut));
+                    }
+                } else if (!v.isNull()) {
+                    try {
+                        v = check.field->convert(v);
+                        t = v.typeId();
+                    } catch (const DatabaseError&) {
+                        // A value the type cannot hold stays as the database gave it.
+                    }
                 }
-                continue;
             }
-            if (t == QMetaType::UnknownType || v.isNull())
-                continue;
-            try {
-                v = check.field->convert(v);
-            } catch (const DatabaseError&) {
-                // A value the type cannot hold stays as the database gave it.
-            }
+            if (t == QMetaType::LongLong)
+                t = QMetaType::Int;
+            int& seen = types[c];
+            if (seen == QMetaType::UnknownType)
+                seen = t;
+            else if (seen != t)
+                seen = -1;
         }
     }
+    return types;
 }
 
 void DataSet::adoptRows(Result&& result) {
     const size_t width = result.columns.size();
+    for (auto& values : result.rows)
+        values.resize(width);
+    const std::vector<int> types = normalizeColumns(result.rows, width);
     rows_.clear();
     rows_.reserve(result.rows.size());
-    for (auto& values : result.rows) {
-        Row row;
-        row.id = nextRowId_++;
-        row.values = std::move(values);
-        row.values.resize(width);
-        rows_.push_back(std::move(row));
-    }
-    result.rows.clear();
-    normalizeColumns();
+    for (size_t i = 0; i < result.rows.size(); ++i)
+        rows_.push_back(Row{nextRowId_++});
+    store_.load(result.rows, types);
 }
 
 void DataSet::resetRows() {
@@ -327,7 +338,7 @@ void DataSet::refresh() {
     std::vector<quint64> idsByPlace;
     if (keyCol >= 0) {
         for (int i = static_cast<int>(rows_.size()) - 1; i >= 0; --i)
-            oldIds.insert(rows_[static_cast<size_t>(i)].values[static_cast<size_t>(keyCol)], i);
+            oldIds.insert(store_.get(static_cast<size_t>(i), static_cast<size_t>(keyCol)), i);
     }
     for (const Row& r : rows_)
         idsByPlace.push_back(r.id);
@@ -337,7 +348,7 @@ void DataSet::refresh() {
     for (size_t i = 0; i < rows_.size(); ++i) {
         int from = -1;
         if (keyCol >= 0)
-            from = oldIds.find(rows_[i].values[static_cast<size_t>(keyCol)]);
+            from = oldIds.find(store_.get(i, static_cast<size_t>(keyCol)));
         else if (i < old.size())
             from = static_cast<int>(i);
         if (from >= 0 && !taken[static_cast<size_t>(from)]) {

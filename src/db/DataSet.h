@@ -2,6 +2,7 @@
 // client-side sort and filter, and write-back to one update table.
 #pragma once
 
+#include "db/ColumnStore.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Field.h"
@@ -170,8 +171,7 @@ private:
     friend class Field;
     friend class FilterRowReader;
     struct Row {
-        quint64 id = 0;
-        std::vector<QVariant> values; // one per result column
+        quint64 id = 0; // the row's values are in store_, at the same index
     };
     struct LookupIndex;
     struct Lookups;
@@ -180,7 +180,7 @@ private:
     Result fetch();
     void bindFields(const Result& result, bool reopen);
     void adoptRows(Result&& result);
-    void normalizeColumns();
+    std::vector<int> normalizeColumns(std::vector<std::vector<QVariant>>& rows, size_t width) const;
     void destroyDynamicFields();
     void resetRows();
 
@@ -197,7 +197,8 @@ private:
     // Reading
     int readVisible() const;
     QVariant valueOf(const Field& f, int rowIndex, int visibleIndex) const;
-    const std::vector<QVariant>& valuesOfRow(int rowIndex) const;
+    // The value of a result column in a row: the edit buffer for the row being edited.
+    QVariant cell(int rowIndex, int column) const;
     QVariant calcValue(const Field& f, int rowIndex, int visibleIndex) const;
     QVariant lookupValue(const Field& f, const QVariant& key) const;
     // This data set as a lookup source: the result field of the first visible row whose key
@@ -234,11 +235,12 @@ private:
     std::vector<FieldDef> fieldDefs_;
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Field*> fieldPtrs_;
-    std::vector<int> dataColumnOfField_; // field index -> column in Row::values, -1 if none
+    std::vector<int> dataColumnOfField_; // field index -> column of the result, -1 if none
     std::vector<int> keyFieldOfLookup_;  // field index -> this data set's key field, -1 if none
     std::vector<Column> columns_;
 
     std::vector<Row> rows_;
+    ColumnStore store_;
     std::vector<int> order_; // every row, in sort order: indexes into rows_
     std::vector<int> view_;  // visible order (order_ under the filter): indexes into rows_
     mutable std::vector<int> viewPos_; // rows_ index -> view index, -1 if hidden

@@ -103,7 +103,7 @@ void DataSet::edit() {
     if (beforeEdit)
         beforeEdit(*this);
     editRow_ = view_[static_cast<size_t>(cursor_)];
-    editBuffer_ = rows_[static_cast<size_t>(editRow_)].values;
+    editBuffer_ = store_.row(static_cast<size_t>(editRow_));
     modified_ = false;
     setState(DataSetState::Edit);
     if (afterEdit)
@@ -118,12 +118,10 @@ void DataSet::insert() {
         beforeInsert(*this);
     const int at = cursor_ < 0 ? 0 : cursor_;
     cursorBeforeInsert_ = cursor_;
-    Row row;
-    row.id = nextRowId_++;
-    row.values.assign(columns_.size(), QVariant());
-    rows_.push_back(std::move(row));
+    rows_.push_back(Row{nextRowId_++});
+    store_.appendRow();
     insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
-    editBuffer_ = rows_.back().values;
+    editBuffer_.assign(columns_.size(), QVariant());
     const auto pos = std::find(order_.begin(), order_.end(),
                                view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
     order_.insert(pos, insertRow_);
@@ -149,12 +147,10 @@ void DataSet::append() {
     if (beforeInsert)
         beforeInsert(*this);
     cursorBeforeInsert_ = cursor_;
-    Row row;
-    row.id = nextRowId_++;
-    row.values.assign(columns_.size(), QVariant());
-    rows_.push_back(std::move(row));
+    rows_.push_back(Row{nextRowId_++});
+    store_.appendRow();
     insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
-    editBuffer_ = rows_.back().values;
+    editBuffer_.assign(columns_.size(), QVariant());
     order_.push_back(insertRow_);
     view_.push_back(insertRow_);
     invalidateIndexes();
@@ -176,6 +172,7 @@ void DataSet::dropInsertedRow() {
     order_.erase(std::remove(order_.begin(), order_.end(), r), order_.end());
     view_.erase(std::remove(view_.begin(), view_.end(), r), view_.end());
     rows_.erase(rows_.begin() + r); // the row being inserted is always the last
+    store_.eraseRow(static_cast<size_t>(r));
     insertRow_ = editRow_ = -1;
     invalidateIndexes();
     if (view_.empty())
@@ -237,7 +234,7 @@ void DataSet::post() {
     });
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
         return;
-    rows_[static_cast<size_t>(editRow_)].values = std::move(editBuffer_);
+    store_.setRow(static_cast<size_t>(editRow_), editBuffer_);
     editBuffer_.clear();
     editRow_ = insertRow_ = -1;
     modified_ = false;
@@ -256,7 +253,7 @@ void DataSet::writeBack() {
     if (keyCol < 0)
         throw DatabaseError(
             QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
-    const std::vector<QVariant>& stored = rows_[static_cast<size_t>(editRow_)].values;
+    const std::vector<QVariant> stored = store_.row(static_cast<size_t>(editRow_));
     QStringList sets, where;
     std::vector<QVariant> setBinds, whereBinds;
     where << updateKey_ + QStringLiteral(" = ?");
@@ -332,7 +329,7 @@ void DataSet::writeDelete() {
         throw DatabaseError(
             QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
     const int r = view_[static_cast<size_t>(cursor_)];
-    const QVariant key = rows_[static_cast<size_t>(r)].values[static_cast<size_t>(keyCol)];
+    const QVariant key = store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol));
     const int changed =
         connection_->execute(QStringLiteral("DELETE FROM ") + updateTable_ +
                                  QStringLiteral(" WHERE ") + updateKey_ + QStringLiteral(" = ?"),
@@ -360,6 +357,7 @@ void DataSet::deleteRecord() {
     editBuffer_.clear();
     modified_ = false;
     rows_.erase(rows_.begin() + r);
+    store_.eraseRow(static_cast<size_t>(r));
     const auto drop = [r](std::vector<int>& list) {
         list.erase(std::remove(list.begin(), list.end(), r), list.end());
         for (int& i : list) {

@@ -7,10 +7,10 @@
 
 namespace db {
 
-const std::vector<QVariant>& DataSet::valuesOfRow(int rowIndex) const {
+QVariant DataSet::cell(int rowIndex, int column) const {
     if (rowIndex == editRow_ && rowIndex >= 0)
-        return editBuffer_;
-    return rows_[static_cast<size_t>(rowIndex)].values;
+        return editBuffer_[static_cast<size_t>(column)];
+    return store_.get(static_cast<size_t>(rowIndex), static_cast<size_t>(column));
 }
 
 QVariant DataSet::valueOf(const Field& f, int rowIndex, int visibleIndex) const {
@@ -19,7 +19,7 @@ QVariant DataSet::valueOf(const Field& f, int rowIndex, int visibleIndex) const 
     switch (f.fieldKind()) {
     case FieldKind::Data: {
         const int c = dataIndex(f);
-        return c >= 0 ? valuesOfRow(rowIndex)[static_cast<size_t>(c)] : QVariant();
+        return c >= 0 ? cell(rowIndex, c) : QVariant();
     }
     case FieldKind::Lookup:
         return lookupValue(f, keyOfLookupField(f, rowIndex));
@@ -35,7 +35,7 @@ QVariant DataSet::keyOfLookupField(const Field& f, int rowIndex) const {
     if (keyField < 0)
         return {};
     const int c = dataColumnOfField_[static_cast<size_t>(keyField)];
-    return c >= 0 ? valuesOfRow(rowIndex)[static_cast<size_t>(c)] : QVariant();
+    return c >= 0 ? cell(rowIndex, c) : QVariant();
 }
 
 QVariant DataSet::lookupValue(const Field& f, const QVariant& key) const {
@@ -146,15 +146,17 @@ QVariant DataSet::fieldOldValue(const Field& f) const {
     }
     if (r < 0 || r >= static_cast<int>(rows_.size()))
         return {};
-    const std::vector<QVariant>& stored = rows_[static_cast<size_t>(r)].values;
+    const auto stored = [&](int c) {
+        return store_.get(static_cast<size_t>(r), static_cast<size_t>(c));
+    };
     if (f.isData()) {
         const int c = dataIndex(f);
-        return c >= 0 ? stored[static_cast<size_t>(c)] : QVariant();
+        return c >= 0 ? stored(c) : QVariant();
     }
     if (f.isLookup()) {
         const int keyField = keyFieldOfLookup_[static_cast<size_t>(f.index())];
         const int c = keyField >= 0 ? dataColumnOfField_[static_cast<size_t>(keyField)] : -1;
-        return c >= 0 ? lookupValue(f, stored[static_cast<size_t>(c)]) : QVariant();
+        return c >= 0 ? lookupValue(f, stored(c)) : QVariant();
     }
     return {};
 }

@@ -66,3 +66,29 @@ TEST_F(MarksDb, EveryTextAFieldShowsConvertsBackToItsValue) {
     }
     kinds.cancel();
 }
+
+TEST_F(MarksDb, ColumnsOfMixedOrMissingValuesKeepEveryValue) {
+    // SQLite lets one column hold numbers and texts; an all-null column takes what is set.
+    conn_.execute(QStringLiteral("CREATE TABLE loose (id INTEGER PRIMARY KEY, v, w)"));
+    conn_.execute(QStringLiteral("INSERT INTO loose VALUES (1, 7, NULL), (2, 'seven', NULL), "
+                                 "(3, 7.5, NULL)"));
+    DataSet loose(DataSetKind::Query);
+    loose.setConnection(&conn_);
+    loose.setSql(QStringLiteral("select * from loose order by id"));
+    loose.setUpdateTable(QStringLiteral("loose"), QStringLiteral("id"));
+    DB_STEP(loose.open());
+    EXPECT_EQ(column(loose, "v"), (QStringList{"7", "seven", "7,5"}));
+    loose.setRecNo(2);
+    loose.edit();
+    loose.fieldByName(QStringLiteral("w"))->setText(QStringLiteral("first"));
+    DB_STEP(loose.post());
+    loose.insert();
+    loose.fieldByName(QStringLiteral("id"))->setValue(4);
+    loose.fieldByName(QStringLiteral("v"))->setValue(8);
+    DB_STEP(loose.post());
+    EXPECT_EQ(column(loose, "w"), (QStringList{"", "", "first", ""}));
+    EXPECT_EQ(column(loose, "id"), (QStringList{"1", "4", "2", "3"}));
+    DB_STEP(loose.refresh());
+    EXPECT_EQ(column(loose, "w"), (QStringList{"", "first", "", ""}));
+    EXPECT_EQ(column(loose, "v"), (QStringList{"7", "seven", "7,5", "8"}));
+}

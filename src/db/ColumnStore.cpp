@@ -1,0 +1,270 @@
+// Column-wise row storage for data sets.
+#include "db/ColumnStore.h"
+
+#include <limits>
+
+namespace db {
+
+namespace {
+
+bool isNull(const QVariant& v) {
+    return !v.isValid() || v.isNull();
+}
+
+} // namespace
+
+ColumnStore::Kind ColumnStore::kindOf(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return Kind::Int;
+    case QMetaType::Bool:
+        return Kind::Bool;
+    case QMetaType::Double:
+        return Kind::Double;
+    case QMetaType::QDate:
+        return Kind::Date;
+    case QMetaType::QDateTime:
+        return Kind::DateTime;
+    default:
+        return Kind::Variant;
+    }
+}
+
+bool ColumnStore::fits(Kind kind, const QVariant& v) {
+    return kind == Kind::Variant || isNull(v) || kindOf(v) == kind;
+}
+
+void ColumnStore::clear() {
+    columns_.clear();
+    rows_ = 0;
+}
+
+void ColumnStore::load(std::vector<std::vector<QVariant>>& rows, const std::vector<int>& types) {
+    clear();
+    const size_t columns = types.size();
+    rows_ = rows.size();
+    columns_.resize(columns);
+    for (size_t c = 0; c < columns; ++c) {
+        Column& col = columns_[c];
+        col.kind = types[c] < 0                         ? Kind::Variant
+                   : types[c] == QMetaType::UnknownType ? Kind::Int
+                                                        : kindOf(QVariant(QMetaType(types[c])));
+        switch (col.kind) {
+        case Kind::Int:
+        case Kind::Bool:
+        case Kind::Date:
+            col.ints.resize(rows_);
+            break;
+        case Kind::Double:
+            col.doubles.resize(rows_);
+            break;
+        case Kind::DateTime:
+            col.dateTimes.resize(rows_);
+            break;
+        case Kind::Variant:
+            col.variants.resize(rows_);
+            break;
+        }
+        if (col.kind != Kind::Variant)
+            col.nulls.assign(rows_, false);
+    }
+    for (size_t r = 0; r < rows_; ++r) {
+        std::vector<QVariant>& values = rows[r];
+        for (size_t c = 0; c < columns; ++c) {
+            Column& col = columns_[c];
+            QVariant& v = values[c];
+            const int t = v.typeId();
+            if (col.kind == Kind::Variant) {
+                col.variants[r] = std::move(v);
+                continue;
+            }
+            if (t == QMetaType::UnknownType) {
+                col.nulls[r] = true;
+                continue;
+            }
+            const void* data = v.constData();
+            switch (t) {
+            case QMetaType::Int:
+                col.ints[r] = *static_cast<const int*>(data);
+                break;
+            case QMetaType::LongLong:
+                col.ints[r] = *static_cast<const qlonglong*>(data);
+                break;
+            case QMetaType::Bool:
+                col.ints[r] = *static_cast<const bool*>(data) ? 1 : 0;
+                break;
+            case QMetaType::QDate:
+                col.ints[r] = static_cast<const QDate*>(data)->toJulianDay();
+                break;
+            case QMetaType::Double:
+                col.doubles[r] = *static_cast<const double*>(data);
+                break;
+            case QMetaType::QDateTime:
+                col.dateTimes[r] = *static_cast<const QDateTime*>(data);
+                break;
+            default:
+                store(col, r, v);
+                break;
+            }
+        }
+        std::vector<QVariant>().swap(values);
+    }
+    rows.clear();
+}
+
+void ColumnStore::store(Column& c, size_t row, const QVariant& v) {
+    if (c.kind == Kind::Variant) {
+        c.variants[row] = v;
+        return;
+    }
+    const bool null = isNull(v);
+    c.nulls[row] = null;
+    switch (c.kind) {
+    case Kind::Int:
+    case Kind::Bool:
+        c.ints[row] = null ? 0 : v.toLongLong();
+        break;
+    case Kind::Date:
+        c.ints[row] = null ? 0 : v.toDate().toJulianDay();
+        break;
+    case Kind::Double:
+        c.doubles[row] = null ? 0.0 : v.toDouble();
+        break;
+    case Kind::DateTime:
+        c.dateTimes[row] = null ? QDateTime() : v.toDateTime();
+        break;
+    case Kind::Variant:
+        break;
+    }
+}
+
+QVariant ColumnStore::get(size_t row, size_t column) const {
+    const Column& c = columns_[column];
+    if (c.kind == Kind::Variant)
+        return c.variants[row];
+    if (c.nulls[row])
+        return {};
+    switch (c.kind) {
+    case Kind::Int: {
+        const qint64 n = c.ints[row];
+        if (n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
+            return QVariant(static_cast<int>(n));
+        return QVariant(n);
+    }
+    case Kind::Bool:
+        return QVariant(c.ints[row] != 0);
+    case Kind::Date:
+        return QVariant(QDate::fromJulianDay(c.ints[row]));
+    case Kind::Double:
+        return QVariant(c.doubles[row]);
+    case Kind::DateTime:
+        return QVariant(c.dateTimes[row]);
+    case Kind::Variant:
+        break;
+    }
+    return {};
+}
+
+void ColumnStore::toVariants(size_t column) {
+    std::vector<QVariant> values(rows_);
+    for (size_t r = 0; r < rows_; ++r)
+        values[r] = get(r, column);
+    Column& c = columns_[column];
+    c = Column();
+    c.kind = Kind::Variant;
+    c.variants = std::move(values);
+}
+
+void ColumnStore::set(size_t row, size_t column, const QVariant& v) {
+    Column& c = columns_[column];
+    if (!fits(c.kind, v)) {
+        // An all-null column takes the kind of its first value; a mixed one becomes variants.
+        bool allNull = true;
+        for (bool n : c.nulls) {
+            if (!n) {
+                allNull = false;
+                break;
+            }
+        }
+        if (allNull && kindOf(v) != Kind::Variant) {
+            Column fresh;
+            fresh.kind = kindOf(v);
+            fresh.nulls.assign(rows_, true);
+            if (fresh.kind == Kind::Double)
+                fresh.doubles.resize(rows_);
+            else if (fresh.kind == Kind::DateTime)
+                fresh.dateTimes.resize(rows_);
+            else
+                fresh.ints.resize(rows_);
+            c = std::move(fresh);
+        } else {
+            toVariants(column);
+        }
+    }
+    store(columns_[column], row, v);
+}
+
+std::vector<QVariant> ColumnStore::row(size_t row) const {
+    std::vector<QVariant> out;
+    out.reserve(columns_.size());
+    for (size_t c = 0; c < columns_.size(); ++c)
+        out.push_back(get(row, c));
+    return out;
+}
+
+void ColumnStore::setRow(size_t row, const std::vector<QVariant>& values) {
+    for (size_t c = 0; c < columns_.size() && c < values.size(); ++c)
+        set(row, c, values[c]);
+}
+
+void ColumnStore::appendRow() {
+    ++rows_;
+    for (Column& c : columns_) {
+        switch (c.kind) {
+        case Kind::Int:
+        case Kind::Bool:
+        case Kind::Date:
+            c.ints.push_back(0);
+            break;
+        case Kind::Double:
+            c.doubles.push_back(0.0);
+            break;
+        case Kind::DateTime:
+            c.dateTimes.emplace_back();
+            break;
+        case Kind::Variant:
+            c.variants.emplace_back();
+            break;
+        }
+        if (c.kind != Kind::Variant)
+            c.nulls.push_back(true);
+    }
+}
+
+void ColumnStore::eraseRow(size_t row) {
+    for (Column& c : columns_) {
+        const auto at = static_cast<std::ptrdiff_t>(row);
+        switch (c.kind) {
+        case Kind::Int:
+        case Kind::Bool:
+        case Kind::Date:
+            c.ints.erase(c.ints.begin() + at);
+            break;
+        case Kind::Double:
+            c.doubles.erase(c.doubles.begin() + at);
+            break;
+        case Kind::DateTime:
+            c.dateTimes.erase(c.dateTimes.begin() + at);
+            break;
+        case Kind::Variant:
+            c.variants.erase(c.variants.begin() + at);
+            break;
+        }
+        if (c.kind != Kind::Variant)
+            c.nulls.erase(c.nulls.begin() + at);
+    }
+    --rows_;
+}
+
+} // namespace db

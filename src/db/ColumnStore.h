@@ -1,0 +1,48 @@
+// Rows of a data set kept column by column: numbers, flags and dates in place, anything else
+// as a variant, so a row costs a fraction of a variant per value.
+#pragma once
+
+#include <QDateTime>
+#include <QVariant>
+
+#include <cstdint>
+#include <vector>
+
+namespace db {
+
+class ColumnStore {
+public:
+    // Takes the rows, given each column's value type (QMetaType id; UnknownType when all
+    // null, -1 when mixed); the rows are emptied.
+    void load(std::vector<std::vector<QVariant>>& rows, const std::vector<int>& types);
+    void clear();
+    size_t rowCount() const { return rows_; }
+
+    QVariant get(size_t row, size_t column) const;
+    // A value of another kind than the column holds turns the column into variants.
+    void set(size_t row, size_t column, const QVariant& v);
+    std::vector<QVariant> row(size_t row) const;
+    void setRow(size_t row, const std::vector<QVariant>& values);
+    void appendRow(); // every value null
+    void eraseRow(size_t row);
+
+private:
+    enum class Kind : std::uint8_t { Int, Bool, Double, Date, DateTime, Variant };
+    struct Column {
+        Kind kind = Kind::Int;
+        std::vector<qint64> ints; // Int, Bool, Date (Julian day)
+        std::vector<double> doubles;
+        std::vector<QDateTime> dateTimes;
+        std::vector<QVariant> variants;
+        std::vector<bool> nulls;
+    };
+    static bool fits(Kind kind, const QVariant& v);
+    static Kind kindOf(const QVariant& v);
+    void store(Column& c, size_t row, const QVariant& v);
+    void toVariants(size_t column);
+
+    std::vector<Column> columns_;
+    size_t rows_ = 0;
+};
+
+} // namespace db
