@@ -1,13 +1,11 @@
 #include "journal/Unit2.h"
 
 #include "platform/ApplicationState.h"
-#include "signin/SettingsFile.h"
-
-#include <QSysInfo>
+#include "platform/ComputerName.h"
+#include "signin/Unit10.h"
 
 TForm2::TForm2(QWidget* parent)
-    : QMainWindow(parent)
-{
+    : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("KEL 14 Учет успеваемости"));
     FormCreate();
@@ -15,15 +13,14 @@ TForm2::TForm2(QWidget* parent)
 
 TForm2::~TForm2() = default;
 
-void TForm2::FormCreate()
-{
-    // Until the sign-in window exists, the gate only proves the settings file can be read.
-    try {
-        signin::readSettingsFile(signin::settingsFilePath());
-        platform::setShowMainForm(true);
-    } catch (const std::exception& e) {
-        platform::showExceptionBox(e);
+void TForm2::FormCreate() {
+    // The main window stays hidden until someone has signed in; only cancel ends the gate.
+    Form8 = new TForm8(signin::SignInState{UserLogin, UserId});
+    const int result = Form8->exec();
+    if (result != TForm8::ModalOk)
         platform::requestTermination();
-    }
-    CompName = QSysInfo::machineHostName().left(100);
+    delete Form8;
+    Form8 = nullptr;
+
+    CompName = platform::computerName(101);
 }

@@ -4,19 +4,17 @@
 
 using namespace signin;
 
-TEST(ConnectionString, FillsTheTemplateVerbatim)
-{
-    EXPECT_EQ(BuildConnectionString(QStringLiteral("sa"), QStringLiteral("p;w"),
-                                    QStringLiteral("KEL"), QStringLiteral("srv\\inst")),
-              QStringLiteral(
-                  "Provider=SQLOLEDB.1;Password=p;w;Persist Security Info=True;User ID=sa;"
-                  "Initial Catalog=KEL;Data Source=srv\\inst;Use Procedure for Prepare=1;"
-                  "Auto Translate=True;Packet Size=4096;Use Encryption for Data=False;"
-                  "Tag with column collation when possible=False"));
+TEST(ConnectionString, FillsTheTemplateVerbatim) {
+    EXPECT_EQ(
+        BuildConnectionString(QStringLiteral("sa"), QStringLiteral("p;w"), QStringLiteral("KEL"),
+                              QStringLiteral("srv\\inst")),
+        QStringLiteral("Provider=SQLOLEDB.1;Password=p;w;Persist Security Info=True;User ID=sa;"
+                       "Initial Catalog=KEL;Data Source=srv\\inst;Use Procedure for Prepare=1;"
+                       "Auto Translate=True;Packet Size=4096;Use Encryption for Data=False;"
+                       "Tag with column collation when possible=False"));
 }
 
-TEST(ConnectionString, RemovesEveryOccurrenceOfTheLogin)
-{
+TEST(ConnectionString, RemovesEveryOccurrenceOfTheLogin) {
     const struct {
         const char* message;
         const char* user;

@@ -13,8 +13,7 @@ namespace {
 // An 84-byte image with raw field bytes and length bytes as given.
 QByteArray image(const QByteArray& user, int userLen, const QByteArray& password, int passLen,
                  const QByteArray& source, int sourceLen, const QByteArray& catalog,
-                 int catalogLen)
-{
+                 int catalogLen) {
     QByteArray b(84, '\x7A');
     b.replace(0, user.size(), user);
     b.replace(20, password.size(), password);
@@ -29,8 +28,7 @@ QByteArray image(const QByteArray& user, int userLen, const QByteArray& password
 
 } // namespace
 
-TEST(DecodeSettingText, ShiftsEachByteUpByOne)
-{
+TEST(DecodeSettingText, ShiftsEachByteUpByOne) {
     EXPECT_EQ(DecodeSettingText(QByteArray("\x4D\x6E\x6C")), QStringLiteral("Nom"));
     EXPECT_EQ(DecodeSettingText(QByteArray(1, '\xFF')), QString(QChar(0)));
     EXPECT_EQ(DecodeSettingText(QByteArray()), QString());
@@ -41,11 +39,12 @@ TEST(DecodeSettingText, ShiftsEachByteUpByOne)
               QStringLiteral("Пароль;x"));
 }
 
-TEST(SettingsFile, LengthBytesChooseWhatCounts)
-{
+TEST(SettingsFile, LengthBytesChooseWhatCounts) {
     // Lengths 3, 0, 25 (whole field) and 20; bytes after each length are ignored.
-    const QByteArray b = image("\x4D\x6E\x6C" "zzzz", 3, "secret", 0,
-                               QByteArray(20, '\x60'), 25, "cbaaaaaaaaaaaaaaaaa\x60", 20);
+    const QByteArray b =
+        image("\x4D\x6E\x6C"
+              "zzzz",
+              3, "secret", 0, QByteArray(20, '\x60'), 25, "cbaaaaaaaaaaaaaaaaa\x60", 20);
     const TFirstConnectInfo info = decodeSettings(b);
     EXPECT_EQ(info.UserID, QStringLiteral("Nom"));
     EXPECT_EQ(info.Password, QString());
@@ -53,8 +52,7 @@ TEST(SettingsFile, LengthBytesChooseWhatCounts)
     EXPECT_EQ(info.InitialCatalog, QStringLiteral("dcbbbbbbbbbbbbbbbbba"));
 }
 
-TEST(SettingsFile, ReadsTheFirst84BytesOfALongerFile)
-{
+TEST(SettingsFile, ReadsTheFirst84BytesOfALongerFile) {
     testsupport::TempDir dir;
     const TFirstConnectInfo written{QStringLiteral("kel_check"), QStringLiteral("пароль"),
                                     QStringLiteral("KEL"), QStringLiteral("db.sqlite")};
@@ -68,8 +66,7 @@ TEST(SettingsFile, ReadsTheFirst84BytesOfALongerFile)
 
 namespace {
 
-std::string failure(const QString& path)
-{
+std::string failure(const QString& path) {
     try {
         readSettingsFile(path);
     } catch (const InOutError& e) {
@@ -80,8 +77,7 @@ std::string failure(const QString& path)
 
 } // namespace
 
-TEST(SettingsFile, FailuresCarryTheTextsTheUserSees)
-{
+TEST(SettingsFile, FailuresCarryTheTextsTheUserSees) {
     testsupport::TempDir dir;
     EXPECT_EQ(failure(dir.path("missing")), "File not found");
     EXPECT_EQ(failure(dir.write("short", QByteArray(83, 'x'))), "Read beyond end of file");
@@ -94,8 +90,7 @@ TEST(SettingsFile, FailuresCarryTheTextsTheUserSees)
     EXPECT_EQ(failure(readOnly), "no error");
 }
 
-TEST(SettingsFile, UnreadableFileIsAccessDenied)
-{
+TEST(SettingsFile, UnreadableFileIsAccessDenied) {
     testsupport::TempDir dir;
     // A file nobody may read; root reads everything, so only an ordinary user can check it.
     const QString unreadable = dir.write("unreadable", QByteArray(84, '\0'));
@@ -105,8 +100,7 @@ TEST(SettingsFile, UnreadableFileIsAccessDenied)
     EXPECT_EQ(failure(unreadable), "File access denied");
 }
 
-TEST(SettingsFile, EncodeRefusesValuesLongerThanTheField)
-{
+TEST(SettingsFile, EncodeRefusesValuesLongerThanTheField) {
     EXPECT_THROW(encodeSettings({QString(21, QLatin1Char('x')), {}, {}, {}}),
                  std::invalid_argument);
     EXPECT_NO_THROW(encodeSettings({QString(20, QChar(0x044F)), {}, {}, {}}));
