@@ -29,7 +29,6 @@ bool WindowDrag::follow(const QMouseEvent& event) {
         return true;
     }
     if (event.type() == QEvent::MouseButtonRelease && event.button() == Qt::LeftButton) {
-        window_->move(windowAt_ + (at - pressAt_));
         window_.clear();
         return true;
     }

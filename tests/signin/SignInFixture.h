@@ -6,6 +6,7 @@
 #include "embedded/EmbeddedServer.h"
 #include "embedded/ServerAdmin.h"
 #include "platform/ApplicationState.h"
+#include "platform/IPWatch.h"
 #include "platform/MessageBoxes.h"
 #include "signin/SettingsFile.h"
 #include "signin/Unit10.h"
@@ -13,16 +14,30 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTest>
 
 #include <memory>
 #include <vector>
 
 namespace signintest {
+
+// Types a text key by key, as a keyboard would, whatever its alphabet.
+inline void typeText(QWidget* widget, const QString& text) {
+    for (QChar c : text) {
+        const int key = c.toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
+}
 
 // The login of the settings file, which may only verify users.
 inline const QString CheckLogin = QStringLiteral("kel_check");
