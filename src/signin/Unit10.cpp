@@ -1,6 +1,7 @@
 // The sign-in window's layout, creation, keys, panel, drag and end.
 #include "signin/Unit10.h"
 
+#include "db/DatabaseError.h"
 #include "platform/ApplicationState.h"
 #include "platform/Cp1251Validator.h"
 #include "platform/IPWatch.h"
@@ -133,7 +134,7 @@ void TForm8::createControls() {
     SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
     SpeedButton3->setGeometry(L::SpeedButton3);
     connect(SpeedButton1, &QAbstractButton::clicked, this, &TForm8::SpeedButton1Click);
-    connect(SpeedButton2, &QAbstractButton::clicked, this, &TForm8::SpeedButton2Click);
+    connect(SpeedButton2, &QAbstractButton::clicked, this, &TForm8::pressSignIn);
     connect(SpeedButton3, &QAbstractButton::clicked, this, &TForm8::SpeedButton3Click);
 
     RzLabel1 = new QLabel(this);
@@ -203,6 +204,17 @@ void TForm8::SpeedButton1Click() {
     done(ModalCancel);
 }
 
+void TForm8::pressSignIn() {
+    // An error that ends the attempt is shown in the application's error box right here:
+    // unwinding it through Qt's event delivery would skip Qt's own clean-up.
+    try {
+        SpeedButton2Click();
+    } catch (const db::Abort&) {
+    } catch (const std::exception& error) {
+        platform::showExceptionBox(error);
+    }
+}
+
 void TForm8::SpeedButton3Click() {
     PasswordPanelOpen = !PasswordPanelOpen;
     setFixedHeight(PasswordPanelOpen ? L::PanelOpenHeight : L::PanelClosedHeight);
@@ -261,7 +273,7 @@ bool TForm8::EditAllKeyDown(QKeyEvent* event) {
     if (!isEnter(event))
         return false;
     // Consumed here, the Enter never reaches the edit, so nothing beeps.
-    SpeedButton2Click();
+    pressSignIn();
     return true;
 }
 

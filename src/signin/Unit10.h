@@ -94,6 +94,8 @@ public Q_SLOTS:
 private:
     void createControls();
     void FormCreate();
+    // The sign-in button's press, from the mouse or from Enter.
+    void pressSignIn();
     bool EditAllKeyDown(QKeyEvent* event);
     bool Edit1KeyPress(QKeyEvent* event);
     void Image1MouseDown(QMouseEvent* event);
