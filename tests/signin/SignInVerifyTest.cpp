@@ -271,3 +271,29 @@ TEST_F(SignInFixture, OutdatedClientStartsTheUpdateInsteadOfShowingTheMessage) {
     EXPECT_EQ(userId, 0);
     EXPECT_TRUE(dataModule->ADO_TAZ.connected());
 }
+
+TEST_F(SignInFixture, RetryAfterAFailureKeepsTheSuccessfulAttemptsStateAndFillsTheBar) {
+    const int first = addUser(QStringLiteral("ivanov"), QStringLiteral("secret"), 3);
+    const int second = addUser(QStringLiteral("sidorov"), QStringLiteral("other"), 3);
+    // The last start-up data set is refused, so the first attempt fails at the end.
+    admin->exec(QStringLiteral("DELETE FROM kel_srv_grant WHERE grantee = 'work' AND action = "
+                               "'SELECT' AND object_name = 'discipline'"));
+    TForm8& w = openWindow();
+
+    signIn(QStringLiteral("ivanov"), QStringLiteral("secret"));
+    ASSERT_TRUE(w.isVisible());
+    EXPECT_EQ(userId, first);
+    EXPECT_EQ(w.ProgressBar->value(), 13);
+
+    admin->exec(QStringLiteral("INSERT INTO kel_srv_grant (grantee, action, object_name) "
+                               "VALUES ('work', 'SELECT', 'discipline')"));
+    signIn(QStringLiteral("sidorov"), QStringLiteral("other"));
+    ASSERT_EQ(w.result(), TForm8::ModalOk) << w.RzLabel1->text().toStdString();
+    EXPECT_EQ(userId, second);
+    EXPECT_EQ(userLogin, QStringLiteral("sidorov"));
+    EXPECT_EQ(w.ProgressBar->value(), 14);
+    EXPECT_EQ(dataModule->ADOQ_group.sql(),
+              QStringLiteral("SELECT  id_group, p20 FROM group_form where o_z = 1 AND  "
+                             "id_login = %1 GROUP BY id_group, p20")
+                  .arg(second));
+}
