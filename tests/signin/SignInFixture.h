@@ -93,7 +93,7 @@ protected:
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         // A machine whose name does not resolve signs in without an address all the same.
-        QTest::qWaitFor([&] { return form->IdIPWatch1->hasAddress(); }, 10000);
+        (void)QTest::qWaitFor([&] { return form->IdIPWatch1->hasAddress(); }, 10000);
         return *form;
     }
 
