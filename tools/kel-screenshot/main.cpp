@@ -15,13 +15,12 @@
 namespace {
 
 // What the screen shows over the window's rectangle, as a real X server painted it.
-bool shoot(TForm8& form, const QString& path)
-{
+bool shoot(TForm8& form, const QString& path) {
     QApplication::processEvents();
     QTest::qWait(300); // let the X server finish painting before reading it back
     const QRect area = form.frameGeometry();
-    const QPixmap shot = form.screen()->grabWindow(0, area.x(), area.y(), area.width(),
-                                                   area.height());
+    const QPixmap shot =
+        form.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     if (shot.save(path, "PNG"))
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -30,8 +29,7 @@ bool shoot(TForm8& form, const QString& path)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc != 3) {
         std::fputs("Usage: kel-screenshot SIGNIN.png PANEL.png\n", stderr);
