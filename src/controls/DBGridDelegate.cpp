@@ -3,6 +3,7 @@
 
 #include "controls/DBGridEh.h"
 #include "controls/DataSetGuards.h"
+#include "controls/HandlerErrors.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/Cp1251Validator.h"
@@ -149,7 +150,10 @@ void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
 
 bool DBGridDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QWidget*>(object);
-    if (editor != nullptr && grid_->editorEvent(editor, event))
+    bool taken = true; // an editor event whose handling failed goes no further
+    if (editor != nullptr)
+        runHandler(grid_, [&] { taken = grid_->editorEvent(editor, event); });
+    if (editor != nullptr && taken)
         return true;
     return QStyledItemDelegate::eventFilter(object, event);
 }

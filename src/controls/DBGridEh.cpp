@@ -4,6 +4,7 @@
 #include "controls/DBGridDelegate.h"
 #include "controls/DBGridModel.h"
 #include "controls/DataSetGuards.h"
+#include "controls/HandlerErrors.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
@@ -12,11 +13,6 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
-
-namespace {
-// Carries an error raised where Qt cannot pass it on, to be raised again from an event.
-const QEvent::Type kRaiseEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-} // namespace
 
 TDBGridEh::TDBGridEh(QWidget* parent)
     : QTableView(parent)
@@ -364,10 +360,12 @@ void TDBGridEh::currentChanged(const QModelIndex& current, const QModelIndex& pr
         }
     }
     if (current.isValid() && current.column() != before) {
-        if (before >= 0 && OnColExit)
-            OnColExit(this);
-        if (OnColEnter)
-            OnColEnter(this);
+        runHandler(this, [&] {
+            if (before >= 0 && OnColExit)
+                OnColExit(this);
+            if (OnColEnter)
+                OnColEnter(this);
+        });
     }
     model_->headersChanged();
     viewport()->update();
@@ -387,18 +385,5 @@ bool TDBGridEh::cellEditable(int row, int col) const {
 // --- Errors raised later
 
 void TDBGridEh::raiseLater(std::exception_ptr error) {
-    pendingError_ = error;
-    QCoreApplication::postEvent(this, new QEvent(kRaiseEvent));
-}
-
-bool TDBGridEh::event(QEvent* e) {
-    if (e->type() == kRaiseEvent) {
-        if (pendingError_) {
-            std::exception_ptr error = pendingError_;
-            pendingError_ = nullptr;
-            std::rethrow_exception(error);
-        }
-        return true;
-    }
-    return QTableView::event(e);
+    postHandlerError(this, std::move(error));
 }

@@ -104,14 +104,13 @@ public:
     // Key and focus events of an in-place editor; true when the grid took the event.
     bool editorEvent(QWidget* editor, QEvent* event);
     void editorCreated(QWidget* editor);
-    // Raises an error in event context later, when it happened where Qt can't pass it on.
+    // Passes an error on to the application object from an event of its own.
     void raiseLater(std::exception_ptr error);
 
 Q_SIGNALS:
     void repaintRequested();
 
 protected:
-    bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
@@ -133,6 +132,11 @@ private:
     void syncCurrentRow();
     void updateEditTriggers();
 
+    // The event handlers' work; their errors go on to the application object.
+    void keyPress(QKeyEvent* e);
+    void keyRelease(QKeyEvent* e);
+    void mousePress(QMouseEvent* e);
+    void focusOut(QFocusEvent* e);
     // Navigation and editing, run in event handlers so errors reach the application.
     bool handleKey(QKeyEvent* e, bool fromEditor);
     void moveToRow(int row, bool clearSelection);
@@ -175,5 +179,4 @@ private:
     bool forwarding_ = false;
     int lastCol_ = -1;
     int shiftAnchor_ = -1;
-    std::exception_ptr pendingError_;
 };

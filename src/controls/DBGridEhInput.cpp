@@ -3,6 +3,7 @@
 #include "controls/DBGridDelegate.h"
 #include "controls/DBGridEh.h"
 #include "controls/DataSetGuards.h"
+#include "controls/HandlerErrors.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/MessageBoxes.h"
@@ -143,7 +144,7 @@ bool TDBGridEh::editorEvent(QWidget* editor, QEvent* event) {
             return false;
         commitEditor();
         if (!isInside(now, this))
-            focusOutEvent(fe);
+            focusOut(fe);
         return false;
     }
     default:
@@ -154,6 +155,10 @@ bool TDBGridEh::editorEvent(QWidget* editor, QEvent* event) {
 // --- Keys
 
 void TDBGridEh::keyPressEvent(QKeyEvent* e) {
+    runHandler(this, [&] { keyPress(e); });
+}
+
+void TDBGridEh::keyPress(QKeyEvent* e) {
     if (handleKey(e, false))
         return;
     QString text = e->text();
@@ -173,6 +178,10 @@ void TDBGridEh::keyPressEvent(QKeyEvent* e) {
 }
 
 void TDBGridEh::keyReleaseEvent(QKeyEvent* e) {
+    runHandler(this, [&] { keyRelease(e); });
+}
+
+void TDBGridEh::keyRelease(QKeyEvent* e) {
     if (OnKeyUp && !e->isAutoRepeat()) {
         quint16 key = keys::virtualKey(*e);
         OnKeyUp(this, key, e->modifiers());
@@ -386,6 +395,10 @@ void TDBGridEh::deleteCurrentRecord() {
 // --- Mouse
 
 void TDBGridEh::mousePressEvent(QMouseEvent* e) {
+    runHandler(this, [&] { mousePress(e); });
+}
+
+void TDBGridEh::mousePress(QMouseEvent* e) {
     const QModelIndex index = indexAt(e->position().toPoint());
     if (index.isValid()) {
         const bool wasCurrent =
@@ -408,7 +421,7 @@ void TDBGridEh::mouseDoubleClickEvent(QMouseEvent* e) {
 
 bool TDBGridEh::eventFilter(QObject* watched, QEvent* e) {
     if (watched == verticalHeader()->viewport() && e->type() == QEvent::MouseButtonPress) {
-        indicatorPress(static_cast<QMouseEvent*>(e));
+        runHandler(this, [&] { indicatorPress(static_cast<QMouseEvent*>(e)); });
         return true;
     }
     return QTableView::eventFilter(watched, e);
@@ -445,6 +458,10 @@ void TDBGridEh::indicatorPress(QMouseEvent* e) {
 }
 
 void TDBGridEh::focusOutEvent(QFocusEvent* e) {
+    runHandler(this, [&] { focusOut(e); });
+}
+
+void TDBGridEh::focusOut(QFocusEvent* e) {
     QTableView::focusOutEvent(e);
     QWidget* now = QApplication::focusWidget();
     if (isInside(now, this) || !options_.testFlag(dgCancelOnExit))

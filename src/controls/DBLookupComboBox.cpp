@@ -1,6 +1,8 @@
-// The lookup drop-down. Choices are handled in its own event handlers, so an error raised by
-// the click handler reaches the application's error box.
+// The lookup drop-down. Choices are handled in its own event handlers; an error raised by a
+// handler of the owner reaches the application's error box.
 #include "controls/DBLookupComboBox.h"
+
+#include "controls/HandlerErrors.h"
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -41,6 +43,10 @@ void TDBLookupComboBox::choose(int index) {
 }
 
 void TDBLookupComboBox::keyPressEvent(QKeyEvent* e) {
+    runHandler(this, [&] { keyPress(e); });
+}
+
+void TDBLookupComboBox::keyPress(QKeyEvent* e) {
     if (OnKeyDown) {
         quint16 key = keys::virtualKey(*e);
         OnKeyDown(this, key, e->modifiers());
@@ -66,6 +72,10 @@ void TDBLookupComboBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void TDBLookupComboBox::mousePressEvent(QMouseEvent* e) {
+    runHandler(this, [&] { mousePress(e); });
+}
+
+void TDBLookupComboBox::mousePress(QMouseEvent* e) {
     if (OnMouseDown)
         OnMouseDown(this, e->button(), e->modifiers(), int(e->position().x()),
                     int(e->position().y()));
@@ -75,7 +85,7 @@ void TDBLookupComboBox::mousePressEvent(QMouseEvent* e) {
 void TDBLookupComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
     if (OnEnter)
-        OnEnter(this);
+        runHandler(this, [&] { OnEnter(this); });
 }
 
 void TDBLookupComboBox::wheelEvent(QWheelEvent* e) {
@@ -88,7 +98,7 @@ bool TDBLookupComboBox::eventFilter(QObject* watched, QEvent* e) {
             view()->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
         if (index.isValid() && (view()->model()->flags(index) & Qt::ItemIsEnabled)) {
             hidePopup();
-            choose(index.row());
+            runHandler(this, [&] { choose(index.row()); });
             return true;
         }
     }
@@ -98,7 +108,7 @@ bool TDBLookupComboBox::eventFilter(QObject* watched, QEvent* e) {
             const int row = view()->currentIndex().row();
             hidePopup();
             if (row >= 0)
-                choose(row);
+                runHandler(this, [&] { choose(row); });
             return true;
         }
     }

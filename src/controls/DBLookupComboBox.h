@@ -39,6 +39,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void keyPress(QKeyEvent* e);
+    void mousePress(QMouseEvent* e);
     void refill();
     void choose(int index);
 

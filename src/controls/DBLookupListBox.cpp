@@ -1,6 +1,8 @@
 // The lookup list box; choices run in its own event handlers.
 #include "controls/DBLookupListBox.h"
 
+#include "controls/HandlerErrors.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -37,6 +39,10 @@ void TDBLookupListBox::choose(int index) {
 }
 
 void TDBLookupListBox::keyPressEvent(QKeyEvent* e) {
+    runHandler(this, [&] { keyPress(e); });
+}
+
+void TDBLookupListBox::keyPress(QKeyEvent* e) {
     if (OnKeyDown) {
         quint16 key = keys::virtualKey(*e);
         OnKeyDown(this, key, e->modifiers());
@@ -55,6 +61,10 @@ void TDBLookupListBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void TDBLookupListBox::mousePressEvent(QMouseEvent* e) {
+    runHandler(this, [&] { mousePress(e); });
+}
+
+void TDBLookupListBox::mousePress(QMouseEvent* e) {
     setFocus(Qt::MouseFocusReason);
     const QModelIndex index = indexAt(e->position().toPoint());
     if (index.isValid() && e->button() == Qt::LeftButton)
@@ -69,5 +79,5 @@ void TDBLookupListBox::focusInEvent(QFocusEvent* e) {
     QListWidget::focusInEvent(e);
     showValue(); // focus alone chooses no row
     if (OnEnter)
-        OnEnter(this);
+        runHandler(this, [&] { OnEnter(this); });
 }

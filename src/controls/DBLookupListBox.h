@@ -38,6 +38,8 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
 
 private:
+    void keyPress(QKeyEvent* e);
+    void mousePress(QMouseEvent* e);
     void refill();
     void showValue();
     void choose(int index);

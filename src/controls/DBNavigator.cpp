@@ -1,6 +1,7 @@
 // Navigator buttons and their data set actions.
 #include "controls/DBNavigator.h"
 
+#include "controls/HandlerErrors.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
@@ -28,7 +29,7 @@ protected:
         const bool wasDown = isDown();
         QToolButton::mouseReleaseEvent(e);
         if (inside && wasDown && e->button() == Qt::LeftButton && isEnabled())
-            owner_->BtnClick(which_);
+            runHandler(owner_, [this] { owner_->BtnClick(which_); });
     }
 
 private:

@@ -61,6 +61,7 @@ QString TKvDBGridEvents::clipboardFormat() {
 
 void TKvDBGridEvents::setDBGridEh(TKvDBGridEh* grid) {
     if (grid == nullptr) {
+        disconnect(gridDestroyedConnection_);
         if (grid_)
             release(grid_);
     } else if (grid != grid_) {
@@ -96,11 +97,10 @@ void TKvDBGridEvents::release(TKvDBGridEh* grid) {
     grid->Invalidate();
 }
 
-void TKvDBGridEvents::gridDestroyed(QObject* grid) {
-    if (grid_.isNull() || grid_ == grid) {
-        grid_ = nullptr;
-        attributes_.setRepaintTarget(nullptr);
-    }
+void TKvDBGridEvents::gridDestroyed(QObject*) {
+    // Only the attached grid is watched; it is half destroyed here, so it is not looked at.
+    grid_ = nullptr;
+    attributes_.setRepaintTarget(nullptr);
 }
 
 db::DataSet* TKvDBGridEvents::dataSet() const {

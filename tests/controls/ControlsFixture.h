@@ -12,9 +12,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QStringList>
 #include <QWidget>
 
 namespace controlstest {
+
+// Errors that escaped event handlers and reached the application object, oldest first.
+QStringList& caughtErrors();
 
 #define DB_STEP(statement)                                                                         \
     try {                                                                                          \

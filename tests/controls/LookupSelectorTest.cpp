@@ -172,3 +172,18 @@ TEST_F(Selectors, ListBoxClickChoosesAndRunsTheHandlerProgramValueDoesNot) {
     EXPECT_EQ(list.Text(), QString());
     EXPECT_EQ(list.KeyValue().toInt(), 3);
 }
+
+TEST_F(Selectors, AnErrorOfTheClickHandlerReachesTheApplicationAfterTheChoice) {
+    DB_STEP(teachers_.open());
+    show(box);
+    box.OnClick = [this](QObject*) {
+        ++clicks;
+        throw db::DatabaseError(QStringLiteral("server gone"));
+    };
+    controlstest::caughtErrors().clear();
+    QTest::keyClick(&box, Qt::Key_Down);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(box.KeyValue().toInt(), 1);
+    EXPECT_EQ(controlstest::caughtErrors(), QStringList{QStringLiteral("server gone")});
+}
