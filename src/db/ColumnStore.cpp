@@ -40,16 +40,14 @@ void ColumnStore::clear() {
     rows_ = 0;
 }
 
-void ColumnStore::load(std::vector<std::vector<QVariant>>& rows, const std::vector<int>& types) {
+void ColumnStore::reset(const std::vector<int>& types, size_t rows) {
     clear();
-    const size_t columns = types.size();
-    rows_ = rows.size();
-    columns_.resize(columns);
-    for (size_t c = 0; c < columns; ++c) {
+    rows_ = rows;
+    columns_.resize(types.size());
+    for (size_t c = 0; c < types.size(); ++c) {
         Column& col = columns_[c];
-        col.kind = types[c] < 0                         ? Kind::Variant
-                   : types[c] == QMetaType::UnknownType ? Kind::Int
-                                                        : kindOf(QVariant(QMetaType(types[c])));
+        col.kind = types[c] == QMetaType::UnknownType ? Kind::Variant
+                                                      : kindOf(QVariant(QMetaType(types[c])));
         switch (col.kind) {
         case Kind::Int:
         case Kind::Bool:
@@ -69,48 +67,60 @@ void ColumnStore::load(std::vector<std::vector<QVariant>>& rows, const std::vect
         if (col.kind != Kind::Variant)
             col.nulls.assign(rows_, false);
     }
-    for (size_t r = 0; r < rows_; ++r) {
-        std::vector<QVariant>& values = rows[r];
-        for (size_t c = 0; c < columns; ++c) {
-            Column& col = columns_[c];
-            QVariant& v = values[c];
-            const int t = v.typeId();
-            if (col.kind == Kind::Variant) {
-                col.variants[r] = std::move(v);
-                continue;
-            }
-            if (t == QMetaType::UnknownType) {
-                col.nulls[r] = true;
-                continue;
-            }
-            const void* data = v.constData();
-            switch (t) {
-            case QMetaType::Int:
-                col.ints[r] = *static_cast<const int*>(data);
-                break;
-            case QMetaType::LongLong:
-                col.ints[r] = *static_cast<const qlonglong*>(data);
-                break;
-            case QMetaType::Bool:
-                col.ints[r] = *static_cast<const bool*>(data) ? 1 : 0;
-                break;
-            case QMetaType::QDate:
-                col.ints[r] = static_cast<const QDate*>(data)->toJulianDay();
-                break;
-            case QMetaType::Double:
-                col.doubles[r] = *static_cast<const double*>(data);
-                break;
-            case QMetaType::QDateTime:
-                col.dateTimes[r] = *static_cast<const QDateTime*>(data);
-                break;
-            default:
-                store(col, r, v);
-                break;
-            }
-        }
-        std::vector<QVariant>().swap(values);
+}
+
+void ColumnStore::put(size_t row, size_t column, QVariant&& v, int type) {
+    Column& col = columns_[column];
+    if (col.kind == Kind::Variant) {
+        col.variants[row] = std::move(v);
+        return;
     }
-    rows.clear();
+    if (type == QMetaType::UnknownType) {
+        col.nulls[row] = true;
+        return;
+    }
+    const void* data = v.constData();
+    switch (col.kind) {
+    case Kind::Int:
+        if (type == QMetaType::Int) {
+            col.ints[row] = *static_cast<const int*>(data);
+            return;
+        }
+        if (type == QMetaType::LongLong) {
+            col.ints[row] = *static_cast<const qlonglong*>(data);
+            return;
+        }
+        break;
+    case Kind::Bool:
+        if (type == QMetaType::Bool) {
+            col.ints[row] = *static_cast<const bool*>(data) ? 1 : 0;
+            return;
+        }
+        break;
+    case Kind::Date:
+        if (type == QMetaType::QDate) {
+            col.ints[row] = static_cast<const QDate*>(data)->toJulianDay();
+            return;
+        }
+        break;
+    case Kind::Double:
+        if (type == QMetaType::Double) {
+            col.doubles[row] = *static_cast<const double*>(data);
+            return;
+        }
+        break;
+    case Kind::DateTime:
+        if (type == QMetaType::QDateTime) {
+            col.dateTimes[row] = *static_cast<const QDateTime*>(data);
+            return;
+        }
+        break;
+    case Kind::Variant:
+        break;
+    }
+    // A value the column's kind cannot hold: the column keeps variants from now on.
+    toVariants(column);
+    columns_[column].variants[row] = std::move(v);
 }
 
 void ColumnStore::store(Column& c, size_t row, const QVariant& v) {

@@ -12,9 +12,11 @@ namespace db {
 
 class ColumnStore {
 public:
-    // Takes the rows, given each column's value type (QMetaType id; UnknownType when all
-    // null, -1 when mixed); the rows are emptied.
-    void load(std::vector<std::vector<QVariant>>& rows, const std::vector<int>& types);
+    // Makes room for `rows` rows whose columns hold values of the given QMetaType ids in
+    // place (UnknownType: variants); then put() fills each row once.
+    void reset(const std::vector<int>& types, size_t rows);
+    // `type` is the value's typeId; a value of another type turns the column into variants.
+    void put(size_t row, size_t column, QVariant&& v, int type);
     void clear();
     size_t rowCount() const { return rows_; }
 

@@ -188,17 +188,18 @@ void DataSet::bindFields(const Result& result, bool reread) {
     columns_ = result.columns;
 }
 
-// Converts values that a driver left in another type (a BIT read as an integer, a date
-// read as text) and cuts texts to their field's size, in one pass that also finds each
-// column's value type (QMetaType id; UnknownType when all null, -1 when mixed).
-std::vector<int> DataSet::normalizeColumns(std::vector<std::vector<QVariant>>& rows,
-                                           size_t width) const {
+// Takes the result's rows into the column store. Values that a driver left in another type
+// (a BIT read as an integer, a date read as text) are converted and texts are cut to their
+// field's size on the way; values already right cost one type check.
+void DataSet::adoptRows(Result&& result) {
+    const size_t width = result.columns.size();
     struct Check {
         int expected = QMetaType::UnknownType;
         int cut = 0;
         const Field* field = nullptr;
     };
     std::vector<Check> checks(width);
+    std::vector<int> types(width, QMetaType::UnknownType);
     for (size_t i = 0; i < fields_.size(); ++i) {
         const Field& f = *fields_[i];
         const int c = dataColumnOfField_[i];
@@ -208,16 +209,21 @@ std::vector<int> DataSet::normalizeColumns(std::vector<std::vector<QVariant>>& r
         const bool text =
             f.dataType() == FieldType::String || f.dataType() == FieldType::WideString;
         checks[static_cast<size_t>(c)] = {expected, text ? f.size() : 0, &f};
+        types[static_cast<size_t>(c)] = expected;
     }
-    std::vector<int> types(width, QMetaType::UnknownType);
-    for (auto& row : rows) {
+    const size_t count = result.rows.size();
+    rows_.clear();
+    rows_.reserve(count);
+    store_.reset(types, count);
+    for (size_t r = 0; r < count; ++r) {
+        rows_.push_back(Row{nextRowId_++});
+        std::vector<QVariant>& row = result.rows[r];
+        row.resize(width);
         for (size_t c = 0; c < width; ++c) {
             QVariant& v = row[c];
             int t = v.typeId();
-            if (t == QMetaType::UnknownType)
-                continue;
             const Check& check = checks[c];
-            if (check.field) {
+            if (check.field && t != QMetaType::UnknownType) {
                 if (t == check.expected ||
                     (check.expected == QMetaType::Int && t == QMetaType::LongLong)) {
                     if (check.cut > 0 && t == QMetaType::QString) {
@@ -234,28 +240,11 @@ std::vector<int> DataSet::normalizeColumns(std::vector<std::vector<QVariant>>& r
                     }
                 }
             }
-            if (t == QMetaType::LongLong)
-                t = QMetaType::Int;
-            int& seen = types[c];
-            if (seen == QMetaType::UnknownType)
-                seen = t;
-            else if (seen != t)
-                seen = -1;
+            store_.put(r, c, std::move(v), t);
         }
+        std::vector<QVariant>().swap(row);
     }
-    return types;
-}
-
-void DataSet::adoptRows(Result&& result) {
-    const size_t width = result.columns.size();
-    for (auto& values : result.rows)
-        values.resize(width);
-    const std::vector<int> types = normalizeColumns(result.rows, width);
-    rows_.clear();
-    rows_.reserve(result.rows.size());
-    for (size_t i = 0; i < result.rows.size(); ++i)
-        rows_.push_back(Row{nextRowId_++});
-    store_.load(result.rows, types);
+    result.rows.clear();
 }
 
 void DataSet::resetRows() {

@@ -180,7 +180,6 @@ private:
     Result fetch();
     void bindFields(const Result& result, bool reopen);
     void adoptRows(Result&& result);
-    std::vector<int> normalizeColumns(std::vector<std::vector<QVariant>>& rows, size_t width) const;
     void destroyDynamicFields();
     void resetRows();
 
