@@ -1,10 +1,30 @@
-// The main window: the journal of one group's marks.
+// The main window: the selection cascade, the journal of one group's marks and its status bar.
 #pragma once
+
+#include "controls/GridTypes.h"
+#include "data/JournalView.h"
 
 #include <QMainWindow>
 
-// Created hidden; shown only after a successful sign-in.
-class TForm2 : public QMainWindow {
+class QComboBox;
+class QFrame;
+class QLabel;
+class QToolButton;
+class TColumnEh;
+class TDBLookupComboBox;
+class TDBLookupListBox;
+class TDateTimePicker;
+class TFont;
+class TKvDBGridEh;
+class TKvDBGridEvents;
+class TStatusBar;
+
+namespace platform {
+class IPWatch;
+}
+
+// Created hidden; shown only after a successful sign-in. Lives until the program ends.
+class TForm2 : public QMainWindow, public JournalView {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
@@ -15,6 +35,90 @@ public:
     qint32 UserId = 0;
     QString CompName;
 
+    // --- Controls, top to bottom
+    QLabel* InfoPanel;
+    QWidget* SelectionPanel;
+    QLabel* Label4;
+    TDBLookupComboBox* DBLookupComboBox3;
+    QLabel* Label6;
+    TDBLookupComboBox* DBLookupComboBox4;
+    QToolButton* SpeedButton2;
+    QLabel* Label5;
+    TDBLookupComboBox* DBLookupComboBox5;
+    TDBLookupListBox* DBLookupListBox1;
+    QFrame* Bevel1;
+    QLabel* Label1;
+    QComboBox* ComboBox1;
+    QLabel* Label2;
+    TDateTimePicker* DateTimePicker1;
+    QToolButton* SpeedButton1;
+    TKvDBGridEh* DBGridEh2;
+    TStatusBar* StatusBar1;
+    TKvDBGridEvents* F2_Kv_DM_TAZ_2;
+    platform::IPWatch* IdIPWatch1;
+
+    // --- Selection cascade
+    void DBLookupComboBox3Click(QObject* Sender);
+    void DBLookupComboBox4Click(QObject* Sender);
+    void DBLookupComboBox5Click(QObject* Sender);
+    void DBLookupListBox1Click(QObject* Sender);
+    void DBLookupComboBox3Enter(QObject* Sender);
+    void DBLookupComboBox4Enter(QObject* Sender);
+    void DBLookupComboBox5Enter(QObject* Sender);
+    void DBLookupListBox1Enter(QObject* Sender);
+    void DBLookupComboBox5MouseDown(QObject* Sender, Qt::MouseButton Button, TShiftState Shift,
+                                    int X, int Y);
+    void DBLookupComboBox5KeyDown(QObject* Sender, quint16& Key, TShiftState Shift);
+    void DoNavigation_2();
+    void PostPendingJournalEdit();
+
+    // --- Journal loading and filter
+    void ComboBox1Change(QObject* Sender);
+
+    // --- Journal grid
+    void UpdateCurrentRecordPanel();
+    void DBGridEh2GetCellParams(QObject* Sender, TColumnEh* Column, TFont& AFont,
+                                QColor& Background, TGridDrawState State);
+    void DBGridEh2KeyPress(QObject* Sender, QChar& Key);
+    void DBGridEh2KeyUp(QObject* Sender, quint16& Key, TShiftState Shift);
+    void DBGridEh2MouseDown(QObject* Sender, Qt::MouseButton Button, TShiftState Shift, int X,
+                            int Y);
+    void DBGridEh2Columns1UpdateData(QObject* Sender, QString& Text, QVariant& Value, bool& UseText,
+                                     bool& Handled);
+    void DBGridEh2Columns5UpdateData(QObject* Sender, QString& Text, QVariant& Value, bool& UseText,
+                                     bool& Handled);
+    void F2_Kv_DM_TAZ_2KvDBEOnConfirmDelete(QObject* Sender, bool& CanDelete);
+    void F2_Kv_DM_TAZ_2KeyDown(QObject* Sender, quint16& Key, TShiftState Shift);
+    void F2_Kv_DM_TAZ_2DrawColumnCell(QObject* Sender, const QRect& Rect, int DataCol,
+                                      TColumnEh* Column, TGridDrawState State);
+
+    // --- JournalView
+    std::optional<qint32> selectorKey(JournalSelector selector) const override;
+    void enableSelector(JournalSelector selector) override;
+    db::DataSource* journalGridSource() const override;
+    QString currentColumnTitle() const override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void FormCreate();
+    void FormClose();
+    void buildLayout();
+    void buildSelectionArea();
+    void buildGrid();
+    void buildGridColumns();
+    void setUpGridEvents();
+    void connectHandlers();
+    void refreshDisciplineList();
+    QString semesterKeyText() const;
+    QString groupRowKeyText() const;
+
+    // What the cascade and the grid commands remember between events.
+    qint32 DisciplineChosen = 0;
+    QString CopyBuffer;
+    bool MultiRowCopy = false;
+    bool CtrlHeld = false;
+    bool ZSeen = false;
+    bool DSeen = false;
 };

@@ -1,0 +1,253 @@
+// Loading the journal from the cascade: the filter's conditions, reloads, duplicate colours,
+// posting on the way out of a row or into a selector, row numbers and the record panel.
+#include "MainWindowFixture.h"
+
+#include "gridevents/Kv_DBGrd_Evns.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QImage>
+
+namespace {
+
+using journaltest::MainWindowFixture;
+
+int columnOf(const TKvDBGridEh* grid, const QString& field) {
+    for (int i = 0; i < grid->columnCount(); ++i)
+        if (grid->Column(i)->FieldName == field)
+            return i;
+    ADD_FAILURE() << "no column " << field.toStdString();
+    return -1;
+}
+
+QString cellText(const TKvDBGridEh* grid, int row, const QString& field) {
+    return grid->model()->index(row, columnOf(grid, field)).data().toString();
+}
+
+int id(db::DataSet& journal) {
+    return journal.fieldByName(QStringLiteral("id_mark_mag"))->value().toInt();
+}
+
+void enter(QWidget* selector) {
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(selector, &in);
+}
+
+int noticesOnScreen() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        n += qobject_cast<TForm4*>(w) != nullptr && w->isVisible();
+    return n;
+}
+
+TEST_F(MainWindowFixture, FilterItemsPassTheirConditionsToTheJournal) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 25 WHERE id_student = 9"),
+             QStringLiteral("UPDATE mark_mag SET id_estimation = 8 WHERE id_student = 8"),
+             QStringLiteral("UPDATE mark_mag SET id_estimation = 5 WHERE id_student = 7")});
+
+    struct Case {
+        int key;
+        int item;
+        const char* condition;
+        QStringList students;
+    };
+    const Case cases[] = {
+        {Qt::Key_Up, 1, "(id_estimation in(8, 9, 10, 11, 16))", {QStringLiteral("Андреев Андрей")}},
+        {Qt::Key_Up,
+         0,
+         "(id_estimation <> 25)",
+         {QStringLiteral("Андреев Андрей"), QStringLiteral("Петров Пётр")}},
+        {Qt::Key_Down,
+         1,
+         "(id_estimation in(8, 9, 10, 11, 16))",
+         {QStringLiteral("Андреев Андрей")}},
+        {Qt::Key_Down,
+         2,
+         "1=1",
+         {QStringLiteral("Андреев Андрей"), QStringLiteral("Петров Пётр"),
+          QStringLiteral("Яковлев Яков")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.condition);
+        statements.clear();
+        QTest::keyClick(w.ComboBox1, Qt::Key(c.key));
+        ASSERT_EQ(w.ComboBox1->currentIndex(), c.item);
+        EXPECT_EQ(journal().parameters().find(QStringLiteral("@DoNotShow"))->value.toString(),
+                  QString::fromUtf8(c.condition));
+        EXPECT_EQ(journal().parameters().find(QStringLiteral("@id_teacher"))->value.toInt(), 1);
+        EXPECT_EQ(journalStudents(), c.students);
+        EXPECT_TRUE(std::find(statements.begin(), statements.end(),
+                              QStringLiteral("EXEC InsertInto_SORT_MARK_MAG 5,2,11,1,1")) !=
+                    statements.end());
+        EXPECT_EQ(w.DBGridEh2->DataSource(), &dataModule->DS_SP_Sort);
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowFixture, FilterSurvivesAnotherDiscipline) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    QTest::keyClick(w.ComboBox1, Qt::Key_Up);
+    choose(w.DBLookupComboBox3, QStringLiteral("ИВТ-21"));
+    choose(w.DBLookupComboBox4, QStringLiteral("Весенний"));
+    choose(w.DBLookupComboBox5, QStringLiteral("Математика"));
+    EXPECT_EQ(w.ComboBox1->currentText(), QStringLiteral("Показать задолжности"));
+    EXPECT_EQ(journal().parameters().find(QStringLiteral("@DoNotShow"))->value.toString(),
+              QStringLiteral("(id_estimation in(8, 9, 10, 11, 16))"));
+}
+
+TEST_F(MainWindowFixture, AnotherFormOfControlReloadsAndKeepsTheMarkList) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    ASSERT_EQ(w.DBLookupListBox1->count(), 2);
+    statements.clear();
+    choose(w.DBLookupListBox1, QStringLiteral("Зачёт"));
+
+    EXPECT_EQ(w.DBLookupListBox1->Text(), QStringLiteral("Зачёт"));
+    EXPECT_TRUE(std::find(statements.begin(), statements.end(),
+                          QStringLiteral("EXEC InsertInto_SORT_MARK_MAG 5,2,11,2,1")) !=
+                statements.end());
+    EXPECT_EQ(dataModule->ADOQ_estimation.sql(),
+              QStringLiteral("Select * from est2 where id_examination=1"));
+    ASSERT_EQ(journal().recordCount(), 3);
+    for (journal().first(); !journal().eof(); journal().next())
+        EXPECT_EQ(journal().fieldByName(QStringLiteral("id_examination"))->value().toInt(), 2);
+    EXPECT_TRUE(w.ComboBox1->isEnabled());
+    EXPECT_TRUE(w.SpeedButton2->isEnabled());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowFixture, StudentWithTwoRowsIsPaintedAsDuplicateAfterTheFirstLoad) {
+    asOwner({QStringLiteral("INSERT INTO mark_mag(id_group, id_student, id_examination, "
+                            "id_discipline, id_semester) VALUES(5, 7, 1, 11, 2), "
+                            "(5, 7, 1, 11, 2)")});
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    ASSERT_EQ(journalStudents(),
+              (QStringList{QStringLiteral("Андреев Андрей"), QStringLiteral("Петров Пётр"),
+                           QStringLiteral("Петров Пётр"), QStringLiteral("Яковлев Яков")}));
+    EXPECT_EQ(w.F2_Kv_DM_TAZ_2->DuplicateList().size(), 1) << "one key, two rows";
+
+    const QImage shot = w.DBGridEh2->viewport()->grab().toImage();
+    auto greenIn = [&](int row) {
+        const QRect band = w.DBGridEh2->visualRect(w.DBGridEh2->model()->index(row, 0))
+                               .united(w.DBGridEh2->visualRect(w.DBGridEh2->model()->index(
+                                   row, w.DBGridEh2->columnCount() - 1)));
+        int n = 0;
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                n += QColor(shot.pixel(x * shot.devicePixelRatio(), y * shot.devicePixelRatio())) ==
+                     colors::clGreen();
+        return n;
+    };
+    EXPECT_GT(greenIn(1), 100);
+    EXPECT_GT(greenIn(2), 100);
+    EXPECT_EQ(greenIn(3), 0);
+}
+
+TEST_F(MainWindowFixture, ChangedMarkPostsWhenTheRowIsLeft) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    journal().first();
+    const int first = id(journal());
+    journal().edit();
+    journal().fieldByName(QStringLiteral("id_estimation"))->setValue(5);
+    EXPECT_TRUE(stored(QStringLiteral("id_estimation"), first).isNull());
+
+    QTest::keyClick(w.DBGridEh2, Qt::Key_Down);
+    EXPECT_EQ(stored(QStringLiteral("id_estimation"), first).toInt(), 5);
+    EXPECT_EQ(journal().recNo(), 2);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowFixture, EnteringAnySelectorPostsThePendingEdit) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    QWidget* selectors[] = {w.DBLookupComboBox3, w.DBLookupComboBox4, w.DBLookupComboBox5,
+                            w.DBLookupListBox1};
+    int n = 0;
+    for (QWidget* selector : selectors) {
+        SCOPED_TRACE(selector->objectName().toStdString());
+        const QString text = QStringLiteral("В-%1").arg(++n);
+        const int row = id(journal());
+        journal().edit();
+        journal().fieldByName(QStringLiteral("p35"))->setValue(text);
+        enter(selector);
+        EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+        EXPECT_EQ(stored(QStringLiteral("p35"), row).toString(), text);
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowFixture, RefusedPostThroughASelectorAddsNoMessage) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    const int row = id(journal());
+    // Someone else changed the row meanwhile, so the post finds nothing to update.
+    asOwner({QStringLiteral("UPDATE mark_mag SET p35 = 'чужое' WHERE id_mark_mag = %1").arg(row)});
+    journal().edit();
+    journal().fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("моё"));
+
+    enter(w.DBLookupComboBox4);
+
+    // Only the journal's own warning about the refused change is shown.
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes.front().text.startsWith(QStringLiteral("Вы пытаетесь изменить запись")));
+    EXPECT_NE(journal().state(), db::DataSetState::Edit);
+    EXPECT_EQ(stored(QStringLiteral("p35"), row).toString(), QStringLiteral("чужое"));
+}
+
+TEST_F(MainWindowFixture, NumberColumnCountsTheRows) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(cellText(w.DBGridEh2, row, QStringLiteral("No")), QString::number(row + 1));
+}
+
+TEST_F(MainWindowFixture, CurrentRecordPanelFollowsKeysAndClicks) {
+    TForm2& w = openMainWindow();
+    QTest::keyClick(w.DBGridEh2, Qt::Key_Down);
+    QTest::mouseClick(w.DBGridEh2->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral("Текущая запись: 0"));
+
+    chooseFixtureJournal();
+    const QRect third = w.DBGridEh2->visualRect(
+        w.DBGridEh2->model()->index(2, columnOf(w.DBGridEh2, QStringLiteral("student"))));
+    QTest::mouseClick(w.DBGridEh2->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 3"));
+    // A key shows the row that was current when it went down.
+    QTest::keyClick(w.DBGridEh2, Qt::Key_Up);
+    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 3"));
+    QTest::keyClick(w.DBGridEh2, Qt::Key_Up);
+    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 2"));
+    for (int panel : {0, 2, 3})
+        EXPECT_EQ(w.StatusBar1->panelText(panel),
+                  (QStringList{QStringLiteral("Количество записей: 0"), QString(),
+                               QStringLiteral("Выполнение: Удачно"), QString()})[panel]);
+}
+
+TEST_F(MainWindowFixture, FailedLoadResumesTheGridAndRemovesTheNotice) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    // The journal's own open handler runs (and shows the notice); then the server fails.
+    const db::DataSet::Notify opening = journal().beforeOpen;
+    journal().beforeOpen = [&opening](db::DataSet& ds) {
+        opening(ds);
+        throw db::DatabaseError(QStringLiteral("Сервер недоступен"));
+    };
+    EXPECT_THROW(w.ComboBox1Change(w.ComboBox1), db::DatabaseError);
+    journal().beforeOpen = opening;
+
+    EXPECT_EQ(noticesOnScreen(), 0);
+    EXPECT_FALSE(journal().controlsDisabled());
+    EXPECT_EQ(w.DBGridEh2->DataSource(), nullptr);
+
+    // The next load works as usual.
+    w.ComboBox1Change(w.ComboBox1);
+    EXPECT_EQ(journal().recordCount(), 3);
+    EXPECT_EQ(noticesOnScreen(), 0);
+}
+
+} // namespace

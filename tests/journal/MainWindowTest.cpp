@@ -1,0 +1,150 @@
+// The main window as it opens: strips, controls, grid columns, status bar, size rules, and
+// the address history it leaves behind.
+#include "MainWindowFixture.h"
+
+#include "controls/DateTimePicker.h"
+#include "gridevents/Kv_DBGrd_Evns.h"
+
+#include <QFile>
+#include <QLabel>
+
+namespace {
+
+using journaltest::MainWindowFixture;
+
+TEST_F(MainWindowFixture, OpensWithItsControlsWhereTheyBelong) {
+    TForm2& w = openMainWindow();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("KEL 14 Учет успеваемости"));
+    EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMaximized));
+    EXPECT_EQ(w.minimumSize(), QSize(803, 326));
+    EXPECT_EQ(w.InfoPanel->height(), 31);
+    EXPECT_EQ(w.SelectionPanel->height(), 91);
+    EXPECT_EQ(w.StatusBar1->height(), 19);
+
+    struct Placed {
+        QWidget* widget;
+        QRect where;
+    };
+    const Placed placed[] = {
+        {w.DBLookupComboBox3, {167, 3, 249, 21}}, {w.DBLookupComboBox4, {568, 3, 295, 21}},
+        {w.SpeedButton2, {4, 25, 61, 31}},        {w.DBLookupComboBox5, {167, 32, 696, 21}},
+        {w.DBLookupListBox1, {866, 7, 133, 43}},  {w.ComboBox1, {70, 66, 369, 21}},
+        {w.DateTimePicker1, {610, 66, 92, 21}},   {w.SpeedButton1, {708, 66, 123, 22}},
+    };
+    for (const Placed& p : placed)
+        EXPECT_EQ(p.widget->geometry(), p.where) << p.widget->objectName().toStdString();
+
+    const std::pair<QLabel*, const char*> labels[] = {{w.Label4, "Выберите группу:"},
+                                                      {w.Label6, "Выберите семестр:"},
+                                                      {w.Label5, "Дисциплина:"},
+                                                      {w.Label1, "Фильтр:"},
+                                                      {w.Label2, "Дата сдачи для всех:"}};
+    for (const auto& [label, text] : labels) {
+        EXPECT_EQ(label->text(), QString::fromUtf8(text));
+        EXPECT_TRUE(label->font().bold());
+        EXPECT_EQ(label->font().pixelSize(), 13);
+    }
+    EXPECT_EQ(w.ComboBox1->count(), 3);
+    EXPECT_EQ(w.ComboBox1->itemText(0),
+              QStringLiteral("Показать тех кто изучает данную дисциплину"));
+    EXPECT_EQ(w.ComboBox1->itemText(1), QStringLiteral("Показать задолжности"));
+    EXPECT_LT(qAbs(w.DateTimePicker1->DateTime().secsTo(QDateTime::currentDateTime())), 120);
+    EXPECT_EQ(w.SpeedButton2->text(), QStringLiteral("Шифр\nСтудентов"));
+    EXPECT_EQ(w.SpeedButton1->text(), QStringLiteral("Установить дату"));
+
+    // Tab walks the selectors in the cascade's order.
+    auto nextByTab = [](QWidget* from) {
+        QWidget* next = from->nextInFocusChain();
+        while (next != from && !(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        return next;
+    };
+    EXPECT_EQ(nextByTab(w.DBLookupComboBox3), w.DBLookupComboBox4);
+    EXPECT_EQ(nextByTab(w.DBLookupComboBox4), w.DBLookupComboBox5);
+    EXPECT_EQ(nextByTab(w.DBLookupComboBox5), w.DBLookupListBox1);
+
+    EXPECT_EQ(w.StatusBar1->panelCount(), 4);
+    EXPECT_EQ(w.StatusBar1->panelText(0), QStringLiteral("Количество записей: 0"));
+    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral("Текущая запись: 0"));
+    EXPECT_EQ(w.StatusBar1->panelText(2), QStringLiteral("Выполнение: Удачно"));
+    EXPECT_EQ(w.StatusBar1->panelText(3), QString());
+
+    w.showNormal();
+    w.resize(500, 200);
+    EXPECT_GE(w.width(), 803);
+    EXPECT_GE(w.height(), 326);
+}
+
+TEST_F(MainWindowFixture, JournalGridHasItsElevenColumns) {
+    TForm2& w = openMainWindow();
+    const TKvDBGridEh* g = w.DBGridEh2;
+    struct Col {
+        const char* field;
+        const char* title;
+        int width;
+        bool readOnly, visible;
+    };
+    const Col cols[] = {
+        {"No", "П/П", 37, false, true},
+        {"primech", "Допуск по оплате", 60, false, true},
+        {"student", "Студент", 258, true, true},
+        {"idid", "Шифр студента", -1, true, true},
+        {"teacher", "Преподаватель", 189, false, true},
+        {"exam", "Форм/контр.", 74, true, false},
+        {"estimation", "Оценка", -1, false, true},
+        {"f_est", "Форма ведомости", 105, false, true},
+        {"p35", "№", -1, false, true},
+        {"p36", "Дата сдачи", 72, false, true},
+        {"EstimationOther", "Особая оценка", 34, false, false},
+    };
+    ASSERT_EQ(g->columnCount(), 11);
+    for (int i = 0; i < 11; ++i) {
+        const TColumnEh* c = g->Column(i);
+        SCOPED_TRACE(cols[i].field);
+        EXPECT_EQ(c->FieldName, QString::fromLatin1(cols[i].field));
+        EXPECT_EQ(c->TitleCaption, QString::fromUtf8(cols[i].title));
+        EXPECT_EQ(c->Width, cols[i].width);
+        EXPECT_EQ(c->ReadOnly, cols[i].readOnly);
+        EXPECT_EQ(c->Visible, cols[i].visible);
+    }
+    const TColumnEh* primech = g->Column(1);
+    EXPECT_TRUE(primech->isFixedWidth());
+    EXPECT_EQ(primech->PickList, (QStringList{QStringLiteral("д"), QStringLiteral("н/д")}));
+    EXPECT_EQ(primech->Alignment(), db::Alignment::Center);
+    EXPECT_EQ(g->Column(2)->DropDownWidth, 450);
+    EXPECT_EQ(g->Column(4)->DropDownWidth, 300);
+
+    EXPECT_EQ(g->DataSource(), nullptr);
+    EXPECT_FALSE(g->DefaultDrawing());
+    EXPECT_TRUE(g->AutoFitColWidths());
+    EXPECT_EQ(g->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_TRUE(g->Options().testFlag(dgMultiSelect));
+    EXPECT_TRUE(g->Options().testFlag(dgAlwaysShowEditor));
+    EXPECT_TRUE(g->OptionsEh().testFlag(dghEnterAsTab));
+
+    const TKvDBGridEvents& events = *w.F2_Kv_DM_TAZ_2;
+    EXPECT_EQ(events.DBGridEh(), g);
+    EXPECT_FALSE(events.Active());
+    EXPECT_EQ(events.UniqueField(), journal().fieldByName(QStringLiteral("id_mark_mag")));
+    ASSERT_EQ(events.KeyFieldList.Count(), 2);
+    EXPECT_EQ(events.KeyFieldList[0]->fieldName(), QStringLiteral("id_student"));
+    EXPECT_EQ(events.KeyFieldList[1]->fieldName(), QStringLiteral("id_examination"));
+    EXPECT_EQ(w.F2_Kv_DM_TAZ_2->KvDBAttributes().FocusedAttr.Color(),
+              colors::fromWindowsValue(5197647));
+    EXPECT_EQ(w.F2_Kv_DM_TAZ_2->KvDBAttributes().FixedAttr.List(),
+              QStringList{QStringLiteral("Оценка")});
+}
+
+TEST_F(MainWindowFixture, WindowLeavesItsAddressHistoryWhenDestroyed) {
+    openMainWindow();
+    (void)QTest::qWaitFor([&] { return window->IdIPWatch1->checkCount() > 0; }, 10000);
+    const QStringList history = window->IdIPWatch1->history();
+    window.reset();
+    QFile file(QDir::current().filePath(QStringLiteral("iphist.dat")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines =
+        QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), history.size());
+}
+
+} // namespace
