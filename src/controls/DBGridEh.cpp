@@ -163,7 +163,7 @@ void TDBGridEh::fitColumns() {
     if (flexible <= 0 || available <= fixed)
         return;
     const double scale = double(available - fixed) / flexible;
-    int used = fixed, lastFlexible = -1;
+    int used = fixed, lastFlexible = -1, lastWidth = 0;
     for (size_t i = 0; i < cols.size(); ++i) {
         const TColumnEh& c = *cols[i];
         if (!c.Visible)
@@ -171,15 +171,16 @@ void TDBGridEh::fitColumns() {
         int w = c.isFixedWidth()
                     ? c.MinWidth
                     : qMax(8, int((c.Width >= 0 ? c.Width : defaultColWidth_) * scale));
-        if (!c.isFixedWidth())
+        if (!c.isFixedWidth()) {
             lastFlexible = int(i);
+            lastWidth = w;
+        }
         horizontalHeader()->resizeSection(int(i), w);
-        used += w;
+        if (!c.isFixedWidth())
+            used += w; // fixed widths are in used already
     }
     if (lastFlexible >= 0 && used != available)
-        horizontalHeader()->resizeSection(
-            lastFlexible,
-            qMax(8, horizontalHeader()->sectionSize(lastFlexible) + available - used));
+        horizontalHeader()->resizeSection(lastFlexible, qMax(8, lastWidth + available - used));
 }
 
 void TDBGridEh::resizeEvent(QResizeEvent* e) {

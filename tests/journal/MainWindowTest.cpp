@@ -6,6 +6,7 @@
 #include "gridevents/Kv_DBGrd_Evns.h"
 
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 
 namespace {
@@ -145,6 +146,28 @@ TEST_F(MainWindowFixture, WindowLeavesItsAddressHistoryWhenDestroyed) {
     const QStringList lines =
         QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size(), history.size());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowFixture, JournalColumnsFillTheGridWidthAroundTheFixedOne) {
+    TForm2& w = openMainWindow();
+    w.showNormal();
+    w.resize(1036, 737);
+    chooseFixtureJournal();
+    for (const QSize size : {QSize(1036, 737), QSize(900, 500)}) {
+        w.resize(size);
+        QApplication::processEvents();
+        const QHeaderView* header = w.DBGridEh2->horizontalHeader();
+        int total = 0;
+        for (int i = 0; i < header->count(); ++i)
+            total += header->isSectionHidden(i) ? 0 : header->sectionSize(i);
+        EXPECT_EQ(total, w.DBGridEh2->viewport()->width()) << size.width();
+        EXPECT_EQ(header->sectionSize(1), 60);
+        EXPECT_GT(header->sectionSize(9), 72) << "the last column keeps its share";
+    }
 }
 
 } // namespace
