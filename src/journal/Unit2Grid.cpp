@@ -139,7 +139,7 @@ void TForm2::DBGridEh2KeyPress(QObject*, QChar&) {}
 void TForm2::DBGridEh2KeyUp(QObject*, quint16&, TShiftState) {}
 
 void TForm2::DBGridEh2MouseDown(QObject*, Qt::MouseButton, TShiftState, int, int) {
-    if (DBLookupListBox1->KeyValue().isValid())
+    if (selectorKey(JournalSelector::FormOfControl))
         UpdateCurrentRecordPanel();
 }
 
@@ -150,7 +150,7 @@ void TForm2::DBGridEh2Columns5UpdateData(QObject*, QString&, QVariant&, bool&, b
 void TForm2::F2_Kv_DM_TAZ_2KvDBEOnConfirmDelete(QObject*, bool&) {}
 
 void TForm2::F2_Kv_DM_TAZ_2KeyDown(QObject*, quint16&, TShiftState) {
-    if (DBLookupListBox1->KeyValue().isValid())
+    if (selectorKey(JournalSelector::FormOfControl))
         UpdateCurrentRecordPanel();
 }
 

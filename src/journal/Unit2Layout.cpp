@@ -5,6 +5,7 @@
 #include "controls/DBLookupListBox.h"
 #include "controls/DateTimePicker.h"
 #include "controls/Graphics.h"
+#include "controls/HandlerErrors.h"
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "journal/StatusBar.h"
@@ -194,7 +195,8 @@ void TForm2::connectHandlers() {
     DBLookupComboBox5->OnKeyDown = [this](QObject* s, quint16& k, TShiftState sh) {
         DBLookupComboBox5KeyDown(s, k, sh);
     };
-    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(ComboBox1); });
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this] { runHandler(this, [this] { ComboBox1Change(ComboBox1); }); });
 
     if (DM_TAZ_2 == nullptr)
         return;

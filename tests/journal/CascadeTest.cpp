@@ -146,4 +146,49 @@ TEST_F(MainWindowFixture, GroupWithoutSemestersStillLeadsToTheNextGroupsDiscipli
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(MainWindowFixture, AnyKeyOnTheDisciplineBoxBringsBackOneRowPerDiscipline) {
+    TForm2& w = openMainWindow();
+    chooseFixtureJournal();
+    // After a form of control the list holds a row per discipline and form.
+    EXPECT_EQ(dataModule->ADOQ_Discipline.recordCount(), 2);
+    statements.clear();
+    QTest::keyClick(w.DBLookupComboBox5, Qt::Key_Right);
+    EXPECT_EQ(statements,
+              std::vector<QString>{disciplines(QStringLiteral("2"), QStringLiteral("5"), true)});
+    EXPECT_EQ(dataModule->ADOQ_Discipline.recordCount(), 1);
+    EXPECT_EQ(w.DBLookupComboBox5->Text(), QStringLiteral("Математика"));
+    EXPECT_EQ(w.DBGridEh2->DataSource(), &dataModule->DS_SP_Sort) << "the journal stays";
+}
+
+TEST_F(MainWindowFixture, DisciplineChosenBeforeASemesterDoesNothingMore) {
+    TForm2& w = openMainWindow();
+    ASSERT_EQ(dataModule->ADOQ_g_sem.fieldByName(QStringLiteral("id_semester"))->text(),
+              QStringLiteral("2"))
+        << "the fixture's first semester row is group 5's";
+    choose(w.DBLookupComboBox3, QStringLiteral("ИВТ-21"));
+    ASSERT_TRUE(w.DBLookupComboBox5->isEnabled());
+    statements.clear();
+    choose(w.DBLookupComboBox5, QStringLiteral("Математика"));
+    // Only the box's own refresh ran, from the group's first semester row.
+    EXPECT_EQ(statements,
+              std::vector<QString>{disciplines(QStringLiteral("2"), QStringLiteral("5"), true)});
+    expectState(w, {true, true, true, false, false, false}, "discipline without semester");
+    EXPECT_EQ(w.InfoPanel->text(), QStringLiteral(" [Информатика]"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowFixture, ServerErrorEndsTheGroupStepWhereItArose) {
+    TForm2& w = openMainWindow();
+    asOwner({QStringLiteral("DROP VIEW s_g")});
+    choose(w.DBLookupComboBox3, QStringLiteral("ИВТ-21"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, 5000));
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes.front().text.contains(QStringLiteral("s_g")))
+        << boxes.front().text.toStdString();
+    // The group and semester lists were re-queried; the later steps never ran.
+    EXPECT_EQ(w.DBLookupComboBox4->count(), 1);
+    EXPECT_FALSE(w.DBLookupComboBox4->isEnabled());
+    EXPECT_EQ(w.InfoPanel->text(), QString());
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "gridevents/Kv_DBGrd_Evns.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFocusEvent>
 #include <QImage>
 
@@ -248,6 +249,18 @@ TEST_F(MainWindowFixture, FailedLoadResumesTheGridAndRemovesTheNotice) {
     w.ComboBox1Change(w.ComboBox1);
     EXPECT_EQ(journal().recordCount(), 3);
     EXPECT_EQ(noticesOnScreen(), 0);
+}
+
+TEST_F(MainWindowFixture, ClosingTheWindowPostsThePendingEdit) {
+    openMainWindow();
+    chooseFixtureJournal();
+    const int row = id(journal());
+    journal().edit();
+    journal().fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("В-9"));
+    QCloseEvent close;
+    QApplication::sendEvent(window.get(), &close);
+    EXPECT_EQ(stored(QStringLiteral("p35"), row).toString(), QStringLiteral("В-9"));
+    EXPECT_TRUE(boxes.empty());
 }
 
 } // namespace
