@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
 
@@ -148,6 +149,36 @@ void TDBGridEh::applyColumns() {
     }
     if (autoFit_)
         fitColumns();
+    fitTitleHeight();
+}
+
+void TDBGridEh::fitTitleHeight() {
+    if (!multiLineTitles_)
+        return;
+    const QFontMetrics metrics(titleFont_.font);
+    int height = metrics.height();
+    const auto& cols = activeColumns();
+    for (size_t i = 0; i < cols.size(); ++i) {
+        if (!cols[i]->Visible)
+            continue;
+        const int width = qMax(1, horizontalHeader()->sectionSize(int(i)) - 6);
+        height = qMax(
+            height,
+            metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, cols[i]->TitleCaption)
+                .height());
+    }
+    horizontalHeader()->setFixedHeight(height + 6);
+}
+
+void TDBGridEh::setMultiLineTitles(bool on) {
+    multiLineTitles_ = on;
+    if (!on) {
+        horizontalHeader()->setMinimumHeight(0);
+        horizontalHeader()->setMaximumHeight(QWIDGETSIZE_MAX);
+    }
+    if (columnCount() > 0)
+        Q_EMIT model_->headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    fitTitleHeight();
 }
 
 void TDBGridEh::fitColumns() {
@@ -187,6 +218,7 @@ void TDBGridEh::resizeEvent(QResizeEvent* e) {
     QTableView::resizeEvent(e);
     if (autoFit_)
         fitColumns();
+    fitTitleHeight();
 }
 
 // --- Settings
@@ -253,6 +285,7 @@ void TDBGridEh::setFont(const TFont& f) {
 void TDBGridEh::setTitleFont(const TFont& f) {
     titleFont_ = f;
     horizontalHeader()->setFont(f.font);
+    fitTitleHeight();
 }
 
 void TDBGridEh::Invalidate() {

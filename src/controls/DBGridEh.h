@@ -64,6 +64,10 @@ public:
     void setFont(const TFont& f);
     TFont TitleFont() const { return titleFont_; }
     void setTitleFont(const TFont& f);
+    // Titles wrap at word boundaries within their columns; the title row grows to the
+    // tallest of them.
+    bool MultiLineTitles() const { return multiLineTitles_; }
+    void setMultiLineTitles(bool on);
 
     // --- Selection and position
     TBMListEh& SelectedRows() { return selected_; }
@@ -126,6 +130,7 @@ private:
     void rebuildAutoColumns();
     void applyColumns();
     void fitColumns();
+    void fitTitleHeight();
     void applyOptions();
     void connectSource();
     void resetModel();
@@ -171,6 +176,7 @@ private:
     TDBGridEhEditActions editActions_;
     bool defaultDrawing_ = true;
     bool autoFit_ = false;
+    bool multiLineTitles_ = false;
     int defaultColWidth_ = 64;
     QColor color_;
     TFont font_;

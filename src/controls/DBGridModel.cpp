@@ -40,7 +40,8 @@ QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int r
         if (role == Qt::DisplayRole)
             return column->TitleCaption;
         if (role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(column->TitleAlignment | Qt::AlignVCenter);
+            return int(column->TitleAlignment | Qt::AlignVCenter) |
+                   (grid_->MultiLineTitles() ? int(Qt::TextWordWrap) : 0);
         return QVariant();
     }
     if (role != Qt::DisplayRole)

@@ -23,6 +23,7 @@ void TForm2::buildGrid() {
     DBGridEh2->setColor(colors::clSilver());
     DBGridEh2->setFont(TFont(face, 13, colors::clBlack()));
     DBGridEh2->setTitleFont(TFont(face, 11, colors::clBlack(), true));
+    DBGridEh2->setMultiLineTitles(true);
     DBGridEh2->setDefaultDrawing(false);
     DBGridEh2->setOptions(TDBGridOptions(dgEditing) | dgAlwaysShowEditor | dgTitles | dgIndicator |
                           dgColLines | dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit |

@@ -167,6 +167,16 @@ TEST_F(MainWindowFixture, JournalColumnsFillTheGridWidthAroundTheFixedOne) {
         EXPECT_EQ(total, w.DBGridEh2->viewport()->width()) << size.width();
         EXPECT_EQ(header->sectionSize(1), 60);
         EXPECT_GT(header->sectionSize(9), 72) << "the last column keeps its share";
+        // The narrow admission title wraps, and the title row is tall enough for it.
+        const QFontMetrics title(w.DBGridEh2->TitleFont().font);
+        EXPECT_GE(header->height(), title
+                                        .boundingRect(QRect(0, 0, 54, 1000), Qt::TextWordWrap,
+                                                      QStringLiteral("Допуск по оплате"))
+                                        .height());
+        EXPECT_GT(header->height(), 2 * title.height());
+        EXPECT_TRUE(
+            w.DBGridEh2->model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+            Qt::TextWordWrap);
     }
 }
 
