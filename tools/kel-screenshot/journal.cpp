@@ -7,6 +7,8 @@
 #include "journal/Unit4.h"
 #include "signin/Unit10.h"
 
+#include "app/Application.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
@@ -17,7 +19,8 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    // The program's own application object, so texts follow the program's locale.
+    Application application(argc, argv);
     if (argc != 2) {
         std::fputs("Usage: kel-journal-screenshot JOURNAL.png\n"
                    "Needs the demo database and its settings file (kel-demo).\n",

@@ -2,6 +2,8 @@
 // password-change panel opened by the server's demand.
 #include "signin/Unit10.h"
 
+#include "app/Application.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -30,7 +32,8 @@ bool shoot(TForm8& form, const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    // The program's own application object, so texts follow the program's locale.
+    Application application(argc, argv);
     if (argc != 3) {
         std::fputs("Usage: kel-screenshot SIGNIN.png PANEL.png\n", stderr);
         return 2;
