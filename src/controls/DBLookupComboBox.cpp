@@ -47,12 +47,8 @@ void TDBLookupComboBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void TDBLookupComboBox::keyPress(QKeyEvent* e) {
-    if (OnKeyDown) {
-        quint16 key = keys::virtualKey(*e);
-        OnKeyDown(this, key, e->modifiers());
-        if (key == 0 && keys::virtualKey(*e) != 0)
-            return;
-    }
+    if (keys::ownerSwallowsKey(OnKeyDown, this, *e))
+        return;
     const bool alt = e->modifiers().testFlag(Qt::AltModifier);
     if ((e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) && !alt) {
         if (binding_.items().empty())

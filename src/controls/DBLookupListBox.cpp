@@ -43,12 +43,8 @@ void TDBLookupListBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void TDBLookupListBox::keyPress(QKeyEvent* e) {
-    if (OnKeyDown) {
-        quint16 key = keys::virtualKey(*e);
-        OnKeyDown(this, key, e->modifiers());
-        if (key == 0 && keys::virtualKey(*e) != 0)
-            return;
-    }
+    if (keys::ownerSwallowsKey(OnKeyDown, this, *e))
+        return;
     if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) {
         if (binding_.items().empty())
             return;

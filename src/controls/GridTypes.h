@@ -86,4 +86,7 @@ namespace keys {
 quint16 virtualKey(int qtKey);
 // The virtual-key code of a key event (letters upper case, as the keyboard reports them).
 quint16 virtualKey(const QKeyEvent& event);
+// Hands a key press to an owner's key-down handler, if set; true when the handler zeroed the
+// key, so the control must not act on it.
+bool ownerSwallowsKey(const TKeyEvent& handler, QObject* sender, const QKeyEvent& event);
 } // namespace keys

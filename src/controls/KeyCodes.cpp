@@ -64,4 +64,13 @@ quint16 virtualKey(const QKeyEvent& event) {
     return virtualKey(event.key());
 }
 
+bool ownerSwallowsKey(const TKeyEvent& handler, QObject* sender, const QKeyEvent& event) {
+    if (!handler)
+        return false;
+    const quint16 original = virtualKey(event);
+    quint16 key = original;
+    handler(sender, key, event.modifiers());
+    return key == 0 && original != 0;
+}
+
 } // namespace keys
