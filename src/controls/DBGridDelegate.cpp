@@ -3,6 +3,7 @@
 
 #include "controls/DBGridEh.h"
 #include "controls/DataSetGuards.h"
+#include "controls/DateLineEdit.h"
 #include "controls/HandlerErrors.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -10,8 +11,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -65,17 +64,12 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
         editor = box;
     } else if (field->dataType() == db::FieldType::Boolean || column->Checkboxes) {
         return nullptr;
-    } else if (field->dataType() == db::FieldType::Date) {
-        auto* edit = new QDateEdit(parent);
-        edit->setCalendarPopup(true);
-        edit->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-        edit->setProperty(kKind, "date");
-        editor = edit;
-    } else if (field->dataType() == db::FieldType::DateTime) {
-        auto* edit = new QDateTimeEdit(parent);
-        edit->setCalendarPopup(true);
-        edit->setDisplayFormat(QLocale().dateTimeFormat(QLocale::ShortFormat));
-        edit->setProperty(kKind, "datetime");
+    } else if (field->dataType() == db::FieldType::Date ||
+               field->dataType() == db::FieldType::DateTime) {
+        // The grid's dates are days: a date and time field gets the day at midnight.
+        auto* edit = new DateLineEdit(parent);
+        edit->setFrame(false);
+        edit->setProperty(kKind, field->dataType() == db::FieldType::Date ? "date" : "datetime");
         editor = edit;
     } else {
         auto* edit = new QLineEdit(parent);
@@ -90,6 +84,12 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
         box->view()->setMinimumWidth(column->DropDownWidth);
     editor->setFont(column->Font().font);
     grid_->editorCreated(editor);
+    TDBGridEh* grid = grid_;
+    if (auto* edit = qobject_cast<QLineEdit*>(editor))
+        connect(edit, &QLineEdit::textEdited, grid,
+                [grid, editor] { grid->editorModified(editor); });
+    else if (auto* box = qobject_cast<QComboBox*>(editor))
+        connect(box, &QComboBox::activated, grid, [grid, editor] { grid->editorModified(editor); });
     return editor;
 }
 
@@ -106,12 +106,10 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
         } else {
             box->setCurrentIndex(box->findText(field->text()));
         }
-    } else if (auto* date = qobject_cast<QDateTimeEdit*>(editor)) {
+    } else if (auto* date = qobject_cast<DateLineEdit*>(editor)) {
         const QVariant v = field->value();
-        if (kind == "date")
-            date->setDate(v.isValid() ? v.toDate() : QDate::currentDate());
-        else
-            date->setDateTime(v.isValid() ? v.toDateTime() : QDateTime::currentDateTime());
+        date->setDate(field->isNull() ? QDate() : v.toDate());
+        date->selectAll();
     } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         edit->setText(field->text());
         edit->selectAll();
@@ -127,8 +125,12 @@ QVariant DBGridDelegate::editorValue(QWidget* editor, bool& useText) {
         useText = true;
         return box->currentText();
     }
-    if (auto* date = qobject_cast<QDateTimeEdit*>(editor))
-        return kind == "date" ? QVariant(date->date()) : QVariant(date->dateTime());
+    if (auto* date = qobject_cast<DateLineEdit*>(editor)) {
+        if (date->isBlank())
+            return QVariant();
+        const QDate day = date->date(); // throws for a partial or impossible date
+        return kind == "date" ? QVariant(day) : QVariant(QDateTime(day, QTime(0, 0)));
+    }
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         useText = true;
         return edit->text();
@@ -138,10 +140,8 @@ QVariant DBGridDelegate::editorValue(QWidget* editor, bool& useText) {
 
 void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
                                   const QModelIndex& index) const {
-    bool useText = false;
-    const QVariant value = editorValue(editor, useText);
     try {
-        grid_->storeValue(index.column(), value, useText);
+        grid_->storeEditor(editor, index.column());
     } catch (...) {
         // Qt commits on its own paths (focus loss); the error then surfaces from an event.
         grid_->raiseLater(std::current_exception());

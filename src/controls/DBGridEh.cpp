@@ -9,6 +9,7 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
@@ -74,17 +75,20 @@ void TDBGridEh::connectSource() {
     sourceConnections_.push_back(
         connect(source_, &db::DataSource::layoutChanged, this, [this] { resetModel(); }));
     sourceConnections_.push_back(connect(source_, &db::DataSource::recordMoved, this, [this] {
-        model_->headersChanged();
+        model_->indicatorChanged(currentDataRow());
         syncCurrentRow();
         viewport()->update();
     }));
     sourceConnections_.push_back(
         connect(source_, &db::DataSource::recordChanged, this, [this](int) {
-            model_->rowChanged(currentIndex().row());
+            model_->rowChanged(currentDataRow());
             viewport()->update();
         }));
-    sourceConnections_.push_back(
-        connect(source_, &db::DataSource::stateChanged, this, [this] { resetModel(); }));
+    // Edit and browse differ only in the indicator: an open editor must survive the switch.
+    sourceConnections_.push_back(connect(source_, &db::DataSource::stateChanged, this, [this] {
+        model_->indicatorChanged(currentDataRow());
+        viewport()->update();
+    }));
 }
 
 // --- Columns
@@ -351,9 +355,17 @@ int TDBGridEh::currentDataRow() const {
 
 void TDBGridEh::resetModel() {
     const int col = currentIndex().isValid() ? currentIndex().column() : -1;
+    // A reset drops the open editor; Qt would then hand the focus to the next widget.
+    const auto focusInside = [this] {
+        QWidget* f = QApplication::focusWidget();
+        return f == this || isAncestorOf(f);
+    };
+    const bool hadFocus = focusInside();
     syncing_ = true;
     model_->reset();
     syncing_ = false;
+    if (hadFocus && !focusInside())
+        setFocus(Qt::OtherFocusReason);
     applyColumns();
     if (col >= 0)
         lastCol_ = col;
@@ -401,7 +413,7 @@ void TDBGridEh::currentChanged(const QModelIndex& current, const QModelIndex& pr
                 OnColEnter(this);
         });
     }
-    model_->headersChanged();
+    model_->indicatorChanged(currentDataRow());
     viewport()->update();
 }
 

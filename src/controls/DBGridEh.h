@@ -105,6 +105,13 @@ public:
     bool cellEditable(int row, int col) const;
     // Stores an edited value through the column's update event. Throws on failure.
     void storeValue(int col, const QVariant& value, bool useText);
+    // Stores an editor's value in column col's field unless it is what the editor opened
+    // with. The one way an edit enters the data set. Throws on failure.
+    void storeEditor(QWidget* editor, int col);
+    // The user changed the editor's value.
+    void editorModified(QWidget* editor);
+    // Stores the open editor's value and closes it, as leaving the cell does.
+    void commitPendingEdit();
     // Key and focus events of an in-place editor; true when the grid took the event.
     bool editorEvent(QWidget* editor, QEvent* event);
     void editorCreated(QWidget* editor);

@@ -18,7 +18,9 @@
 
 namespace {
 
+// The value an editor opened with, and whether it was taken (a null value is a value).
 const char* const kInitial = "kelInitialValue";
+const char* const kHasInitial = "kelHasInitialValue";
 
 bool isInside(const QWidget* w, const QWidget* ancestor) {
     for (; w != nullptr; w = w->parentWidget())
@@ -47,6 +49,17 @@ void TDBGridEh::editorCreated(QWidget* editor) {
     editor_ = editor;
 }
 
+void TDBGridEh::editorModified(QWidget* editor) {
+    // The row enters edit state with the first change, as the indicator then shows.
+    if (editor != editor_)
+        return;
+    runHandler(this, [&] {
+        db::DataSet* ds = dataSet();
+        if (ds != nullptr && ds->active() && ds->state() == db::DataSetState::Browse)
+            ds->edit();
+    });
+}
+
 bool TDBGridEh::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     if (selected_.Count() > 0 || !index.isValid() || index.row() != currentDataRow())
         return false;
@@ -56,23 +69,33 @@ bool TDBGridEh::edit(const QModelIndex& index, EditTrigger trigger, QEvent* even
     if (opened && editor_) {
         bool useText = false;
         editor_->setProperty(kInitial, DBGridDelegate::editorValue(editor_, useText));
+        editor_->setProperty(kHasInitial, true);
     }
     return opened;
+}
+
+void TDBGridEh::storeEditor(QWidget* editor, int col) {
+    bool useText = false;
+    const QVariant value = DBGridDelegate::editorValue(editor, useText);
+    if ((editor->property(kHasInitial).toBool() && value == editor->property(kInitial)) || col < 0)
+        return;
+    storeValue(col, value, useText); // on failure the editor stays open with its text
+    // Stored once: a second commit of the same editor finds nothing new.
+    editor->setProperty(kInitial, value);
+    editor->setProperty(kHasInitial, true);
 }
 
 void TDBGridEh::commitEditor() {
     if (!editor_)
         return;
     QWidget* ed = editor_;
-    bool useText = false;
-    const QVariant value = DBGridDelegate::editorValue(ed, useText);
-    const QVariant initial = ed->property(kInitial);
-    const bool changed = !initial.isValid() || value != initial;
-    const int col = currentIndex().isValid() ? currentIndex().column() : -1;
-    if (changed && col >= 0)
-        storeValue(col, value, useText); // on failure the editor stays open with its text
+    storeEditor(ed, currentIndex().isValid() ? currentIndex().column() : -1);
     editor_ = nullptr;
     closeEditor(ed, QAbstractItemDelegate::NoHint);
+}
+
+void TDBGridEh::commitPendingEdit() {
+    commitEditor();
 }
 
 void TDBGridEh::closeEditorWithoutCommit() {
@@ -145,7 +168,7 @@ bool TDBGridEh::editorEvent(QWidget* editor, QEvent* event) {
         commitEditor();
         if (!isInside(now, this))
             focusOut(fe);
-        return false;
+        return true; // committed and closed here; the delegate must not do it again
     }
     default:
         return false;
@@ -204,14 +227,16 @@ bool TDBGridEh::handleKey(QKeyEvent* e, bool fromEditor) {
         return false;
     const Qt::KeyboardModifiers mods = e->modifiers();
     const bool ctrl = mods.testFlag(Qt::ControlModifier);
-    const bool lineEditor = fromEditor && qobject_cast<QLineEdit*>(editor_.data()) != nullptr;
+    // Up and down move between rows unless the editor uses them itself (an open list).
+    const bool rowKeysFree = !fromEditor || qobject_cast<QLineEdit*>(editor_.data()) != nullptr ||
+                             qobject_cast<QComboBox*>(editor_.data()) != nullptr;
     const int row = currentIndex().isValid() ? currentIndex().row() : currentDataRow();
     const int col = SelectedIndex();
     const int rows = viewRowCount();
     switch (e->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (fromEditor && !lineEditor)
+        if (!rowKeysFree || mods.testFlag(Qt::AltModifier))
             return false;
         if (e->key() == Qt::Key_Down && row == rows - 1) {
             if (allowed_.testFlag(alopAppendEh) && options_.testFlag(dgEditing) &&
@@ -225,7 +250,7 @@ bool TDBGridEh::handleKey(QKeyEvent* e, bool fromEditor) {
         return true;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
-        if (fromEditor && !lineEditor)
+        if (!rowKeysFree)
             return false;
         const int page =
             qMax(1, viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) - 1);

@@ -69,17 +69,22 @@ Qt::ItemFlags DBGridModel::flags(const QModelIndex& index) const {
 }
 
 void DBGridModel::reset() {
+    indicatorRow_ = -1;
     beginResetModel();
     endResetModel();
 }
 
 void DBGridModel::rowChanged(int row) {
-    if (row < 0 || row >= rowCount())
+    if (row < 0 || row >= rowCount() || columnCount() == 0)
         return;
     Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
-    Q_EMIT headerDataChanged(Qt::Vertical, row, row);
 }
 
-void DBGridModel::headersChanged() {
-    Q_EMIT headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+void DBGridModel::indicatorChanged(int row) {
+    const int rows = rowCount();
+    if (indicatorRow_ >= 0 && indicatorRow_ < rows && indicatorRow_ != row)
+        Q_EMIT headerDataChanged(Qt::Vertical, indicatorRow_, indicatorRow_);
+    indicatorRow_ = row >= 0 && row < rows ? row : -1;
+    if (indicatorRow_ >= 0)
+        Q_EMIT headerDataChanged(Qt::Vertical, indicatorRow_, indicatorRow_);
 }

@@ -18,9 +18,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     void reset();
+    // The cells of one row changed.
     void rowChanged(int row);
-    void headersChanged();
+    // The indicator (current row and its state) is now on this row; repaints the old one too.
+    void indicatorChanged(int row);
 
 private:
     TDBGridEh* grid_;
+    int indicatorRow_ = -1;
 };

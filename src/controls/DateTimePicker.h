@@ -3,7 +3,9 @@
 
 #include <QDateTimeEdit>
 
-// Shows the date in the system's short format; the time it was set to is kept.
+// Shows the date as dd.MM.yyyy; the time it was set to is kept. Typing fills the sections
+// in turn: a point typed after a section that was just completed is not taken as a jump to
+// the section after the next.
 class TDateTimePicker : public QDateTimeEdit {
     Q_OBJECT
 public:
@@ -12,4 +14,13 @@ public:
     QDateTime DateTime() const { return dateTime(); }
     void setDateTimeValue(const QDateTime& value) { setDateTime(value); }
     QDate Date() const { return date(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    bool justAdvanced_ = false;
+    QDate dateAtFocusIn_;
 };

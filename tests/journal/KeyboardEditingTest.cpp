@@ -1,0 +1,206 @@
+// Editing the journal as a person does: clicks on cells, keys sent to the window and reaching
+// whatever widget has the focus, the value then left by Tab, Enter, Down or a click.
+#include "MainWindowFixture.h"
+
+#include "support/QtWarnings.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QWindow>
+
+namespace {
+
+using journaltest::MainWindowFixture;
+
+int columnOf(const TKvDBGridEh* grid, const QString& field) {
+    for (int i = 0; i < grid->columnCount(); ++i)
+        if (grid->Column(i)->FieldName == field)
+            return i;
+    ADD_FAILURE() << "no column " << field.toStdString();
+    return -1;
+}
+
+bool isInside(const QWidget* w, const QWidget* ancestor) {
+    for (; w != nullptr; w = w->parentWidget())
+        if (w == ancestor)
+            return true;
+    return false;
+}
+
+class KeyboardEditing : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        TForm2& w = openMainWindow();
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        chooseFixtureJournal();
+        // The selectors' lists were popups; the keyboard is back with the main window.
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        ASSERT_EQ(journal().recordCount(), 3);
+        ASSERT_TRUE(boxes.empty());
+    }
+
+    TKvDBGridEh* grid() { return window->DBGridEh2; }
+
+    // The window that a keyboard's keys reach: the popup's while one is open.
+    static QWindow* keyWindow() {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            return popup->windowHandle();
+        return QGuiApplication::focusWindow();
+    }
+
+    static void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWindow* target = keyWindow();
+        ASSERT_NE(target, nullptr) << "no window has the keyboard";
+        QTest::keyClick(target, k, mods);
+    }
+
+    static void type(const char* text) {
+        for (const char* c = text; *c != '\0'; ++c) {
+            QWindow* target = keyWindow();
+            ASSERT_NE(target, nullptr) << "no window has the keyboard";
+            QTest::keyClick(target, *c);
+        }
+    }
+
+    // A left click on a cell, sent to the main window at the cell's place.
+    void clickCell(int row, const QString& field) {
+        QWidget* viewport = grid()->viewport();
+        const QRect cell = grid()->visualRect(grid()->model()->index(row, columnOf(grid(), field)));
+        ASSERT_TRUE(cell.isValid());
+        const QPoint at = viewport->mapTo(window.get(), cell.center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
+    }
+
+    // The journal row's key at a visible position.
+    int rowId(int row) {
+        db::DisplayRowScope scope(journal(), row);
+        return journal().fieldByName(QStringLiteral("id_mark_mag"))->value().toInt();
+    }
+
+    testsupport::QtWarnings warnings;
+};
+
+// How a value is put into the first row.
+enum class Entry { TypedNumber, PickedMark, TypedDate };
+// How the row is left.
+enum class Leave { Tab, Enter, Down, ClickOtherRow };
+
+TEST_F(KeyboardEditing, ValueEnteredAndLeftIsStoredAndFocusStaysInTheGrid) {
+    struct Case {
+        const char* name;
+        Entry entry;
+        Leave leave;
+    };
+    const Case cases[] = {
+        {"number, Tab", Entry::TypedNumber, Leave::Tab},
+        {"number, Enter", Entry::TypedNumber, Leave::Enter},
+        {"number, Down", Entry::TypedNumber, Leave::Down},
+        {"number, click", Entry::TypedNumber, Leave::ClickOtherRow},
+        {"mark, Tab", Entry::PickedMark, Leave::Tab},
+        {"mark, Enter", Entry::PickedMark, Leave::Enter},
+        {"mark, Down", Entry::PickedMark, Leave::Down},
+        {"mark, click", Entry::PickedMark, Leave::ClickOtherRow},
+        {"date, Tab", Entry::TypedDate, Leave::Tab},
+        {"date, Enter", Entry::TypedDate, Leave::Enter},
+        {"date, Down", Entry::TypedDate, Leave::Down},
+        {"date, click", Entry::TypedDate, Leave::ClickOtherRow},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++n;
+        const int target = rowId(0);
+        QString field;
+        switch (c.entry) {
+        case Entry::TypedNumber:
+            field = QStringLiteral("p35");
+            clickCell(0, field);
+            type(QByteArray::number(100 + n).constData());
+            break;
+        case Entry::PickedMark: {
+            field = QStringLiteral("estimation");
+            clickCell(0, field);
+            // Each case picks the other mark, so every case is a change.
+            const QString wanted = n % 2 ? QStringLiteral("отлично") : QStringLiteral("удовл.");
+            key(Qt::Key_F4);
+            auto* box = grid()->viewport()->findChild<QComboBox*>();
+            ASSERT_NE(box, nullptr) << "the mark cell has no drop-down";
+            ASSERT_TRUE(QTest::qWaitFor([&] { return box->view()->isVisible(); }, 2000));
+            key(Qt::Key_Home);
+            for (int i = 0; i < 5 && box->view()->currentIndex().data().toString() != wanted; ++i)
+                key(Qt::Key_Down);
+            key(Qt::Key_Return);
+            ASSERT_EQ(box->currentText(), wanted);
+            break;
+        }
+        case Entry::TypedDate:
+            field = QStringLiteral("p36");
+            clickCell(0, field);
+            type(QStringLiteral("%1.04.2024").arg(n, 2, 10, QChar('0')).toLatin1().constData());
+            break;
+        }
+        switch (c.leave) {
+        case Leave::Tab:
+            key(Qt::Key_Tab);
+            // A row is posted when it is left.
+            key(Qt::Key_Down);
+            break;
+        case Leave::Enter:
+            key(Qt::Key_Return);
+            key(Qt::Key_Down);
+            break;
+        case Leave::Down:
+            key(Qt::Key_Down);
+            break;
+        case Leave::ClickOtherRow:
+            clickCell(2, QStringLiteral("student"));
+            break;
+        }
+        const QVariant stored = MainWindowFixture::stored(
+            field == QStringLiteral("estimation") ? QStringLiteral("id_estimation") : field,
+            target);
+        switch (c.entry) {
+        case Entry::TypedNumber:
+            EXPECT_EQ(stored.toString(), QString::number(100 + n));
+            break;
+        case Entry::PickedMark:
+            EXPECT_EQ(stored.toInt(), n % 2 ? 5 : 3);
+            break;
+        case Entry::TypedDate:
+            EXPECT_EQ(stored.toDateTime(), QDateTime(QDate(2024, 4, n), QTime(0, 0)));
+            break;
+        }
+        EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+        EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes.front().text.toStdString());
+        EXPECT_TRUE(isInside(QApplication::focusWidget(), grid()))
+            << "focus went to "
+            << (QApplication::focusWidget()
+                    ? QApplication::focusWidget()->objectName().toStdString()
+                    : "nothing");
+        EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+        boxes.clear();
+        warnings.clear();
+        // Back to the first row for the next case.
+        clickCell(0, QStringLiteral("student"));
+    }
+}
+
+TEST_F(KeyboardEditing, EditingOneCellResetsNothing) {
+    QSignalSpy resets(grid()->model(), &QAbstractItemModel::modelReset);
+    const int target = rowId(0);
+    clickCell(0, QStringLiteral("p35"));
+    type("77");
+    key(Qt::Key_Down);
+    EXPECT_EQ(stored(QStringLiteral("p35"), target).toString(), QStringLiteral("77"));
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
+} // namespace
