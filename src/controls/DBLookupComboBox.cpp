@@ -16,8 +16,12 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget* parent)
     , binding_(this) {
     setEditable(false);
     binding_.changed = [this] { refill(); };
-    view()->installEventFilter(this);
-    view()->viewport()->installEventFilter(this);
+    // Qt's own popup decides what a click is: a press that opens the list and its quick
+    // release choose nothing; a later click or Enter on an entry chooses it.
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (!filling_ && index >= 0)
+            runHandler(this, [&] { choose(index); });
+    });
 }
 
 void TDBLookupComboBox::refill() {
@@ -86,27 +90,4 @@ void TDBLookupComboBox::focusInEvent(QFocusEvent* e) {
 
 void TDBLookupComboBox::wheelEvent(QWheelEvent* e) {
     e->ignore();
-}
-
-bool TDBLookupComboBox::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == view()->viewport() && e->type() == QEvent::MouseButtonRelease) {
-        const QModelIndex index =
-            view()->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
-        if (index.isValid() && (view()->model()->flags(index) & Qt::ItemIsEnabled)) {
-            hidePopup();
-            runHandler(this, [&] { choose(index.row()); });
-            return true;
-        }
-    }
-    if (watched == view() && e->type() == QEvent::KeyPress) {
-        auto* ke = static_cast<QKeyEvent*>(e);
-        if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
-            const int row = view()->currentIndex().row();
-            hidePopup();
-            if (row >= 0)
-                runHandler(this, [&] { choose(row); });
-            return true;
-        }
-    }
-    return QComboBox::eventFilter(watched, e);
 }

@@ -36,7 +36,6 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void keyPress(QKeyEvent* e);

@@ -71,6 +71,12 @@ void TForm2::closeEvent(QCloseEvent* event) {
 }
 
 void TForm2::FormClose() {
+    // A value still in the cell's editor is a pending change too.
+    try {
+        DBGridEh2->commitPendingEdit();
+    } catch (const std::exception&) {
+        // As with a failed post: the window closes anyway.
+    }
     PostPendingJournalEdit();
 }
 

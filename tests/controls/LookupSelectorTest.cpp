@@ -96,6 +96,33 @@ TEST_F(Selectors, ChoosingInTheDropDownSetsValueAndListRowThenRunsTheHandlerEver
     }
 }
 
+// Under a window system the release of the click that opened the list reaches the list,
+// at the entry that opened under the pointer; it must not choose that entry.
+TEST_F(Selectors, AClickOpensTheListAndLeavesItOpenUntilAnEntryIsChosen) {
+    DB_STEP(teachers_.open());
+    box.setKeyValue(2);
+    show(box);
+    QTest::mousePress(&box, Qt::LeftButton, {}, box.rect().center());
+    QAbstractItemView* view = box.view();
+    ASSERT_TRUE(view->isVisible());
+    const QPoint current = view->visualRect(view->currentIndex()).center();
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, current);
+    EXPECT_TRUE(view->isVisible()) << "the opening click chose an entry";
+    EXPECT_EQ(clicks, 0);
+
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(box.KeyValue().toInt(), 3);
+
+    box.showPopup();
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_EQ(clicks, 1) << "cancelling chooses nothing";
+    EXPECT_EQ(box.KeyValue().toInt(), 3);
+}
+
 TEST_F(Selectors, ArrowKeysOnTheClosedBoxChooseFromTheListAsTheKeyHandlerLeftIt) {
     DB_STEP(teachers_.open());
     show(box);

@@ -203,4 +203,48 @@ TEST_F(KeyboardEditing, EditingOneCellResetsNothing) {
     EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
 }
 
+TEST_F(KeyboardEditing, PartialOrImpossibleDateIsRefusedAndTheOldOneKept) {
+    const int target = rowId(0);
+    asOwner(
+        {QStringLiteral("UPDATE mark_mag SET p36 = '2024-03-01 00:00:00' WHERE id_mark_mag = %1")
+             .arg(target)});
+    clickCell(0, QStringLiteral("student"));
+    window->ComboBox1->setCurrentIndex(1);
+    window->ComboBox1->setCurrentIndex(2); // reloads the journal with the date in it
+    for (const char* typed : {"05.04.20", "31.02.2024"}) {
+        SCOPED_TRACE(typed);
+        boxes.clear();
+        clickCell(0, QStringLiteral("p36"));
+        type(typed);
+        key(Qt::Key_Tab);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes.front().text.startsWith(QStringLiteral("Неверная дата")))
+            << boxes.front().text.toStdString();
+        key(Qt::Key_Escape);
+        key(Qt::Key_Escape);
+        key(Qt::Key_Down);
+        EXPECT_EQ(stored(QStringLiteral("p36"), target).toDateTime(),
+                  QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
+        EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+    }
+    EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
+// Closing the window right after a change, its editor still open, keeps the change.
+TEST_F(KeyboardEditing, ClosingTheWindowPostsWhatTheCellHolds) {
+    const int target = rowId(0);
+    clickCell(0, QStringLiteral("estimation"));
+    key(Qt::Key_F4);
+    auto* box = grid()->viewport()->findChild<QComboBox*>();
+    ASSERT_NE(box, nullptr);
+    key(Qt::Key_Home);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    ASSERT_EQ(box->currentText(), QStringLiteral("отлично"));
+    window->close();
+    EXPECT_EQ(stored(QStringLiteral("id_estimation"), target).toInt(), 5);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
 } // namespace

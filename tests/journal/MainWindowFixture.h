@@ -82,17 +82,21 @@ protected:
         return *window;
     }
 
-    // Picks the entry with this text in the drop-down, as a mouse does.
+    // Picks the entry with this text in the drop-down, as a mouse does: a click on the closed
+    // box opens its list, which stays open; the pointer goes to the entry and clicks it.
     static void choose(TDBLookupComboBox* box, const QString& text) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        ASSERT_TRUE(box->view()->isVisible()) << "a click leaves the list open";
         const int row = box->findText(text);
         ASSERT_GE(row, 0) << "no entry " << text.toStdString();
-        // The press on the closed box comes first, as with a mouse; it opens the list.
-        QTest::mousePress(box, Qt::LeftButton, {}, box->rect().center());
-        if (!box->view()->isVisible())
-            box->showPopup();
         QAbstractItemView* view = box->view();
         const QRect cell = view->visualRect(view->model()->index(row, 0));
+        // The way to the entry starts at the list's edge, away from where the click was.
+        QTest::mouseMove(view->viewport(), QPoint(1, 1));
+        QTest::mouseMove(view->viewport(), QPoint(view->viewport()->width() - 2, 1));
+        QTest::mouseMove(view->viewport(), cell.center());
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        EXPECT_FALSE(box->view()->isVisible()) << "choosing closes the list";
     }
 
     static void choose(TDBLookupListBox* box, const QString& text) {
