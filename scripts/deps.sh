@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libqt6core5compat6-dev libqt6sql6-sqlite libqt6sql6-odbc
     libsqlite3-dev unixodbc unixodbc-dev tdsodbc libsqliteodbc
     libgtest-dev libbenchmark-dev
-    fonts-dejavu-core xvfb xauth
+    fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils sqlite3
 )
 
 missing=()
@@ -16,11 +16,17 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+# Root installs directly; anyone else through sudo, asked for only now that it is needed.
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing packages: ${missing[*]}" >&2
-    echo "Run this command as root or through sudo to install them." >&2
-    exit 1
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "Missing packages: ${missing[*]}" >&2
+        echo "Install them as root (apt-get install ${missing[*]}) or install sudo." >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]} through sudo" >&2
+    as_root=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

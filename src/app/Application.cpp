@@ -3,6 +3,8 @@
 #include "db/DatabaseError.h"
 #include "platform/ApplicationState.h"
 
+#include <QFont>
+#include <QFontDatabase>
 #include <QLocale>
 
 Application::Application(int& argc, char** argv)
@@ -10,6 +12,14 @@ Application::Application(int& argc, char** argv)
     // The client's texts (dates in statements and messages) follow the Russian locale,
     // whatever the machine's own locale is.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    // The windows' column widths and positions were laid out for Arial's metrics; Liberation
+    // Sans has the same ones. Without it the system's face stands in.
+    const QString face = QStringLiteral("Liberation Sans");
+    if (QFontDatabase::hasFamily(face)) {
+        QFont ui = QApplication::font();
+        ui.setFamily(face);
+        QApplication::setFont(ui);
+    }
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

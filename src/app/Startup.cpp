@@ -10,7 +10,7 @@
 namespace app {
 
 Startup createApplicationObjects() {
-    QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitle));
+    platform::setApplicationTitle(QString::fromUtf8(ApplicationTitle));
     QApplication::setApplicationName(QStringLiteral("KEL 14"));
     platform::setShowMainForm(false);
 

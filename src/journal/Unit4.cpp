@@ -2,9 +2,13 @@
 #include "journal/Unit4.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 QPointer<TForm4> Form4;
 
@@ -48,11 +52,25 @@ void TForm4::FormClose() {
         Form4.clear();
 }
 
+void showPainted(TForm4* notice) {
+    notice->show();
+    // The window system maps the window later; wait (briefly) until it can be seen, then
+    // paint it now, because the statement that follows holds the event loop.
+    QDeadlineTimer deadline(1000);
+    while (notice->windowHandle() != nullptr && !notice->windowHandle()->isExposed() &&
+           !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    notice->repaint();
+    QCoreApplication::processEvents();
+}
+
 void showLoadingNotice() {
     if (Form4)
         return;
     Form4 = new TForm4();
-    Form4->show();
+    showPainted(Form4);
 }
 
 void destroyLoadingNotice() {

@@ -29,6 +29,8 @@ extern QPointer<TForm4> Form4;
 
 // Creates the notice into Form4 (when none exists) and shows it, not modal.
 void showLoadingNotice();
+// Shows a notice and returns once it is on screen and painted.
+void showPainted(TForm4* notice);
 // Destroys the notice through Form4, clearing it.
 void destroyLoadingNotice();
 // The notice as the data module reaches it.

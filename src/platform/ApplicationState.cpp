@@ -12,46 +12,48 @@ namespace {
 struct State {
     bool showMainForm = false;
     bool terminated = false;
+    QString title;
 };
 
-State& state()
-{
+State& state() {
     static State s;
     return s;
 }
 
 } // namespace
 
-bool showMainForm()
-{
+bool showMainForm() {
     return state().showMainForm;
 }
 
-void setShowMainForm(bool on)
-{
+void setShowMainForm(bool on) {
     state().showMainForm = on;
 }
 
-bool terminationRequested()
-{
+QString applicationTitle() {
+    return state().title;
+}
+
+void setApplicationTitle(const QString& title) {
+    state().title = title;
+}
+
+bool terminationRequested() {
     return state().terminated;
 }
 
-void requestTermination()
-{
+void requestTermination() {
     state().terminated = true;
     QCoreApplication::exit(0);
 }
 
-void resetApplicationState()
-{
+void resetApplicationState() {
     state() = State{};
 }
 
-void showExceptionBox(const std::exception& error)
-{
-    messageBox(QApplication::activeWindow(), QString::fromUtf8(error.what()),
-               QApplication::applicationDisplayName(), QMessageBox::Critical);
+void showExceptionBox(const std::exception& error) {
+    messageBox(QApplication::activeWindow(), QString::fromUtf8(error.what()), state().title,
+               QMessageBox::Critical);
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "db/DatabaseError.h"
+#include "platform/ApplicationState.h"
 #include "platform/MessageBoxes.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,7 @@ namespace {
 class Thrower : public QObject {
 public:
     std::function<void()> fail;
-    bool event(QEvent* e) override
-    {
+    bool event(QEvent* e) override {
         if (e->type() == QEvent::User)
             fail();
         return QObject::event(e);
@@ -25,9 +25,8 @@ public:
 
 } // namespace
 
-TEST(Application, EscapingErrorShowsItsTextInOneCriticalBox)
-{
-    QApplication::setApplicationDisplayName(QStringLiteral("KEL 14 Учет успеваемости"));
+TEST(Application, EscapingErrorShowsItsTextInOneCriticalBox) {
+    platform::setApplicationTitle(QStringLiteral("KEL 14 Учет успеваемости"));
     std::vector<platform::MessageBoxRequest> boxes;
     platform::ScopedMessageBoxScript script([&](const platform::MessageBoxRequest& r) {
         boxes.push_back(r);
@@ -45,8 +44,7 @@ TEST(Application, EscapingErrorShowsItsTextInOneCriticalBox)
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
 }
 
-TEST(Application, AbortIsSilent)
-{
+TEST(Application, AbortIsSilent) {
     int shown = 0;
     platform::ScopedMessageBoxScript script([&](const platform::MessageBoxRequest&) {
         ++shown;

@@ -16,11 +16,15 @@ int noticesOnScreen() {
     return n;
 }
 
+// Counts paints of any notice window, however and whenever it is created.
 class PaintCounter : public QObject {
 public:
     int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        paints += e->type() == QEvent::Paint;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            auto* w = qobject_cast<QWidget*>(o);
+            paints += w != nullptr && qobject_cast<TForm4*>(w->window()) != nullptr;
+        }
         return false;
     }
 };
@@ -36,19 +40,18 @@ class JournalNoticeTest : public DataModuleFixture {
 protected:
     void SetUp() override {
         DataModuleFixture::SetUp();
-        LoadingNoticeHook hook = loadingNoticeHook();
-        hook.create = [this, create = hook.create] {
-            create();
-            Form4->installEventFilter(&painter);
-        };
-        dm.LoadingNotice = hook;
+        dm.LoadingNotice = loadingNoticeHook();
+        qApp->installEventFilter(&painter);
         ASSERT_NO_FATAL_FAILURE(signIn());
         dm.ADO_TAZ.onStatement = [this](const QString& sql) {
             if (sql.startsWith(QStringLiteral("SORT_MARK_MAG")))
                 seen.push_back({Form4.data(), noticesOnScreen(), painter.paints});
         };
     }
-    void TearDown() override { destroyLoadingNotice(); }
+    void TearDown() override {
+        qApp->removeEventFilter(&painter);
+        destroyLoadingNotice();
+    }
 
     PaintCounter painter;
     std::vector<Seen> seen;
