@@ -1,0 +1,101 @@
+// The HTTP download behind the self-update, on Qt Network with a local event loop.
+#include "platform/HttpDownload.h"
+
+#include "platform/ApplicationState.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <memory>
+#include <stdexcept>
+
+namespace platform {
+namespace {
+
+constexpr qint64 ChunkSize = 1024;
+
+// The proxy the system is configured with, as for any other program of the machine.
+class SystemProxies : public QNetworkProxyFactory {
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override {
+        return systemProxyForQuery(query);
+    }
+};
+
+[[noreturn]] void fail(const QFile& file) {
+    throw std::runtime_error(QStringLiteral("Не удалось записать файл \"%1\": %2")
+                                 .arg(file.fileName(), file.errorString())
+                                 .toStdString());
+}
+
+} // namespace
+
+HttpDownloader::HttpDownloader(QString baseAddress, QString agent)
+    : baseAddress_(std::move(baseAddress))
+    , agent_(std::move(agent)) {}
+
+bool HttpDownloader::DownloadFile(const QString& path, const QString& target) {
+    QNetworkAccessManager manager;
+    manager.setProxyFactory(new SystemProxies);
+    // A space in the path goes out as %20: an unencoded one is no valid request line.
+    QNetworkRequest request(QUrl(baseAddress_ + path));
+    request.setHeader(QNetworkRequest::UserAgentHeader, agent_);
+    request.setTransferTimeout(stallTimeout_);
+    // The bytes as stored: a compressed answer would not match the length the server gives.
+    request.setRawHeader("Accept-Encoding", "identity");
+
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(file);
+
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    qint64 received = 0;
+    bool writeFailed = false;
+    auto drain = [&] {
+        // Only a complete, successful answer may later replace the program.
+        if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200)
+            return;
+        char buffer[ChunkSize];
+        while (!writeFailed) {
+            const qint64 n = reply->read(buffer, ChunkSize);
+            if (n <= 0)
+                break;
+            if (file.write(buffer, n) != n)
+                writeFailed = true;
+            received += n;
+        }
+        if (writeFailed)
+            reply->abort();
+    };
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    if (!reply->isFinished() || terminationRequested()) {
+        reply->abort();
+        return false;
+    }
+    drain();
+    if (writeFailed)
+        fail(file);
+    if (!file.flush())
+        fail(file);
+    file.close();
+
+    if (reply->error() != QNetworkReply::NoError)
+        return false;
+    if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200)
+        return false;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() != received)
+        return false;
+    return received > 0;
+}
+
+} // namespace platform
