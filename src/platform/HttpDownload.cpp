@@ -1,8 +1,9 @@
-// The HTTP download behind the self-update, on Qt Network with a local event loop.
+// The HTTP download behind the self-update, on Qt Network, the window served while it waits.
 #include "platform/HttpDownload.h"
 
 #include "platform/ApplicationState.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -72,12 +73,12 @@ bool HttpDownloader::DownloadFile(const QString& path, const QString& target) {
         if (writeFailed)
             reply->abort();
     };
-    QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    if (!reply->isFinished() || terminationRequested()) {
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, drain);
+    // Events are processed here rather than in a nested loop, which an earlier quit would end
+    // at once; a termination requested meanwhile (the cancel button) ends the wait.
+    while (!reply->isFinished() && !terminationRequested())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!reply->isFinished()) {
         reply->abort();
         return false;
     }
