@@ -4,6 +4,7 @@
 
 #include "signin/PictureButton.h"
 #include "support/HttpServer.h"
+#include "support/QtWarnings.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -87,6 +88,7 @@ protected:
         return w;
     }
 
+    testsupport::FailOnQtWarnings warnings;
     testsupport::TempDir folder;
     QString home;
     QProcess running;
