@@ -58,9 +58,12 @@ bool HttpDownloader::DownloadFile(const QString& path, const QString& target) {
     qint64 received = 0;
     bool writeFailed = false;
     auto drain = [&] {
-        // Only a complete, successful answer may later replace the program.
-        if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200)
+        // Only a complete, successful answer may later replace the program; the body of
+        // any other is of no use.
+        if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
+            reply->abort();
             return;
+        }
         char buffer[ChunkSize];
         while (!writeFailed) {
             const qint64 n = reply->read(buffer, ChunkSize);
