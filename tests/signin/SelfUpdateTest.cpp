@@ -10,6 +10,9 @@
 #include <QProcess>
 #include <QTimer>
 
+// The stand-in programs and the process checks are POSIX ones.
+#ifndef Q_OS_WIN
+
 #include <csignal>
 
 using testsupport::HttpServer;
@@ -247,3 +250,5 @@ TEST_F(SelfUpdate, AFileThatCannotBeWrittenIsAnErrorAndTheWindowStays) {
         QDir(c.blocked).removeRecursively();
     }
 }
+
+#endif
