@@ -57,11 +57,18 @@ bool HttpDownloader::DownloadFile(const QString& path, const QString& target) {
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
     qint64 received = 0;
     bool writeFailed = false;
+    // Aborting from within the reply's own signal would cross its error handling.
+    auto abortLater = [&] {
+        QMetaObject::invokeMethod(reply.get(), &QNetworkReply::abort, Qt::QueuedConnection);
+    };
     auto drain = [&] {
+        if (!reply->isOpen())
+            return; // aborted
         // Only a complete, successful answer may later replace the program; the body of
         // any other is of no use.
         if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
-            reply->abort();
+            reply->skip(reply->bytesAvailable());
+            abortLater();
             return;
         }
         char buffer[ChunkSize];
@@ -69,12 +76,12 @@ bool HttpDownloader::DownloadFile(const QString& path, const QString& target) {
             const qint64 n = reply->read(buffer, ChunkSize);
             if (n <= 0)
                 break;
-            if (file.write(buffer, n) != n)
+            if (file.write(buffer, n) != n) {
                 writeFailed = true;
+                abortLater();
+            }
             received += n;
         }
-        if (writeFailed)
-            reply->abort();
     };
     QObject::connect(reply.get(), &QNetworkReply::readyRead, drain);
     // Events are processed here rather than in a nested loop, which an earlier quit would end

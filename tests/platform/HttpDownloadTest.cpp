@@ -1,6 +1,7 @@
 // The self-update's download against a real HTTP server on 127.0.0.1: what counts as a build.
 #include "platform/HttpDownload.h"
 #include "support/HttpServer.h"
+#include "support/QtWarnings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +28,14 @@ QByteArray contents(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// Qt Network reports misuse only as a warning, so a warning fails these tests.
+class HttpDownload : public ::testing::Test {
+    testsupport::FailOnQtWarnings warnings;
+};
+
 } // namespace
 
-TEST(HttpDownload, OnlyAWholeSuccessfulAnswerCounts) {
+TEST_F(HttpDownload, OnlyAWholeSuccessfulAnswerCounts) {
     const QByteArray build = randomBytes(300 * 1024 + 7);
     const struct {
         const char* name;
@@ -65,7 +71,7 @@ TEST(HttpDownload, OnlyAWholeSuccessfulAnswerCounts) {
     }
 }
 
-TEST(HttpDownload, AsksForThePathWithItsAgentName) {
+TEST_F(HttpDownload, AsksForThePathWithItsAgentName) {
     testsupport::TempDir dir;
     HttpServer server([](const testsupport::HttpRequest&) { return HttpServer::ok("new"); });
     platform::HttpDownloader downloader(server.base(), QStringLiteral("KEL 14.exe"));
@@ -80,7 +86,7 @@ TEST(HttpDownload, AsksForThePathWithItsAgentName) {
     EXPECT_EQ(r.headers.at("accept-encoding"), QByteArray("identity"));
 }
 
-TEST(HttpDownload, AnEarlierFileIsOverwrittenWhole) {
+TEST_F(HttpDownload, AnEarlierFileIsOverwrittenWhole) {
     testsupport::TempDir dir;
     const QString target = dir.write(QStringLiteral("kel14"), QByteArray(5000, 'o'));
     HttpServer server([](const testsupport::HttpRequest&) { return HttpServer::ok("new"); });
@@ -90,7 +96,7 @@ TEST(HttpDownload, AnEarlierFileIsOverwrittenWhole) {
     EXPECT_EQ(contents(target), QByteArray("new"));
 }
 
-TEST(HttpDownload, NoServerIsNothingReceived) {
+TEST_F(HttpDownload, NoServerIsNothingReceived) {
     testsupport::TempDir dir;
     QString base;
     {
@@ -105,7 +111,7 @@ TEST(HttpDownload, NoServerIsNothingReceived) {
                      .DownloadFile(Path, dir.path(QStringLiteral("kel14"))));
 }
 
-TEST(HttpDownload, AnUnwritableTargetIsAnErrorInRussian) {
+TEST_F(HttpDownload, AnUnwritableTargetIsAnErrorInRussian) {
     testsupport::TempDir dir;
     HttpServer server([](const testsupport::HttpRequest&) { return HttpServer::ok("new"); });
     const QString target = dir.path(QStringLiteral("missing/kel14"));
