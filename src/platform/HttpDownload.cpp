@@ -57,28 +57,25 @@ bool HttpDownloader::DownloadFile(const QString& path, const QString& target) {
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
     qint64 received = 0;
     bool writeFailed = false;
-    // Aborting from within the reply's own signal would cross its error handling.
-    auto abortLater = [&] {
-        QMetaObject::invokeMethod(reply.get(), &QNetworkReply::abort, Qt::QueuedConnection);
-    };
     auto drain = [&] {
         if (!reply->isOpen())
             return; // aborted
-        // Only a complete, successful answer may later replace the program; the body of
-        // any other is of no use.
-        if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
+        // Only a complete, successful answer may later replace the program: the body of any
+        // other, and whatever follows a failed write, is read and dropped. (Aborting here, in
+        // the reply's own signal, would cross Qt's handling of the same answer.)
+        if (writeFailed ||
+            reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
             reply->skip(reply->bytesAvailable());
-            abortLater();
             return;
         }
         char buffer[ChunkSize];
-        while (!writeFailed) {
+        for (;;) {
             const qint64 n = reply->read(buffer, ChunkSize);
             if (n <= 0)
                 break;
             if (file.write(buffer, n) != n) {
                 writeFailed = true;
-                abortLater();
+                break;
             }
             received += n;
         }
