@@ -7,11 +7,31 @@ class TForm8;
 
 namespace signin {
 
-// The script an update leaves beside the executable; the next start deletes it.
-QString updateScriptPath();
+// What an update replaces and where it fetches the new build from.
+struct UpdateTarget {
+    // The executable's folder; the temporary folder and the script go beside it.
+    QString folder;
+    // The file name of the executable the script replaces.
+    QString executable;
+    // The running program, whose end the script waits for.
+    qint64 processId = 0;
+    // "http://" and the update server's host, fixed when the program is built.
+    QString server;
+};
 
-// Run by the sign-in when the server answers that this build is out of date. It shows the
-// update notice in the window's version label.
-void StartSelfUpdate(TForm8& form);
+// This program, updated from the build's update server.
+UpdateTarget runningProgram();
+
+// Where the update server keeps the newest build of this platform.
+QString downloadPath();
+
+// The script an update leaves in folder; the next start deletes it.
+QString updateScriptPath(const QString& folder);
+
+// Run by the sign-in when the server answers that this build is out of date: shows the
+// notice, downloads the new build into folder/tempKEL, writes and starts the script and
+// starts Timer1, which ends the program. When nothing usable arrives it says so in a box
+// and ends the program. A file that cannot be written throws.
+void StartSelfUpdate(TForm8& form, const UpdateTarget& target);
 
 } // namespace signin

@@ -11,6 +11,7 @@
 #include "signin/SettingsFile.h"
 #include "signin/Unit10Layout.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -84,7 +85,8 @@ bool passwordCharacter(QChar c) {
 TForm8::TForm8(signin::SignInState state, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , state_(state)
-    , settingsPath_(signin::settingsFilePath()) {
+    , settingsPath_(signin::settingsFilePath())
+    , updateTarget_(signin::runningProgram()) {
     Form8 = this;
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("Аутентификация"));
@@ -192,7 +194,7 @@ void TForm8::createControls() {
 
 void TForm8::FormCreate() {
     // An update finished by the previous run leaves its script behind.
-    QFile::remove(signin::updateScriptPath());
+    QFile::remove(signin::updateScriptPath(QCoreApplication::applicationDirPath()));
     Label1->setText(QStringLiteral("V.") + QString::number(Version));
     Label1->adjustSize();
     AttemptCount = 0;

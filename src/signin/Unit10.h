@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/WindowDrag.h"
+#include "signin/SelfUpdate.h"
 
 #include <QDialog>
 #include <QString>
@@ -78,6 +79,11 @@ public:
     QString settingsPath() const { return settingsPath_; }
     void setSettingsPath(const QString& path) { settingsPath_ = path; }
 
+    // What an update replaces and where from; this program and the build's update server
+    // unless pointed elsewhere (tests update a program of their own).
+    const signin::UpdateTarget& updateTarget() const { return updateTarget_; }
+    void setUpdateTarget(const signin::UpdateTarget& target) { updateTarget_ = target; }
+
     // The text of the statement that verifies the user (the login's quotes doubled).
     QString verificationStatement(const QString& newPasswordArgument, const QString& address,
                                   const QString& computer) const;
@@ -104,6 +110,7 @@ private:
 
     signin::SignInState state_;
     QString settingsPath_;
+    signin::UpdateTarget updateTarget_;
     platform::WindowDrag drag_;
     QWidget* frame_ = nullptr;
     bool attemptRunning_ = false;

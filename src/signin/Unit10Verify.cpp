@@ -137,7 +137,7 @@ bool TForm8::ConnectAndVerify(db::Connection& connection, const QString& newPass
         serverMessage = query->field(4)->asString();
         const qint32 update = query->field(5)->asInteger();
         if (update >= 2) {
-            signin::StartSelfUpdate(*this);
+            signin::StartSelfUpdate(*this, updateTarget_);
             return false;
         }
         if (!serverMessage.isEmpty()) {

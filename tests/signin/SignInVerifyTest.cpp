@@ -258,20 +258,6 @@ TEST_F(SignInFixture, FailingStartupDataClearsTheLabelAndClosesTheConnection) {
     EXPECT_EQ(userLogin, QStringLiteral("ivanov"));
 }
 
-TEST_F(SignInFixture, OutdatedClientStartsTheUpdateInsteadOfShowingTheMessage) {
-    addUser(QStringLiteral("ivanov"), QStringLiteral("secret"), 3);
-    admin->setSetting(QStringLiteral("required_program"), QStringLiteral("KEL 15"));
-    TForm8& w = openWindow();
-
-    signIn(QStringLiteral("ivanov"), QStringLiteral("secret"));
-
-    EXPECT_EQ(w.Label1->text(), QStringLiteral("Идёт обновление программы, ПОДОЖДИТЕ..."));
-    EXPECT_EQ(w.RzLabel1->text(), QString());
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(userId, 0);
-    EXPECT_TRUE(dataModule->ADO_TAZ.connected());
-}
-
 TEST_F(SignInFixture, RetryAfterAFailureKeepsTheSuccessfulAttemptsStateAndFillsTheBar) {
     const int first = addUser(QStringLiteral("ivanov"), QStringLiteral("secret"), 3);
     const int second = addUser(QStringLiteral("sidorov"), QStringLiteral("other"), 3);

@@ -166,9 +166,9 @@ TEST_F(SignInFixture, CancelEndsTheProgramAndCloseRequestsCancelToo) {
 }
 
 TEST_F(SignInFixture, WindowDeletesTheScriptAnEarlierUpdateLeft) {
-    QFile script(signin::updateScriptPath());
+    QFile script(signin::updateScriptPath(QCoreApplication::applicationDirPath()));
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
     script.close();
     openWindow();
-    EXPECT_FALSE(QFile::exists(signin::updateScriptPath()));
+    EXPECT_FALSE(QFile::exists(signin::updateScriptPath(QCoreApplication::applicationDirPath())));
 }

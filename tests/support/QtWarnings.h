@@ -1,5 +1,7 @@
-// Collects Qt's warnings while it lives, so a GUI test can fail on any of them.
+// Qt's warnings in GUI tests: collected to be asserted on, or failing the test at once.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QStringList>
 #include <QtGlobal>
@@ -39,6 +41,23 @@ private:
 
     QtMessageHandler previous_;
     QStringList seen_;
+};
+
+// Fails the running test on every Qt warning while it is in scope.
+class FailOnQtWarnings {
+public:
+    FailOnQtWarnings() { previous_ = qInstallMessageHandler(&handle); }
+    ~FailOnQtWarnings() { qInstallMessageHandler(previous_); }
+    FailOnQtWarnings(const FailOnQtWarnings&) = delete;
+    FailOnQtWarnings& operator=(const FailOnQtWarnings&) = delete;
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtWarningMsg || type == QtCriticalMsg)
+            ADD_FAILURE() << "Qt warning: " << message.toStdString();
+    }
+
+    QtMessageHandler previous_ = nullptr;
 };
 
 } // namespace testsupport
