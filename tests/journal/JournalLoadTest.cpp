@@ -11,15 +11,8 @@
 
 namespace {
 
+using journaltest::columnOf;
 using journaltest::MainWindowFixture;
-
-int columnOf(const TKvDBGridEh* grid, const QString& field) {
-    for (int i = 0; i < grid->columnCount(); ++i)
-        if (grid->Column(i)->FieldName == field)
-            return i;
-    ADD_FAILURE() << "no column " << field.toStdString();
-    return -1;
-}
 
 QString cellText(const TKvDBGridEh* grid, int row, const QString& field) {
     return grid->model()->index(row, columnOf(grid, field)).data().toString();

@@ -14,15 +14,8 @@
 
 namespace {
 
+using journaltest::columnOf;
 using journaltest::MainWindowFixture;
-
-int columnOf(const TKvDBGridEh* grid, const QString& field) {
-    for (int i = 0; i < grid->columnCount(); ++i)
-        if (grid->Column(i)->FieldName == field)
-            return i;
-    ADD_FAILURE() << "no column " << field.toStdString();
-    return -1;
-}
 
 bool isInside(const QWidget* w, const QWidget* ancestor) {
     for (; w != nullptr; w = w->parentWidget())

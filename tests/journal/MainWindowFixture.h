@@ -26,6 +26,15 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace journaltest {
 
+// The index of the grid's column showing a field.
+inline int columnOf(const TKvDBGridEh* grid, const QString& field) {
+    for (int i = 0; i < grid->columnCount(); ++i)
+        if (grid->Column(i)->FieldName == field)
+            return i;
+    ADD_FAILURE() << "no column " << field.toStdString();
+    return -1;
+}
+
 class MainWindowFixture : public signintest::SignInFixture {
 protected:
     void SetUp() override {
