@@ -37,19 +37,13 @@ ServerAddress parseDataSource(QString source) {
 } // namespace
 
 QString odbcAttributeValue(const QString& value) {
-    static const QString special = QStringLiteral("[]{}(),;?*=!@");
-    bool needsBraces = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
-    for (const QChar c : value) {
-        if (special.contains(c)) {
-            needsBraces = true;
-            break;
-        }
-    }
-    if (!needsBraces)
-        return value;
-    QString braced = value;
-    braced.replace(QLatin1Char('}'), QLatin1String("}}"));
-    return QLatin1Char('{') + braced + QLatin1Char('}');
+    // FreeTDS 1.3 ends a braced value at a '}' followed by ';' or the end, and does not undo a
+    // doubled '}'. Braces go only where a value would otherwise be misread: a leading '{',
+    // spaces at either end, or a ';' (which the client's settings can never hold).
+    const bool needsBraces =
+        !value.isEmpty() && (value.front() == QLatin1Char('{') || value.front().isSpace() ||
+                             value.back().isSpace() || value.contains(QLatin1Char(';')));
+    return needsBraces ? QLatin1Char('{') + value + QLatin1Char('}') : value;
 }
 
 QString freeTdsConnectionString(const ConnectionString& settings) {
@@ -63,6 +57,7 @@ QString freeTdsConnectionString(const ConnectionString& settings) {
         parts << QStringLiteral("Database=") + odbcAttributeValue(settings.initialCatalog());
     parts << QStringLiteral("UID=") + odbcAttributeValue(settings.userId());
     parts << QStringLiteral("PWD=") + odbcAttributeValue(settings.password());
+    parts << QStringLiteral("APP=KEL 14");
     parts << QStringLiteral("TDS_Version=7.4");
     parts << QStringLiteral("ClientCharset=UTF-8");
     return parts.join(QLatin1Char(';'));

@@ -512,15 +512,16 @@ def answer(sock, conn, text, params, is_rpc):
             e = action["info"]
             add(error_token(e.get("number", 0), e["message"], 1, 0, token=0xAB))
     if is_rpc:
+        # Output parameters arrive unnamed, so "outputs" gives their values in order; one without
+        # a value sends back what it received.
         status = 0
-        outputs = {}
+        outputs = []
         for action in actions:
             status = action.get("status", status)
-            outputs.update(action.get("outputs", {}))
+            outputs = action.get("outputs", outputs)
         out += b"\x79" + struct.pack("<i", status)
-        for param in params:
-            if param["output"]:
-                out += output_value(param, outputs.get(param["name"], param["value"]))
+        for place, param in enumerate(p for p in params if p["output"]):
+            out += output_value(param, outputs[place] if place < len(outputs) else param["value"])
         out += done_token(TOKEN_DONEPROC, 0)
     elif last_done >= 0:
         # The last DONE of a batch is its final one.
