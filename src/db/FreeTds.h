@@ -16,6 +16,15 @@ inline constexpr const char* kFreeTdsDriverName = "FreeTDS";
 // client text keep Cyrillic intact.
 QString freeTdsConnectionString(const ConnectionString& settings);
 
+// Where a Data Source points: "HOST", "HOST\INSTANCE" or "HOST,PORT", with an optional "tcp:"
+// prefix; "(local)" and "." become localhost.
+struct ServerAddress {
+    QString host;
+    QString instance;
+    QString port;
+};
+ServerAddress serverAddress(QString dataSource);
+
 // One ODBC attribute value as FreeTDS 1.3 reads it back unchanged: braced only for a leading
 // '{' or spaces at its ends, '}' never doubled.
 QString odbcAttributeValue(const QString& value);

@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "db/FreeTds.h"
 #include "db/OdbcStatement.h"
+#include "db/SqlBrowser.h"
 #include "db/SqliteValues.h"
 
 #include "db/OdbcDiagnostics.h"
@@ -30,6 +31,13 @@ bool connectionDead(SQLHDBC connection) {
 }
 
 } // namespace
+
+QString instanceNotFoundMessage(const QString& dataSource) {
+    return QStringLiteral("Экземпляр SQL Server «%1» не найден: служба SQL Server Browser на "
+                          "сервере не ответила. Укажите сервер в виде ИМЯ,ПОРТ (имя или адрес "
+                          "сервера, запятая, порт TCP), тогда служба не нужна.")
+        .arg(dataSource.trimmed());
+}
 
 QString connectionLostMessage() {
     return QStringLiteral("Связь с сервером потеряна: команда не выполнена, изменения не "
@@ -58,8 +66,24 @@ OdbcDriver::~OdbcDriver() {
 }
 
 void OdbcDriver::open(const ConnectionString& settings) {
-    openOdbc(settings.contains(QStringLiteral("Driver")) ? settings.text()
-                                                         : freeTdsConnectionString(settings));
+    if (settings.contains(QStringLiteral("Driver"))) {
+        openOdbc(settings.text());
+        return;
+    }
+    const ServerAddress address = serverAddress(settings.dataSource());
+    ConnectionString target = settings;
+    if (!address.instance.isEmpty() && address.port.isEmpty()) {
+        // The browser is asked here, within a bound, so that a silent one cannot hold the
+        // sign-in (which opens twice) past the login time-out.
+        const auto port =
+            instancePort(address.host, address.instance, kSqlBrowserPort, kInstanceLookupMs);
+        if (!port)
+            throw DatabaseError(instanceNotFoundMessage(settings.dataSource()),
+                                QStringLiteral("08001"));
+        target = ConnectionString(settings.text() + QStringLiteral(";Data Source=") + address.host +
+                                  QLatin1Char(',') + QString::number(*port));
+    }
+    openOdbc(freeTdsConnectionString(target));
     if (dbmsName_.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
         // A server (or database) set to NOCOUNT sends updates without their counts, and a
         // post could not tell a written row from a conflict.

@@ -24,6 +24,9 @@ public:
     static constexpr int kDefaultTimeoutSeconds = 30;
     // How long a login may take before it counts as an unreachable server.
     static constexpr int kLoginTimeoutSeconds = 15;
+    // How long the SQL Server Browser may take to name an instance's port; twice this (the
+    // sign-in opens twice) stays within the login time-out.
+    static constexpr int kInstanceLookupMs = 5000;
 
     OdbcDriver();
     ~OdbcDriver() override;
@@ -62,6 +65,8 @@ private:
 
 // The user's message for a statement that found the link to the server gone.
 QString connectionLostMessage();
+// The user's message when no SQL Server Browser named the port of "HOST\INSTANCE".
+QString instanceNotFoundMessage(const QString& dataSource);
 
 // The ODBC call escape for a procedure: its ";n" group number dropped, one marker per
 // parameter, and the return-value parameter (when it comes first) as "? =".
