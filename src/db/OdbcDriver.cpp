@@ -1,13 +1,12 @@
-// The SQL Server driver: Qt's ODBC connection with statements on its native handle.
+// The SQL Server driver: an ODBC connection handle of its own, statements on it, lost links.
 #include "db/OdbcDriver.h"
 
 #include "db/DatabaseError.h"
 #include "db/FreeTds.h"
+#include "db/OdbcDiagnostics.h"
 #include "db/OdbcStatement.h"
 #include "db/SqlBrowser.h"
 #include "db/SqliteValues.h"
-
-#include "db/OdbcDiagnostics.h"
 
 #include <QDateTime>
 #include <QStringList>
