@@ -59,9 +59,15 @@ void TDM_TAZ_2::ADO_SP_SortBeforePost(db::DataSet& dataSet) {
     view_->enableSelector(JournalSelector::Discipline);
 }
 
-void TDM_TAZ_2::ADO_SP_SortPostError(db::DataSet& dataSet, const db::DatabaseError&,
+void TDM_TAZ_2::ADO_SP_SortPostError(db::DataSet& dataSet, const db::DatabaseError& error,
                                      db::DataAction& action) {
     action = db::DataAction::Abort;
+    if (error.connectionLost()) {
+        // Not a missing right: the row keeps the user's values, and posting it again reconnects.
+        platform::messageBox(nullptr, error.message(), QStringLiteral("Warning!"),
+                             QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
     const QString caption = view_ != nullptr ? view_->currentColumnTitle() : QString();
     const QString text = QStringLiteral("Вы пытаетесь изменить запись в поле ") + QLatin1Char('"') +
                          caption + QLatin1Char('"') + QStringLiteral(", но у вас нет на это прав.");

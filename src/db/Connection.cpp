@@ -46,6 +46,11 @@ void Connection::open() {
     if (!d)
         throw DatabaseError(QStringLiteral("No database driver for this connection string"));
     d->open(settings_);
+    for (const QString& sql : sessionStatements_) {
+        if (onStatement)
+            onStatement(sql);
+        d->execute(sql);
+    }
     driver_ = std::move(d);
     Q_EMIT opened();
 }
@@ -60,6 +65,10 @@ void Connection::close() {
 
 bool Connection::connected() const {
     return driver_ && driver_->isOpen();
+}
+
+void Connection::setSessionStatements(const QStringList& statements) {
+    sessionStatements_ = statements;
 }
 
 Driver& Connection::driver() {

@@ -19,7 +19,8 @@ using DriverFactory = std::function<std::unique_ptr<Driver>(const ConnectionStri
 std::unique_ptr<Driver> makeDefaultDriver(const ConnectionString& settings);
 
 // A connection chooses its driver by the connection string when it opens. Statements sent
-// while closed open it on demand, as an ADO connection does.
+// while closed open it on demand, as an ADO connection does; so does the first statement after
+// the driver found the link lost and closed itself.
 class Connection : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +46,12 @@ public:
     // The open driver; opens the connection when needed.
     Driver& driver();
 
+    // Statements that set up a session (SET DATEFORMAT dmy, ...): sent again, in order, each
+    // time the connection opens, so a connection reopened after a lost link behaves as the
+    // first one did. Setting them sends nothing now.
+    void setSessionStatements(const QStringList& statements);
+    QStringList sessionStatements() const { return sessionStatements_; }
+
     // Every statement text sent, in order, while a listener is set (tests capture them).
     std::function<void(const QString&)> onStatement;
 
@@ -56,6 +63,7 @@ private:
     ConnectionString settings_;
     DriverFactory factory_;
     std::unique_ptr<Driver> driver_;
+    QStringList sessionStatements_;
 };
 
 } // namespace db

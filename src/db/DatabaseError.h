@@ -7,15 +7,24 @@
 
 namespace db {
 
-// A failure reported by a database or by the data-access layer; the text is the driver's,
-// unchanged, or a plain English sentence naming the field or text at fault.
+// A failure reported by a database or by the data-access layer. The text is the database's
+// own, without the driver's "[...]" prefixes, or a sentence naming the field or text at fault.
+// A database error also keeps its SQLSTATE and the server's native error number.
 class DatabaseError : public std::runtime_error {
 public:
-    explicit DatabaseError(const QString& message);
+    explicit DatabaseError(const QString& message, const QString& sqlState = {},
+                           int nativeError = 0);
     QString message() const { return message_; }
+    QString sqlState() const { return sqlState_; }
+    int nativeError() const { return nativeError_; }
+    // The link to the server is gone (SQLSTATE class 08): the statement did not complete,
+    // and the next one opens a new connection.
+    bool connectionLost() const;
 
 private:
     QString message_;
+    QString sqlState_;
+    int nativeError_ = 0;
 };
 
 // A silent cancel: the operation stops and nobody is told.

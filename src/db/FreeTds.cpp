@@ -5,14 +5,7 @@
 
 namespace db {
 
-namespace {
-
-struct ServerAddress {
-    QString host;
-    QString port;
-};
-
-ServerAddress parseDataSource(QString source) {
+ServerAddress serverAddress(QString source) {
     source = source.trimmed();
     if (source.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
         source = source.mid(4).trimmed();
@@ -23,46 +16,42 @@ ServerAddress parseDataSource(QString source) {
         address.port = source.mid(comma + 1).trimmed();
         source = source.left(comma).trimmed();
     }
-    // The local-machine spellings SQL Server clients accept, with or without an instance.
     const qsizetype slash = source.indexOf(QLatin1Char('\\'));
-    const QString host = slash >= 0 ? source.left(slash) : source;
-    const QString rest = slash >= 0 ? source.mid(slash) : QString();
-    if (host == QLatin1String(".") ||
-        host.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
-        source = QStringLiteral("localhost") + rest;
-    address.host = source;
+    address.host = slash >= 0 ? source.left(slash) : source;
+    if (slash >= 0)
+        address.instance = source.mid(slash + 1);
+    // The local-machine spellings SQL Server clients accept.
+    if (address.host == QLatin1String(".") ||
+        address.host.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
+        address.host = QStringLiteral("localhost");
     return address;
 }
 
-} // namespace
-
 QString odbcAttributeValue(const QString& value) {
-    static const QString special = QStringLiteral("[]{}(),;?*=!@");
-    bool needsBraces = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
-    for (const QChar c : value) {
-        if (special.contains(c)) {
-            needsBraces = true;
-            break;
-        }
-    }
-    if (!needsBraces)
-        return value;
-    QString braced = value;
-    braced.replace(QLatin1Char('}'), QLatin1String("}}"));
-    return QLatin1Char('{') + braced + QLatin1Char('}');
+    // FreeTDS 1.3 ends a braced value at a '}' followed by ';' or the end, and does not undo a
+    // doubled '}'. Braces go only where a value would otherwise be misread: a leading '{',
+    // spaces at either end, or a ';' (which the client's settings can never hold).
+    const bool needsBraces =
+        !value.isEmpty() && (value.front() == QLatin1Char('{') || value.front().isSpace() ||
+                             value.back().isSpace() || value.contains(QLatin1Char(';')));
+    return needsBraces ? QLatin1Char('{') + value + QLatin1Char('}') : value;
 }
 
 QString freeTdsConnectionString(const ConnectionString& settings) {
-    const ServerAddress address = parseDataSource(settings.dataSource());
+    const ServerAddress address = serverAddress(settings.dataSource());
     QStringList parts;
     parts << QStringLiteral("DRIVER={%1}").arg(QLatin1String(kFreeTdsDriverName));
-    parts << QStringLiteral("Server=") + odbcAttributeValue(address.host);
+    const QString server = address.instance.isEmpty()
+                               ? address.host
+                               : address.host + QLatin1Char('\\') + address.instance;
+    parts << QStringLiteral("Server=") + odbcAttributeValue(server);
     if (!address.port.isEmpty())
         parts << QStringLiteral("Port=") + odbcAttributeValue(address.port);
     if (!settings.initialCatalog().isEmpty())
         parts << QStringLiteral("Database=") + odbcAttributeValue(settings.initialCatalog());
     parts << QStringLiteral("UID=") + odbcAttributeValue(settings.userId());
     parts << QStringLiteral("PWD=") + odbcAttributeValue(settings.password());
+    parts << QStringLiteral("APP=KEL 14");
     parts << QStringLiteral("TDS_Version=7.4");
     parts << QStringLiteral("ClientCharset=UTF-8");
     return parts.join(QLatin1Char(';'));

@@ -12,10 +12,21 @@ inline constexpr const char* kFreeTdsDriverName = "FreeTDS";
 
 // Data Source "HOST", "HOST\INSTANCE" or "HOST,PORT" (an optional "tcp:" prefix and "(local)"
 // or "." for this machine are understood), Initial Catalog, User ID and Password become
-// Server, Port, Database, UID and PWD; TDS 7.4 and UTF-8 client text keep Cyrillic intact.
+// Server, Port, Database, UID and PWD; the application name is "KEL 14"; TDS 7.4 and UTF-8
+// client text keep Cyrillic intact.
 QString freeTdsConnectionString(const ConnectionString& settings);
 
-// One ODBC attribute value, braced when it holds characters that would end or split it.
+// Where a Data Source points: "HOST", "HOST\INSTANCE" or "HOST,PORT", with an optional "tcp:"
+// prefix; "(local)" and "." become localhost.
+struct ServerAddress {
+    QString host;
+    QString instance;
+    QString port;
+};
+ServerAddress serverAddress(QString dataSource);
+
+// One ODBC attribute value as FreeTDS 1.3 reads it back unchanged: braced only for a leading
+// '{' or spaces at its ends, '}' never doubled.
 QString odbcAttributeValue(const QString& value);
 
 } // namespace db

@@ -1,15 +1,17 @@
-// The SQL Server driver: Qt's ODBC connection with statements on its native handle.
+// The SQL Server driver: an ODBC connection handle of its own, statements on it, lost links.
 #include "db/OdbcDriver.h"
 
 #include "db/DatabaseError.h"
 #include "db/FreeTds.h"
+#include "db/OdbcDiagnostics.h"
 #include "db/OdbcStatement.h"
+#include "db/SqlBrowser.h"
 #include "db/SqliteValues.h"
 
 #include <QDateTime>
-#include <QSqlDriver>
-#include <QSqlError>
 #include <QStringList>
+
+#include <iterator>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -18,11 +20,28 @@ namespace db {
 
 namespace {
 
-QString errorText(const QSqlError& error) {
-    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+const QString noConnection = QStringLiteral("The connection is not open.");
+
+bool connectionDead(SQLHDBC connection) {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return SQL_SUCCEEDED(
+               SQLGetConnectAttrW(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+           dead == SQL_CD_TRUE;
 }
 
 } // namespace
+
+QString instanceNotFoundMessage(const QString& dataSource) {
+    return QStringLiteral("Экземпляр SQL Server «%1» не найден: служба SQL Server Browser на "
+                          "сервере не ответила. Укажите сервер в виде ИМЯ,ПОРТ (имя или адрес "
+                          "сервера, запятая, порт TCP), тогда служба не нужна.")
+        .arg(dataSource.trimmed());
+}
+
+QString connectionLostMessage() {
+    return QStringLiteral("Связь с сервером потеряна: команда не выполнена, изменения не "
+                          "сохранены. Следующая команда снова подключится к серверу.");
+}
 
 QString odbcCallEscape(const QString& procedureName, const std::vector<Parameter>& parameters) {
     const QString name = procedureName.section(QLatin1Char(';'), 0, 0).trimmed();
@@ -39,64 +58,122 @@ QString odbcCallEscape(const QString& procedureName, const std::vector<Parameter
     return call + QLatin1Char('}');
 }
 
-OdbcDriver::OdbcDriver()
-    : connectionName_(QStringLiteral("kel-odbc-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)) {}
+OdbcDriver::OdbcDriver() = default;
 
 OdbcDriver::~OdbcDriver() {
     close();
 }
 
 void OdbcDriver::open(const ConnectionString& settings) {
-    openOdbc(settings.contains(QStringLiteral("Driver")) ? settings.text()
-                                                         : freeTdsConnectionString(settings));
+    if (settings.contains(QStringLiteral("Driver"))) {
+        openOdbc(settings.text());
+        return;
+    }
+    const ServerAddress address = serverAddress(settings.dataSource());
+    ConnectionString target = settings;
+    if (!address.instance.isEmpty() && address.port.isEmpty()) {
+        // The browser is asked here, within a bound, so that a silent one cannot hold the
+        // sign-in (which opens twice) past the login time-out.
+        const auto port =
+            instancePort(address.host, address.instance, kSqlBrowserPort, kInstanceLookupMs);
+        if (!port)
+            throw DatabaseError(instanceNotFoundMessage(settings.dataSource()),
+                                QStringLiteral("08001"));
+        target = ConnectionString(settings.text() + QStringLiteral(";Data Source=") + address.host +
+                                  QLatin1Char(',') + QString::number(*port));
+    }
+    openOdbc(freeTdsConnectionString(target));
+    if (dbmsName_.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
+        // A server (or database) set to NOCOUNT sends updates without their counts, and a
+        // post could not tell a written row from a conflict.
+        execute(QStringLiteral("SET NOCOUNT OFF"));
+    }
 }
 
 void OdbcDriver::openOdbc(const QString& odbcConnectionString) {
     close();
-    db_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName_);
-    if (!db_.isValid())
-        failWithQtError();
-    db_.setDatabaseName(odbcConnectionString);
-    db_.setConnectOptions(QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3;"
-                                         "SQL_ATTR_LOGIN_TIMEOUT=%1")
-                              .arg(kLoginTimeoutSeconds));
-    if (!db_.open()) {
-        const QString text = errorText(db_.lastError());
+    SQLHENV environment = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
+        throw DatabaseError(QStringLiteral("The ODBC driver manager cannot be used."));
+    environment_ = environment;
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION,
+                  reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_OV_ODBC3)), 0);
+    SQLHDBC connection = SQL_NULL_HDBC;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection))) {
+        DatabaseError error = odbc::diagnosticsError(SQL_HANDLE_ENV, environment);
         close();
-        throw DatabaseError(text);
+        throw error;
+    }
+    connection_ = connection;
+    SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0);
+    const QString text = odbcConnectionString; // stays alive and terminated for the call
+    SQLWCHAR completed[1024];
+    SQLSMALLINT completedLength = 0;
+    const SQLRETURN rc = SQLDriverConnectW(
+        connection, nullptr, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())),
+        SQL_NTS, completed, static_cast<SQLSMALLINT>(std::size(completed)), &completedLength,
+        SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        DatabaseError error = odbc::diagnosticsError(SQL_HANDLE_DBC, connection);
+        SQLFreeHandle(SQL_HANDLE_DBC, connection);
+        connection_ = nullptr;
+        close();
+        throw error;
     }
     SQLWCHAR name[256] = {};
     SQLSMALLINT length = 0;
-    if (SQL_SUCCEEDED(SQLGetInfoW(connectionHandle(), SQL_DBMS_NAME, name, sizeof(name), &length)))
+    if (SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof(name), &length)))
         dbmsName_ =
             QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
                                std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), 255));
 }
 
 void OdbcDriver::close() {
-    if (!db_.isValid())
-        return;
-    db_.close();
-    db_ = QSqlDatabase();
-    QSqlDatabase::removeDatabase(connectionName_);
+    if (connection_) {
+        SQLDisconnect(connection_);
+        SQLFreeHandle(SQL_HANDLE_DBC, connection_);
+        connection_ = nullptr;
+    }
+    if (environment_) {
+        SQLFreeHandle(SQL_HANDLE_ENV, environment_);
+        environment_ = nullptr;
+    }
     dbmsName_.clear();
 }
 
 bool OdbcDriver::isOpen() const {
-    return db_.isValid() && db_.isOpen();
+    return connection_ != nullptr;
 }
 
 void* OdbcDriver::connectionHandle() const {
     if (!isOpen())
-        throw DatabaseError(QStringLiteral("The connection is not open."));
-    void* handle = db_.driver()->handle().value<void*>();
-    if (!handle)
-        throw DatabaseError(QStringLiteral("The ODBC connection has no native handle."));
-    return handle;
+        throw DatabaseError(noConnection, QStringLiteral("08003"));
+    return connection_;
 }
 
-void OdbcDriver::failWithQtError() const {
-    throw DatabaseError(errorText(db_.lastError()));
+void OdbcDriver::failOnConnection() {
+    DatabaseError error = odbc::diagnosticsError(SQL_HANDLE_DBC, connectionHandle());
+    if (error.connectionLost() || connectionDead(connection_)) {
+        close();
+        throw DatabaseError(connectionLostMessage() + u'\n' + error.message(),
+                            QStringLiteral("08S01"), error.nativeError());
+    }
+    throw error;
+}
+
+template <typename Work> Result OdbcDriver::guarded(Work work) {
+    SQLHDBC connection = connectionHandle();
+    try {
+        return work(connection);
+    } catch (const DatabaseError& error) {
+        if (!error.connectionLost() && !connectionDead(connection))
+            throw;
+        // The driver keeps calling a dead connection open; only a new one can work again.
+        close();
+        throw DatabaseError(connectionLostMessage() + u'\n' + error.message(),
+                            QStringLiteral("08S01"), error.nativeError());
+    }
 }
 
 Result OdbcDriver::execute(const QString& sql, const std::vector<QVariant>& binds,
@@ -119,9 +196,11 @@ Result OdbcDriver::execute(const QString& sql, const std::vector<QVariant>& bind
         }
         arguments.push_back(std::move(argument));
     }
-    odbc::Statement statement(connectionHandle());
-    return statement.run(sql, arguments,
-                         timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
+    return guarded([&](void* connection) {
+        odbc::Statement statement(connection);
+        return statement.run(sql, arguments,
+                             timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
+    });
 }
 
 Result OdbcDriver::callProcedure(const QString& name, Parameters& parameters, int timeoutSeconds) {
@@ -136,9 +215,11 @@ Result OdbcDriver::callProcedure(const QString& name, Parameters& parameters, in
         argument.value = p.value;
         arguments.push_back(std::move(argument));
     }
-    odbc::Statement statement(connectionHandle());
-    Result result = statement.run(odbcCallEscape(name, parameters.items()), arguments,
-                                  timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
+    Result result = guarded([&](void* connection) {
+        odbc::Statement statement(connection);
+        return statement.run(odbcCallEscape(name, parameters.items()), arguments,
+                             timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
+    });
     for (int i = 0; i < parameters.count(); ++i) {
         if (parameters[i].direction != ParameterDirection::Input)
             parameters[i].value = arguments[static_cast<size_t>(i)].value;
@@ -164,22 +245,27 @@ QVariant OdbcDriver::lastInsertId() {
     return QVariant::fromValue<qint64>(key);
 }
 
+void OdbcDriver::setAutoCommit(bool on) {
+    const SQLULEN mode = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+    if (!SQL_SUCCEEDED(SQLSetConnectAttrW(connectionHandle(), SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(mode), 0)))
+        failOnConnection();
+}
+
 void OdbcDriver::beginTransaction() {
-    connectionHandle();
-    if (!db_.transaction())
-        failWithQtError();
+    setAutoCommit(false);
 }
 
 void OdbcDriver::commit() {
-    connectionHandle();
-    if (!db_.commit())
-        failWithQtError();
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connectionHandle(), SQL_COMMIT)))
+        failOnConnection();
+    setAutoCommit(true);
 }
 
 void OdbcDriver::rollback() {
-    connectionHandle();
-    if (!db_.rollback())
-        failWithQtError();
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connectionHandle(), SQL_ROLLBACK)))
+        failOnConnection();
+    setAutoCommit(true);
 }
 
 } // namespace db

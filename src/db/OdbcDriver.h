@@ -3,15 +3,16 @@
 
 #include "db/Driver.h"
 
-#include <QSqlDatabase>
-
 namespace db {
 
-// Qt opens, closes and runs the transactions of the ODBC connection; statements run on its
-// native handle (db::odbc::Statement). QSqlQuery binds output parameters to buffers that die
-// with exec(), while SQL Server sends them after a procedure's rows; it also offers no
-// statement time-out. Every statement is forward-only and read to its last result, so the
-// connection is free after each call.
+// The connection is an ODBC handle of its own, so that a failed sign-in keeps the driver's
+// diagnostics (SQLSTATE, native number) and a dead link can be asked about; statements run on
+// it through db::odbc::Statement. Every statement is forward-only and read to its last result,
+// so the connection is free after each call.
+//
+// A statement that finds the link gone (SQLSTATE class 08, or the driver calling the
+// connection dead) closes the connection and fails with connectionLost(); the next statement
+// opens it again. On SQL Server every open sends SET NOCOUNT OFF, so updates report counts.
 //
 // open() takes the client's connection string and reaches SQL Server through FreeTDS
 // (freeTdsConnectionString). A connection string that names its own ODBC "Driver" is handed
@@ -23,6 +24,9 @@ public:
     static constexpr int kDefaultTimeoutSeconds = 30;
     // How long a login may take before it counts as an unreachable server.
     static constexpr int kLoginTimeoutSeconds = 15;
+    // How long the SQL Server Browser may take to name an instance's port; twice this (the
+    // sign-in opens twice) stays within the login time-out.
+    static constexpr int kInstanceLookupMs = 5000;
 
     OdbcDriver();
     ~OdbcDriver() override;
@@ -49,12 +53,20 @@ public:
 
 private:
     void* connectionHandle() const;
-    [[noreturn]] void failWithQtError() const;
+    [[noreturn]] void failOnConnection();
+    void setAutoCommit(bool on);
+    // Runs a statement; a failure that finds the link gone closes the connection first.
+    template <typename Work> Result guarded(Work work);
 
-    QSqlDatabase db_;
-    QString connectionName_;
+    void* environment_ = nullptr;
+    void* connection_ = nullptr;
     QString dbmsName_;
 };
+
+// The user's message for a statement that found the link to the server gone.
+QString connectionLostMessage();
+// The user's message when no SQL Server Browser named the port of "HOST\INSTANCE".
+QString instanceNotFoundMessage(const QString& dataSource);
 
 // The ODBC call escape for a procedure: its ";n" group number dropped, one marker per
 // parameter, and the return-value parameter (when it comes first) as "? =".

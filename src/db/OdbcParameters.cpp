@@ -219,6 +219,10 @@ void bindArgument(SQLHSTMT statement, SQLUSMALLINT number, Argument& argument, S
             slot.indicator = static_cast<SQLLEN>(text.size() * sizeof(SQLWCHAR));
         columnSize = static_cast<SQLULEN>(std::max<qsizetype>(capacity, 1));
         sqlType = columnSize > kLongTextChars ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+        // Inputs are declared at one size whatever the value's length, so the server keeps one
+        // plan per statement instead of one per length.
+        if (sqlType == SQL_WVARCHAR && slot.io == SQL_PARAM_INPUT)
+            columnSize = kLongTextChars;
         break;
     }
     }

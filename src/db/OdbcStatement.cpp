@@ -3,6 +3,7 @@
 #include "db/OdbcValues.h"
 
 #include "db/DatabaseError.h"
+#include "db/OdbcDiagnostics.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -14,7 +15,7 @@
 namespace db::odbc {
 
 [[noreturn]] void fail(SQLSMALLINT handleType, SQLHANDLE handle) {
-    throw DatabaseError(diagnostics(handleType, handle));
+    throw diagnosticsError(handleType, handle);
 }
 
 void check(SQLRETURN rc, SQLHANDLE statement) {
@@ -244,30 +245,6 @@ void readRows(SQLHSTMT statement, SQLSMALLINT columnCount, Result& result) {
 
 } // namespace
 
-QString diagnostics(short handleType, void* handle) {
-    QStringList messages;
-    for (SQLSMALLINT record = 1;; ++record) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER nativeError = 0;
-        std::vector<SQLWCHAR> message(1024);
-        SQLSMALLINT length = 0;
-        SQLRETURN rc =
-            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                           static_cast<SQLSMALLINT>(message.size()), &length);
-        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
-            message.resize(static_cast<size_t>(length) + 1);
-            rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message.data(),
-                                static_cast<SQLSMALLINT>(message.size()), &length);
-        }
-        if (!SQL_SUCCEEDED(rc))
-            break;
-        messages << fromWide(message.data(), std::min<qsizetype>(length, message.size() - 1));
-    }
-    if (messages.isEmpty())
-        return QStringLiteral("The ODBC driver reported a failure without a message.");
-    return messages.join(QLatin1Char('\n'));
-}
-
 Statement::Statement(void* connectionHandle) {
     SQLHANDLE statement = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connectionHandle, &statement)))
@@ -309,13 +286,25 @@ Result Statement::run(const QString& sql, std::vector<Argument>& arguments, int 
     Result result;
     bool haveRows = false;
     SQLLEN affected = -1;
+    // A driver that repeats an error instead of moving on must not hold the call forever.
+    constexpr int kMaxSkippedErrors = 1000;
+    int skippedErrors = 0;
     const QString text = sql; // keeps the UTF-16 alive and terminated for the call
     SQLRETURN rc = SQLExecDirectW(statement, const_cast<SQLWCHAR*>(wide(text)), SQL_NTS);
     for (;;) {
         if (rc == SQL_NO_DATA) {
-            affected = 0; // a searched UPDATE or DELETE that matched nothing
+            // No rows matched, or the server sent no count at all (NOCOUNT): only the driver's
+            // count tells them apart, and -1 means nobody knows.
+            SQLLEN count = -1;
+            if (SQL_SUCCEEDED(SQLRowCount(statement, &count)) && count >= 0)
+                affected = count;
+        } else if (!SQL_SUCCEEDED(rc)) {
+            DatabaseError error = diagnosticsError(SQL_HANDLE_STMT, statement);
+            // Once rows are in hand a later error of the batch does not cost them, as with the
+            // first recordset of an ADO command; a lost link always counts.
+            if (!haveRows || error.connectionLost() || ++skippedErrors > kMaxSkippedErrors)
+                throw error;
         } else {
-            check(rc, statement);
             SQLSMALLINT columns = 0;
             check(SQLNumResultCols(statement, &columns), statement);
             if (columns > 0) {

@@ -30,7 +30,8 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     // Runs the text with its arguments. The first result with columns becomes the rows; later
-    // results are drained; rowsAffected is the count of the last result without columns.
+    // results are drained, and their errors are dropped once rows are in hand (except a lost
+    // link). rowsAffected is the last count the server sent; -1 when it sent none (NOCOUNT).
     // Output arguments are filled once every result has been read (the server sends them
     // last). timeoutSeconds <= 0 leaves the driver's own limit.
     Result run(const QString& sql, std::vector<Argument>& arguments, int timeoutSeconds);
@@ -38,8 +39,5 @@ public:
 private:
     void* handle_ = nullptr;
 };
-
-// Every diagnostic record of an ODBC handle, as the driver wrote it, one per line.
-QString diagnostics(short handleType, void* handle);
 
 } // namespace db::odbc

@@ -86,6 +86,8 @@ void TForm8::SpeedButton2Click() {
     dateFormat.setConnection(&connection);
     dateFormat.setSql(QStringLiteral("SET DATEFORMAT dmy"));
     dateFormat.execSql();
+    // A connection reopened after a lost link must read dates as this one does.
+    connection.setSessionStatements({QStringLiteral("SET DATEFORMAT dmy")});
     done(ModalOk);
 }
 

@@ -169,6 +169,27 @@ TEST_F(RefusedPostTest, FirstRefusalGoesOnThroughTheRecorderLaterOnesAreReported
     EXPECT_EQ(stored(QStringLiteral("p35"), row), QVariant()) << "row deleted";
 }
 
+// A post that lost the link is no refused right: the user is told so and keeps the values.
+TEST_F(RefusedPostTest, ALostLinkIsReportedAsSuchAndKeepsTheUsersValues) {
+    platform::ScopedMessageBoxScript script([this](const platform::MessageBoxRequest& r) {
+        boxes.push_back(r);
+        return QMessageBox::Ok;
+    });
+    db::DataSet& j = dm.ADO_SP_Sort;
+    ASSERT_NO_FATAL_FAILURE(editMark(7, 5));
+    const db::DatabaseError lost(QStringLiteral("Связь с сервером потеряна.\nUnexpected EOF"),
+                                 QStringLiteral("08S01"), 20017);
+    db::DataAction action = db::DataAction::Fail;
+    dm.ADO_SP_SortPostError(j, lost, action);
+    EXPECT_EQ(action, db::DataAction::Abort);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("Warning!"));
+    EXPECT_EQ(boxes[0].text, lost.message());
+    EXPECT_EQ(j.state(), db::DataSetState::Edit);
+    EXPECT_EQ(j.fieldByName(QStringLiteral("id_estimation"))->value().toInt(), 5);
+    j.cancel();
+}
+
 TEST_F(RefusedPostTest, AcceptedPostLogsOnlyTheUsersChangeNotTheCarriedKeys) {
     view.select(6, 3, 12, Examination);
     ASSERT_TRUE(dm.ADO_SP_Sort.locate(QStringLiteral("id_student"), 9));

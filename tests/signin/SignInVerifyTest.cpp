@@ -65,6 +65,9 @@ TEST_F(SignInFixture, PlainUserSignsInAndTheStartupDataOpens) {
                              "id_login = %1 GROUP BY id_group, p20")
                   .arg(id));
     EXPECT_EQ(statements.back(), QStringLiteral("SET DATEFORMAT dmy"));
+    EXPECT_EQ(dataModule->ADO_TAZ.sessionStatements(),
+              QStringList{QStringLiteral("SET DATEFORMAT dmy")})
+        << "a reopened connection must read dates the same way";
 
     EXPECT_FALSE(w.ProgressBar->isHidden());
     EXPECT_EQ(w.ProgressBar->value(), 14);

@@ -1,0 +1,126 @@
+// A lost link through FreeTDS: the failing statement says so, the next one reconnects with the
+// session's settings; and posts of a data set against counts, missing counts and a drop.
+#include "TdsFixture.h"
+
+#include "db/DataSet.h"
+
+using namespace tdstest;
+
+namespace {
+
+const QString rowNotFound = QStringLiteral(
+    "Row cannot be located for updating. Some values may have been changed since it was last "
+    "read.");
+
+class TdsReconnect : public TdsTest {
+protected:
+    void SetUp() override {
+        TdsTest::SetUp();
+        connect(connection_);
+        connection_.setSessionStatements({QStringLiteral("SET DATEFORMAT dmy")});
+        standIn_.setRules(
+            {rule(QStringLiteral("^select id_mark_mag"),
+                  {rows({column(QStringLiteral("id_mark_mag"), QStringLiteral("int")),
+                         column(QStringLiteral("p35"), QStringLiteral("varchar"), 10)},
+                        {{10, QStringLiteral("old")}})}),
+             rule(QStringLiteral("^update mark_mag"), {count(1)})});
+        journal_.setConnection(&connection_);
+        journal_.setSql(QStringLiteral("select id_mark_mag, p35 from mark_mag"));
+        journal_.setUpdateTable(QStringLiteral("mark_mag"), QStringLiteral("id_mark_mag"));
+        journal_.open();
+        standIn_.clear();
+    }
+
+    // The journal row in edit with the user's value.
+    void editRow(const QString& value) {
+        journal_.edit();
+        journal_.fieldByName(QStringLiteral("p35"))->setValue(value);
+    }
+    QString value() { return journal_.fieldByName(QStringLiteral("p35"))->asString(); }
+
+    // The statements of one connection the stand-in accepted, by its number.
+    QStringList statementsOfConnection(int number) {
+        QStringList texts;
+        for (const QJsonValue& e : standIn_.events()) {
+            if (e[QStringLiteral("connection")].toInt() != number)
+                continue;
+            if (e[QStringLiteral("event")].toString() == QLatin1String("batch") ||
+                e[QStringLiteral("sql")].isString())
+                texts << e[QStringLiteral("sql")].toString();
+        }
+        return texts;
+    }
+
+    db::Connection connection_;
+    db::DataSet journal_{db::DataSetKind::Query};
+};
+
+TEST_F(TdsReconnect, TheStatementAfterADropFailsAsLostAndTheNextReconnects) {
+    ASSERT_EQ(standIn_.drop(), 1);
+    const auto e = errorOf([&] { connection_.execute(QStringLiteral("UPDATE mark_mag SET a=1")); });
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(e->connectionLost()) << e->sqlState().toStdString();
+    EXPECT_TRUE(e->message().startsWith(QStringLiteral("Связь с сервером потеряна")))
+        << e->message().toStdString();
+    EXPECT_FALSE(e->message().contains(QLatin1Char('['))) << "driver prefixes stay out";
+    EXPECT_FALSE(connection_.connected()) << "a dead link must not pass for an open one";
+
+    EXPECT_EQ(connection_.execute(QStringLiteral("UPDATE mark_mag SET a=1")), 1);
+    const QJsonArray logins = standIn_.eventsOf(QStringLiteral("login"));
+    ASSERT_EQ(logins.size(), 1);
+    EXPECT_EQ(statementsOfConnection(logins[0][QStringLiteral("connection")].toInt()),
+              (QStringList{QStringLiteral("SET NOCOUNT OFF"), QStringLiteral("SET DATEFORMAT dmy"),
+                           QStringLiteral("UPDATE mark_mag SET a=1")}));
+}
+
+// The drop comes while the server holds the post: the user keeps the values, and the next
+// post reconnects and writes them.
+TEST_F(TdsReconnect, APostCutByADropKeepsTheValuesAndTheNextPostWritesThem) {
+    standIn_.setRules(
+        {rule(QStringLiteral("^update mark_mag"), {QJsonObject{{"drop", true}}}, true),
+         rule(QStringLiteral("^update mark_mag"), {count(1)})});
+    editRow(QStringLiteral("new"));
+    const auto e = errorOf([&] { journal_.post(); });
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(e->connectionLost());
+    EXPECT_EQ(journal_.state(), db::DataSetState::Edit);
+    EXPECT_EQ(value(), QStringLiteral("new"));
+
+    ASSERT_NO_THROW(journal_.post());
+    EXPECT_EQ(journal_.state(), db::DataSetState::Browse);
+    EXPECT_EQ(value(), QStringLiteral("new"));
+    const QJsonArray updates = standIn_.eventsOf(QStringLiteral("rpc"));
+    ASSERT_EQ(updates.size(), 2) << "sent once on each connection";
+    EXPECT_EQ(updates[1][QStringLiteral("params")][0][QStringLiteral("value")].toString(),
+              QStringLiteral("new"));
+    EXPECT_EQ(
+        statementsOfConnection(updates[1][QStringLiteral("connection")].toInt()).mid(0, 2),
+        (QStringList{QStringLiteral("SET NOCOUNT OFF"), QStringLiteral("SET DATEFORMAT dmy")}));
+}
+
+// Only a count of 0 is a conflict; a reply without a count (NOCOUNT) is a written row.
+TEST_F(TdsReconnect, OnlyACountOfNoRowsIsAConflict) {
+    const struct {
+        const char* title;
+        QJsonObject reply;
+        bool conflict;
+    } cases[] = {
+        {"one row", count(1), false},
+        {"no count sent", noCount(), false},
+        {"no row matched", count(0), true},
+    };
+    for (const auto& c : cases) {
+        standIn_.setRules({rule(QStringLiteral("^update mark_mag"), {c.reply})});
+        editRow(QString::fromUtf8(c.title));
+        try {
+            journal_.post();
+            EXPECT_FALSE(c.conflict) << c.title << ": the post went through";
+        } catch (const db::DatabaseError& e) {
+            EXPECT_TRUE(c.conflict) << c.title << ": " << e.message().toStdString();
+            EXPECT_EQ(e.message(), rowNotFound) << c.title;
+            journal_.cancel();
+        }
+    }
+}
+
+} // namespace
