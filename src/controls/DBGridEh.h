@@ -130,6 +130,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:

@@ -177,6 +177,13 @@ bool TDBGridEh::editorEvent(QWidget* editor, QEvent* event) {
 
 // --- Keys
 
+bool TDBGridEh::focusNextPrevChild(bool next) {
+    // Qt would move the focus to the next widget before the grid sees Tab.
+    if (options_.testFlag(dgTabs))
+        return false;
+    return QTableView::focusNextPrevChild(next);
+}
+
 void TDBGridEh::keyPressEvent(QKeyEvent* e) {
     runHandler(this, [&] { keyPress(e); });
 }

@@ -11,14 +11,15 @@ void TDM_TAZ_2::ADO_SP_SortBeforeOpen(db::DataSet&) {
     if (!LoadingNotice.exists || !LoadingNotice.create || LoadingNotice.exists())
         return;
     LoadingNotice.create();
-    // The procedure may run long: the notice has to be painted before it starts.
-    QCoreApplication::processEvents();
+    // The procedure may run long: the notice has to be painted before it starts. Keys and
+    // clicks wait until the journal is there, rather than acting on a half-loaded grid.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TDM_TAZ_2::ADO_SP_SortAfterOpen(db::DataSet&) {
     if (LoadingNotice.destroy)
         LoadingNotice.destroy();
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TDM_TAZ_2::ADO_SP_SortBeforeInsert(db::DataSet&) {

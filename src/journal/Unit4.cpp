@@ -59,11 +59,11 @@ void showPainted(TForm4* notice) {
     QDeadlineTimer deadline(1000);
     while (notice->windowHandle() != nullptr && !notice->windowHandle()->isExposed() &&
            !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         QThread::msleep(5);
     }
     notice->repaint();
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void showLoadingNotice() {

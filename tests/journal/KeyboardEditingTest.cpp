@@ -185,6 +185,17 @@ TEST_F(KeyboardEditing, ValueEnteredAndLeftIsStoredAndFocusStaysInTheGrid) {
     }
 }
 
+TEST_F(KeyboardEditing, TabFromACellWithoutAnEditorMovesWithinTheGrid) {
+    clickCell(0, QStringLiteral("student"));
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(grid()->currentColumn()->FieldName, QStringLiteral("estimation"));
+    key(Qt::Key_Backtab);
+    EXPECT_EQ(grid()->currentColumn()->FieldName, QStringLiteral("teacher"));
+    EXPECT_TRUE(isInside(QApplication::focusWidget(), grid()));
+}
+
 TEST_F(KeyboardEditing, EditingOneCellResetsNothing) {
     QSignalSpy resets(grid()->model(), &QAbstractItemModel::modelReset);
     const int target = rowId(0);
