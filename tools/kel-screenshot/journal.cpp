@@ -42,6 +42,9 @@ int main(int argc, char** argv) {
     window.showMaximized();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
+    // Without a window manager nobody maximises the window; give it the screen as one would.
+    if (window.geometry() != window.screen()->availableGeometry())
+        window.setGeometry(window.screen()->availableGeometry());
     try {
         for (TDBLookupComboBox* box :
              {window.DBLookupComboBox3, window.DBLookupComboBox4, window.DBLookupComboBox5}) {
