@@ -138,6 +138,10 @@ bool TDBGridEh::editorEvent(QWidget* editor, QEvent* event) {
         auto* ke = static_cast<QKeyEvent*>(event);
         if (handleKey(ke, true) || editor_ != editor)
             return true;
+        // Copy, cut and paste are the grid's commands, not the editor's text clipboard.
+        if (ke->modifiers().testFlag(Qt::ControlModifier) &&
+            (ke->key() == Qt::Key_C || ke->key() == Qt::Key_V || ke->key() == Qt::Key_X))
+            return true;
         if (OnKeyPress && ke->text().size() == 1 && ke->text()[0].isPrint()) {
             QChar ch = ke->text()[0];
             OnKeyPress(this, ch);

@@ -7,6 +7,7 @@
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
+#include "history/log_u.h"
 #include "journal/StatusBar.h"
 #include "platform/ApplicationState.h"
 #include "platform/ComputerName.h"
@@ -33,6 +34,8 @@ TForm2::TForm2(QWidget* parent)
 }
 
 TForm2::~TForm2() {
+    // The recorder gives the journal its handlers back before the window goes.
+    recorder_.reset();
     if (DM_TAZ_2 != nullptr && DM_TAZ_2->journalView() == this)
         DM_TAZ_2->setJournalView(nullptr);
     // The component lets go of the grid before either goes.
@@ -63,6 +66,7 @@ void TForm2::FormCreate() {
     }
     // Qt paints every widget double-buffered already.
     CompName = platform::computerName(101);
+    attachRecorder();
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,9 @@
 #include "data/JournalView.h"
 
 #include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
 
 class QComboBox;
 class QFrame;
@@ -18,9 +21,13 @@ class TFont;
 class TKvDBGridEh;
 class TKvDBGridEvents;
 class TStatusBar;
+class TADOUpdateHistoryExec;
 
 namespace platform {
 class IPWatch;
+}
+namespace db {
+class DataSet;
 }
 
 // Created hidden; shown only after a successful sign-in. Lives until the program ends.
@@ -91,12 +98,31 @@ public:
     void F2_Kv_DM_TAZ_2KeyDown(QObject* Sender, quint16& Key, TShiftState Shift);
     void F2_Kv_DM_TAZ_2DrawColumnCell(QObject* Sender, const QRect& Rect, int DataCol,
                                       TColumnEh* Column, TGridDrawState State);
+    // The Ctrl+Z+D chord's command: brings deleted marks back.
+    void RestoreDeletedMarks();
+
+    // --- Audit log
+    void WriteChangeRecord(const QString& Description, db::DataSet& DataSet,
+                           const QString& TableName, const QString& KeyFieldName,
+                           QStringList& Statements);
+    void WriteDeletionRecord(const QString& Image, db::DataSet& DataSet, const QString& TableName,
+                             const QString& KeyFieldName, QStringList& Statements);
+    void RunAuditStatements(const QStringList& Statements);
+    QString AuditComputer();
+    // The one change-history recorder of the program, attached to the journal.
+    TADOUpdateHistoryExec* Recorder() const { return recorder_.get(); }
+
+    // --- Bulk hand-in date
+    void SpeedButton1Click(QObject* Sender);
 
     // --- JournalView
     std::optional<qint32> selectorKey(JournalSelector selector) const override;
     void enableSelector(JournalSelector selector) override;
     db::DataSource* journalGridSource() const override;
     QString currentColumnTitle() const override;
+
+Q_SIGNALS:
+    void restoreRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,6 +137,9 @@ private:
     void setUpGridEvents();
     void connectHandlers();
     void refreshDisciplineList();
+    void attachRecorder();
+    QString auditStatement(const QString& tableName, const QString& keyText,
+                           const QString& description);
     QString semesterKeyText() const;
     QString groupRowKeyText() const;
 
@@ -121,4 +150,5 @@ private:
     bool CtrlHeld = false;
     bool ZSeen = false;
     bool DSeen = false;
+    std::unique_ptr<TADOUpdateHistoryExec> recorder_;
 };

@@ -134,26 +134,3 @@ void TForm2::DBGridEh2GetCellParams(QObject*, TColumnEh*, TFont&, QColor& Backgr
                                     TGridDrawState) {
     Background = colors::clWhite();
 }
-
-void TForm2::DBGridEh2KeyPress(QObject*, QChar&) {}
-
-void TForm2::DBGridEh2KeyUp(QObject*, quint16&, TShiftState) {}
-
-void TForm2::DBGridEh2MouseDown(QObject*, Qt::MouseButton, TShiftState, int, int) {
-    if (selectorKey(JournalSelector::FormOfControl))
-        UpdateCurrentRecordPanel();
-}
-
-void TForm2::DBGridEh2Columns1UpdateData(QObject*, QString&, QVariant&, bool&, bool&) {}
-
-void TForm2::DBGridEh2Columns5UpdateData(QObject*, QString&, QVariant&, bool&, bool&) {}
-
-void TForm2::F2_Kv_DM_TAZ_2KvDBEOnConfirmDelete(QObject*, bool&) {}
-
-void TForm2::F2_Kv_DM_TAZ_2KeyDown(QObject*, quint16&, TShiftState) {
-    if (selectorKey(JournalSelector::FormOfControl))
-        UpdateCurrentRecordPanel();
-}
-
-void TForm2::F2_Kv_DM_TAZ_2DrawColumnCell(QObject*, const QRect&, int, TColumnEh*, TGridDrawState) {
-}

@@ -197,6 +197,8 @@ void TForm2::connectHandlers() {
     };
     connect(ComboBox1, &QComboBox::activated, this,
             [this] { runHandler(this, [this] { ComboBox1Change(ComboBox1); }); });
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { runHandler(this, [this] { SpeedButton1Click(SpeedButton1); }); });
 
     if (DM_TAZ_2 == nullptr)
         return;

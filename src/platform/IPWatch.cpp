@@ -99,6 +99,12 @@ quint64 IPWatch::checkCount() const {
     return checks_;
 }
 
+QString IPWatch::addressNow() {
+    if (!hasAddress())
+        checkNow();
+    return currentIP();
+}
+
 void IPWatch::checkNow() {
     Resolver resolve;
     {

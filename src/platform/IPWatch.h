@@ -44,6 +44,9 @@ public:
 
     // The address of the last check that found one; empty before any did.
     QString currentIP() const;
+    // The address now: the last one found, or, before any check found one, a lookup made on
+    // the calling thread. Empty only when the lookup finds nothing.
+    QString addressNow();
     bool hasAddress() const;
     // Distinct addresses in the order they were last seen, oldest first.
     QStringList history() const;

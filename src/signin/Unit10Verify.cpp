@@ -130,7 +130,7 @@ bool TForm8::ConnectAndVerify(db::Connection& connection, const QString& newPass
                                  ? NoNewPassword
                                  : QStringLiteral("'") + MD5Hex(newPassword) + QStringLiteral("'");
     const QString computer = platform::computerName(256);
-    const QString address = IdIPWatch1->currentIP();
+    const QString address = IdIPWatch1->addressNow();
 
     QString workingLogin, workingPassword, serverMessage;
     try {

@@ -1,0 +1,60 @@
+// The hand-in date of the picker written to every journal row of the form "Ведомость".
+#include "journal/Unit2.h"
+
+#include "controls/DataSetGuards.h"
+#include "controls/DateTimePicker.h"
+#include "data/Unit_2_1.h"
+#include "journal/Unit4.h"
+#include "platform/MessageBoxes.h"
+
+#include <QLocale>
+
+namespace {
+
+constexpr int StatementForm = 1; // "Ведомость"
+
+// The notice stays while the rows are written, and goes however the run ends.
+struct NoticeShown {
+    NoticeShown() {
+        if (!Form4)
+            Form4 = new TForm4();
+        Form4->Label1->setText(QStringLiteral("Идёт обновление, подождите..."));
+        showPainted(Form4);
+    }
+    ~NoticeShown() { destroyLoadingNotice(); }
+    NoticeShown(const NoticeShown&) = delete;
+    NoticeShown& operator=(const NoticeShown&) = delete;
+};
+
+} // namespace
+
+void TForm2::SpeedButton1Click(QObject*) {
+    db::DataSet& journal = DM_TAZ_2->ADO_SP_Sort;
+    if (!journal.active())
+        return;
+    const QDate day = DateTimePicker1->Date();
+    const QString question =
+        QStringLiteral("Вы действительно хотите применить дату \"") +
+        QLocale().toString(day, QLocale::ShortFormat) +
+        QStringLiteral("\" ко всем студентам, у которых форма ведомости - \"Ведомость\"?");
+    if (platform::messageBox(this, question, QStringLiteral("Уведомление"), QMessageBox::Question,
+                             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+
+    NoticeShown notice;
+    // A refused post ends the run at its row; the grid repaints and the notice goes anyway.
+    ControlsDisabled quiet(journal);
+    const db::Bookmark remembered = journal.bookmark();
+    db::Field* form = journal.fieldByName(QStringLiteral("id_f_est"));
+    db::Field* handedIn = journal.fieldByName(QStringLiteral("p36"));
+    const QDateTime midnight(day, QTime(0, 0));
+    for (journal.first(); !journal.eof(); journal.next()) {
+        if (form->isNull() || form->value().toInt() != StatementForm)
+            continue;
+        journal.edit();
+        handedIn->setValue(midnight);
+        journal.post();
+    }
+    if (!remembered.isNull() && journal.bookmarkValid(remembered))
+        journal.gotoBookmark(remembered);
+}
