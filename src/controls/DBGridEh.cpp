@@ -356,8 +356,9 @@ int TDBGridEh::currentDataRow() const {
 void TDBGridEh::resetModel() {
     const int col = currentIndex().isValid() ? currentIndex().column() : -1;
     // A reset drops the open editor; Qt would then hand the focus to the next widget.
+    // The window's own focus widget: the window may be inactive while a notice is up.
     const auto focusInside = [this] {
-        QWidget* f = QApplication::focusWidget();
+        QWidget* f = window()->focusWidget();
         return f == this || isAncestorOf(f);
     };
     const bool hadFocus = focusInside();
@@ -370,6 +371,10 @@ void TDBGridEh::resetModel() {
     if (col >= 0)
         lastCol_ = col;
     syncCurrentRow();
+    // The editor that the reset dropped comes back in the current cell.
+    if (hadFocus && hasFocus() && !editor_ && currentIndex().isValid() &&
+        options_.testFlags(TDBGridOptions(dgEditing) | dgAlwaysShowEditor))
+        edit(currentIndex(), CurrentChanged, nullptr);
     viewport()->update();
 }
 

@@ -112,6 +112,8 @@ public:
     void editorModified(QWidget* editor);
     // Stores the open editor's value and closes it, as leaving the cell does.
     void commitPendingEdit();
+    // The editor open in the current cell, if any.
+    QWidget* InplaceEditor() const { return editor_; }
     // Key and focus events of an in-place editor; true when the grid took the event.
     bool editorEvent(QWidget* editor, QEvent* event);
     void editorCreated(QWidget* editor);
@@ -127,6 +129,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

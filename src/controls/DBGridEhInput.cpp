@@ -493,6 +493,20 @@ void TDBGridEh::indicatorPress(QMouseEvent* e) {
         OnMouseDown(this, e->button(), mods, int(e->position().x()), int(e->position().y()));
 }
 
+void TDBGridEh::focusInEvent(QFocusEvent* e) {
+    QTableView::focusInEvent(e);
+    // Coming into the grid shows the current cell's editor when it is always shown; not when
+    // the focus comes back from an editor that was just closed.
+    const Qt::FocusReason reason = e->reason();
+    const bool fromOutside = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                             reason == Qt::BacktabFocusReason ||
+                             reason == Qt::ShortcutFocusReason ||
+                             reason == Qt::ActiveWindowFocusReason;
+    if (fromOutside && !editor_ && currentIndex().isValid() &&
+        options_.testFlags(TDBGridOptions(dgEditing) | dgAlwaysShowEditor))
+        edit(currentIndex(), CurrentChanged, nullptr);
+}
+
 void TDBGridEh::focusOutEvent(QFocusEvent* e) {
     runHandler(this, [&] { focusOut(e); });
 }

@@ -19,6 +19,8 @@ TForm4::TForm4(QWidget* parent)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Загрузка"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A notice is looked at, not typed into: the keyboard stays where the user left it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(328, 56);
 
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -1,8 +1,6 @@
 // Editing the journal as a person does: clicks on cells, keys sent to the window and reaching
 // whatever widget has the focus, the value then left by Tab, Enter, Down or a click.
-#include "MainWindowFixture.h"
-
-#include "support/QtWarnings.h"
+#include "KeyboardFixture.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -17,68 +15,8 @@ namespace {
 using journaltest::columnOf;
 using journaltest::MainWindowFixture;
 
-bool isInside(const QWidget* w, const QWidget* ancestor) {
-    for (; w != nullptr; w = w->parentWidget())
-        if (w == ancestor)
-            return true;
-    return false;
-}
-
-class KeyboardEditing : public MainWindowFixture {
-protected:
-    void SetUp() override {
-        MainWindowFixture::SetUp();
-        TForm2& w = openMainWindow();
-        w.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-        chooseFixtureJournal();
-        // The selectors' lists were popups; the keyboard is back with the main window.
-        w.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-        ASSERT_EQ(journal().recordCount(), 3);
-        ASSERT_TRUE(boxes.empty());
-    }
-
-    TKvDBGridEh* grid() { return window->DBGridEh2; }
-
-    // The window that a keyboard's keys reach: the popup's while one is open.
-    static QWindow* keyWindow() {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            return popup->windowHandle();
-        return QGuiApplication::focusWindow();
-    }
-
-    static void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QWindow* target = keyWindow();
-        ASSERT_NE(target, nullptr) << "no window has the keyboard";
-        QTest::keyClick(target, k, mods);
-    }
-
-    static void type(const char* text) {
-        for (const char* c = text; *c != '\0'; ++c) {
-            QWindow* target = keyWindow();
-            ASSERT_NE(target, nullptr) << "no window has the keyboard";
-            QTest::keyClick(target, *c);
-        }
-    }
-
-    // A left click on a cell, sent to the main window at the cell's place.
-    void clickCell(int row, const QString& field) {
-        QWidget* viewport = grid()->viewport();
-        const QRect cell = grid()->visualRect(grid()->model()->index(row, columnOf(grid(), field)));
-        ASSERT_TRUE(cell.isValid());
-        const QPoint at = viewport->mapTo(window.get(), cell.center());
-        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
-    }
-
-    // The journal row's key at a visible position.
-    int rowId(int row) {
-        db::DisplayRowScope scope(journal(), row);
-        return journal().fieldByName(QStringLiteral("id_mark_mag"))->value().toInt();
-    }
-
-    testsupport::QtWarnings warnings;
-};
+using KeyboardEditing = journaltest::KeyboardFixture;
+using journaltest::isInside;
 
 // How a value is put into the first row.
 enum class Entry { TypedNumber, PickedMark, TypedDate };
@@ -123,7 +61,7 @@ TEST_F(KeyboardEditing, ValueEnteredAndLeftIsStoredAndFocusStaysInTheGrid) {
             // Each case picks the other mark, so every case is a change.
             const QString wanted = n % 2 ? QStringLiteral("отлично") : QStringLiteral("удовл.");
             key(Qt::Key_F4);
-            auto* box = grid()->viewport()->findChild<QComboBox*>();
+            auto* box = qobject_cast<QComboBox*>(grid()->InplaceEditor());
             ASSERT_NE(box, nullptr) << "the mark cell has no drop-down";
             ASSERT_TRUE(QTest::qWaitFor([&] { return box->view()->isVisible(); }, 2000));
             key(Qt::Key_Home);
@@ -239,7 +177,7 @@ TEST_F(KeyboardEditing, ClosingTheWindowPostsWhatTheCellHolds) {
     const int target = rowId(0);
     clickCell(0, QStringLiteral("estimation"));
     key(Qt::Key_F4);
-    auto* box = grid()->viewport()->findChild<QComboBox*>();
+    auto* box = qobject_cast<QComboBox*>(grid()->InplaceEditor());
     ASSERT_NE(box, nullptr);
     key(Qt::Key_Home);
     key(Qt::Key_Down);
