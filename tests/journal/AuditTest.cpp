@@ -3,6 +3,7 @@
 #include "KeyboardFixture.h"
 
 #include "controls/DateTimePicker.h"
+#include "history/log_u.h"
 #include "journal/Unit3.h"
 #include "platform/IPWatch.h"
 
@@ -187,6 +188,41 @@ TEST_F(AuditLog, BulkDateWritesMidnightToFormOneRowsAndLogsOnlyChanges) {
     EXPECT_EQ(rowId(journal().recNo() - 1), second) << "back on the row it started from";
     EXPECT_FALSE(Form4) << "the notice is gone";
     EXPECT_EQ(boxes.size(), 2u);
+}
+
+TEST_F(AuditLog, FirstRefusalShowsTheServersTextAndStopsTheLogTheNextSaysWarning) {
+    // Someone else changes the row meanwhile, so the write finds nothing to update.
+    auto refuseRow = [&](int row) {
+        asOwner({QStringLiteral("UPDATE mark_mag SET p35 = 'чужое' WHERE id_mark_mag = %1")
+                     .arg(rowId(row))});
+    };
+    refuseRow(0);
+    clickCell(0, QStringLiteral("p35"));
+    type("1");
+    key(Qt::Key_Down);
+    QApplication::processEvents(); // the error reaches the box from an event of its own
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Row cannot be located")))
+        << boxes[0].text.toStdString();
+    EXPECT_EQ(journal().state(), db::DataSetState::Edit) << "the user's value is kept";
+    EXPECT_EQ(journal().fieldByName(QStringLiteral("p35"))->text(), QStringLiteral("1"));
+    EXPECT_EQ(window->Recorder()->DataSet(), nullptr) << "the recorder let go";
+    backToMainWindow();
+    key(Qt::Key_Escape);
+    key(Qt::Key_Escape); // the row's change is dropped
+    EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+
+    refuseRow(1);
+    clickCell(1, QStringLiteral("p35"));
+    type("2");
+    key(Qt::Key_Up);
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].caption, QStringLiteral("Warning!"));
+    EXPECT_EQ(
+        boxes[1].text,
+        QStringLiteral("Вы пытаетесь изменить запись в поле \"№\", но у вас нет на это прав."));
+    EXPECT_TRUE(log().empty());
 }
 
 TEST_F(AuditLog, BulkDateStoppedByARefusalLeavesNoNoticeAndAWorkingGrid) {
