@@ -44,9 +44,11 @@ void userIdFunction(sqlite3_context* context, int, sqlite3_value**) {
         sqlite3_result_null(context);
 }
 
+// Registered on UTF-8, the text's stored form: SQLite would otherwise convert both texts on
+// every comparison.
 int collateNames(void*, int n1, const void* s1, int n2, const void* s2) {
-    return compareNames(QStringView(static_cast<const char16_t*>(s1), n1 / 2),
-                        QStringView(static_cast<const char16_t*>(s2), n2 / 2));
+    return compareNamesUtf8(std::string_view(static_cast<const char*>(s1), size_t(n1)),
+                            std::string_view(static_cast<const char*>(s2), size_t(n2)));
 }
 
 int authorizerCallback(void* self, int action, const char* a, const char* b, const char*,
@@ -108,7 +110,7 @@ void EmbeddedServer::registerFunctions() {
                                nullptr, nullptr);
     sqlite3_create_function_v2(h, "kel_user_id", 0, flags, this, &userIdFunction, nullptr, nullptr,
                                nullptr);
-    sqlite3_create_collation_v2(h, "KEL_CI", SQLITE_UTF16, nullptr, &collateNames, nullptr);
+    sqlite3_create_collation_v2(h, "KEL_CI", SQLITE_UTF8, nullptr, &collateNames, nullptr);
 }
 
 void EmbeddedServer::signIn(const db::ConnectionString& settings) {

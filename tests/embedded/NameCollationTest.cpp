@@ -36,12 +36,16 @@ TEST_F(NameCollation, OrdersNamesWithoutCaseAndKeepsWrittenFormsApart) {
         {"İa", "ib", 1},           // İ lower-cases to two units: i and a combining dot
         {"\xF0\x90\x90\x80", "\xF0\x90\x90\xA8", -1}, // a pair of surrogates folds as one
         {"\xF0\x90\x90\x80x", "\xF0\x90\x90\xA8y", -1},
+        {"\xEF\xBD\x81", "\xF0\x90\x90\x80", 1}, // ａ (U+FF41) after U+10400 in UTF-16
+        {"я\xEF\xBD\x81", "Я\xF0\x90\x90\x80", 1},
     };
     embedded::ServerAdmin admin(path);
     for (const auto& c : cases) {
         const QString a = QString::fromUtf8(c.a), b = QString::fromUtf8(c.b);
         EXPECT_EQ(sign(embedded::compareNames(a, b)), c.order) << c.a << " vs " << c.b;
         EXPECT_EQ(sign(embedded::compareNames(b, a)), -c.order) << c.b << " vs " << c.a;
+        EXPECT_EQ(sign(embedded::compareNamesUtf8(c.a, c.b)), c.order) << "UTF-8: " << c.a;
+        EXPECT_EQ(sign(embedded::compareNamesUtf8(c.b, c.a)), -c.order) << "UTF-8: " << c.b;
         const db::Result r = admin.exec(
             QStringLiteral("SELECT CASE WHEN ? = ? COLLATE KEL_CI THEN 0 WHEN ? < ? COLLATE KEL_CI "
                            "THEN -1 ELSE 1 END"),
