@@ -3,6 +3,7 @@
 
 #include "db/DataSource.h"
 #include "db/FilterExpression.h"
+#include "db/SortKeys.h"
 #include "db/ValueCompare.h"
 
 #include <algorithm>
@@ -275,12 +276,13 @@ void DataSet::rebuildOrder() {
     const Field* f = findField(sortField_);
     if (!f)
         return;
-    std::vector<QVariant> keys(rows_.size());
+    std::vector<QVariant> values(rows_.size());
     for (size_t r = 0; r < rows_.size(); ++r)
-        keys[r] = valueOf(*f, static_cast<int>(r), -1);
+        values[r] = valueOf(*f, static_cast<int>(r), -1);
+    const SortKeys keys(std::move(values));
     const bool asc = sortAscending_;
     std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-        const int c = compareValues(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]);
+        const int c = keys.compare(static_cast<size_t>(a), static_cast<size_t>(b));
         return asc ? c < 0 : c > 0;
     });
 }

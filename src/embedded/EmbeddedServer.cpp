@@ -3,6 +3,7 @@
 
 #include "db/DatabaseError.h"
 #include "db/SqliteValues.h"
+#include "embedded/NameCollation.h"
 #include "embedded/Rights.h"
 #include "embedded/TsqlCommands.h"
 #include "embedded/TsqlRewrite.h"
@@ -43,20 +44,11 @@ void userIdFunction(sqlite3_context* context, int, sqlite3_value**) {
         sqlite3_result_null(context);
 }
 
-// Names compare without regard to case, Cyrillic included (SQLite folds only ASCII); Ё
-// sorts with Е.
-int compareNames(void*, int n1, const void* s1, int n2, const void* s2) {
-    const QString a = QString(static_cast<const QChar*>(s1), n1 / 2);
-    const QString b = QString(static_cast<const QChar*>(s2), n2 / 2);
-    auto fold = [](QString s) {
-        s = s.toLower();
-        s.replace(QChar(0x0451), QChar(0x0435));
-        return s;
-    };
-    const int c = fold(a).compare(fold(b));
-    if (c != 0)
-        return c;
-    return a.compare(b);
+// Registered on UTF-8, the text's stored form: SQLite would otherwise convert both texts on
+// every comparison.
+int collateNames(void*, int n1, const void* s1, int n2, const void* s2) {
+    return compareNamesUtf8(std::string_view(static_cast<const char*>(s1), size_t(n1)),
+                            std::string_view(static_cast<const char*>(s2), size_t(n2)));
 }
 
 int authorizerCallback(void* self, int action, const char* a, const char* b, const char*,
@@ -118,7 +110,7 @@ void EmbeddedServer::registerFunctions() {
                                nullptr, nullptr);
     sqlite3_create_function_v2(h, "kel_user_id", 0, flags, this, &userIdFunction, nullptr, nullptr,
                                nullptr);
-    sqlite3_create_collation_v2(h, "KEL_CI", SQLITE_UTF16, nullptr, &compareNames, nullptr);
+    sqlite3_create_collation_v2(h, "KEL_CI", SQLITE_UTF8, nullptr, &collateNames, nullptr);
 }
 
 void EmbeddedServer::signIn(const db::ConnectionString& settings) {

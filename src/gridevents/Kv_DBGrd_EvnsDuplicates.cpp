@@ -127,8 +127,11 @@ bool TKvDBGridEvents::ScanDuplicates() {
         QString combination;
     };
     std::vector<Seen> records;
-    records.reserve(size_t(qMax(0, ds->recordCount())));
+    const int recordCount = qMax(0, ds->recordCount());
+    records.reserve(size_t(recordCount));
+    // Room for every record up front: growing a table of 100,000 keys rehashes them often.
     QHash<QString, int> counts;
+    counts.reserve(recordCount);
     for (ds->first(); !ds->eof(); ds->next()) {
         Seen s;
         for (int i = 0; i < keys; ++i) {
@@ -143,6 +146,7 @@ bool TKvDBGridEvents::ScanDuplicates() {
         records.push_back(std::move(s));
     }
     QSet<QString> added;
+    added.reserve(recordCount / 2);
     for (const Seen& s : records) {
         if (counts.value(s.combination) > 1) {
             const QString folded = s.keyString.toCaseFolded();
