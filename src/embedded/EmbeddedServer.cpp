@@ -3,6 +3,7 @@
 
 #include "db/DatabaseError.h"
 #include "db/SqliteValues.h"
+#include "embedded/ChainedAccess.h"
 #include "embedded/Rights.h"
 #include "embedded/TsqlCommands.h"
 #include "embedded/TsqlRewrite.h"
@@ -90,6 +91,7 @@ void EmbeddedServer::open(const db::ConnectionString& settings) {
     if (!QFileInfo(path).isFile())
         throw db::DatabaseError(QStringLiteral("The database file '%1' does not exist.").arg(path));
     rights_.reset();
+    chained_.reset();
     loginName_.clear();
     userLogin_.clear();
     userId_ = QVariant();
@@ -101,8 +103,14 @@ void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
     registerFunctions();
     signIn(settings);
     collectDateColumns();
-    if (access_ == Access::Client)
-        sqlite3_set_authorizer(handle(), &authorizerCallback, this);
+    if (access_ != Access::Client)
+        return;
+    // Without a rights check there is no session: a failed set-up refuses the connection.
+    chained_ = std::make_unique<ChainedAccess>();
+    if (!chained_->learn(handle()) ||
+        sqlite3_set_authorizer(handle(), &authorizerCallback, this) != SQLITE_OK)
+        throw db::DatabaseError(QStringLiteral("Не удалось включить проверку прав доступа "
+                                               "встроенного сервера; подключение отклонено."));
 }
 
 void EmbeddedServer::registerFunctions() {
@@ -254,11 +262,24 @@ void EmbeddedServer::applySet(const QString& option, const QString& value) {
 int EmbeddedServer::authorize(int action, const char* a, const char* b, const char* inner) {
     if (serverDepth_ > 0 || access_ == Access::Owner)
         return SQLITE_OK;
-    // Views and triggers act with their owner's rights, as ownership chaining does.
-    if (inner != nullptr)
-        return SQLITE_OK;
     const QString object = QString::fromUtf8(a != nullptr ? a : "");
     const QString column = QString::fromUtf8(b != nullptr ? b : "");
+    // The schema's views and triggers act with their owner's rights, as ownership chaining
+    // does; SQLite names a sub-query or a common table expression the same way, so the name
+    // alone proves nothing.
+    if (inner != nullptr && rights_ && chained_) {
+        const QString context = QString::fromUtf8(inner);
+        switch (chained_->check(context, action, object, column, *rights_)) {
+        case ChainedAccess::Verdict::Allowed:
+            return SQLITE_OK;
+        case ChainedAccess::Verdict::ViewRefused:
+            if (denial_.isEmpty())
+                denial_ = rights_->denial(QStringLiteral("SELECT"), context, QString(), database_);
+            return SQLITE_DENY;
+        case ChainedAccess::Verdict::NotChained:
+            break;
+        }
+    }
     auto check = [&](const char* verb, const QString& col) {
         const QString right = QLatin1String(verb);
         if (rights_ && rights_->allows(right, object, col))
