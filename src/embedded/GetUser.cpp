@@ -89,28 +89,23 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
                            "FROM kel_srv_user u JOIN kel_srv_login l ON l.name_key = u.work_login "
                            "WHERE u.login_key = ?"),
             {login.toLower()});
-    if (found.rows.empty()) {
-        Answer a;
-        a.message = WrongLogin;
-        return finish(QStringLiteral("unknown login"), a);
-    }
-    const auto& user = found.rows[0];
+    // An unknown login takes the path of a wrong password, against a user of id 0 that no
+    // row holds, so that neither the answer nor the work done tells which logins exist.
+    const bool known = !found.rows.empty();
+    const std::vector<QVariant> user =
+        known ? found.rows[0] : std::vector<QVariant>{0,          QString(), QVariant(), 0,
+                                                      QVariant(), true,      QString(),  QString()};
     const qint32 id = user[0].toInt();
     const QVariant passwordSet = user[2];
     const QDateTime lockedUntil = user[4].toDateTime();
     Answer answer;
-    answer.id = id;
-    if (!user[5].toBool()) {
-        answer.message = QStringLiteral("Учетная запись отключена. Обратитесь к администратору.");
-        return finish(QStringLiteral("disabled"), answer);
-    }
     if (lockedUntil.isValid() && lockedUntil > at) {
         const qint64 seconds = at.secsTo(lockedUntil);
         answer.message = lockMessage(int((seconds + 59) / 60));
         return finish(QStringLiteral("locked"), answer);
     }
 
-    if (digest != user[1].toString().toUpper()) {
+    if (!known || digest != user[1].toString().toUpper()) {
         const int failures = user[3].toInt() + 1;
         const int limit = setting(QStringLiteral("lock_failures"), QStringLiteral("5")).toInt();
         const int minutes = setting(QStringLiteral("lock_minutes"), QStringLiteral("15")).toInt();
@@ -124,7 +119,14 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
         run(QStringLiteral("UPDATE kel_srv_user SET failures = ? WHERE id_login = ?"),
             {failures, id});
         answer.message = WrongLogin;
-        return finish(QStringLiteral("wrong password"), answer);
+        return finish(known ? QStringLiteral("wrong password") : QStringLiteral("unknown login"),
+                      answer);
+    }
+    // Only the right password learns the user's id and that the account is switched off.
+    answer.id = id;
+    if (!user[5].toBool()) {
+        answer.message = QStringLiteral("Учетная запись отключена. Обратитесь к администратору.");
+        return finish(QStringLiteral("disabled"), answer);
     }
     run(QStringLiteral("UPDATE kel_srv_user SET failures = 0, locked_until = NULL "
                        "WHERE id_login = ?"),
