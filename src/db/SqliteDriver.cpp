@@ -116,9 +116,31 @@ Result SqliteDriver::execute(const QString& sql, const std::vector<QVariant>& bi
     }
 }
 
+void SqliteDriver::checkFileInPlace() {
+    int moved = 0;
+    sqlite3* h = handle();
+    if (h == nullptr ||
+        sqlite3_file_control(h, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+        return;
+    if (moved != 0)
+        throw DatabaseError(QStringLiteral("Файл базы данных «%1» удален или заменен другим файлом "
+                                           "во время работы. Изменения не сохранены; подключитесь "
+                                           "к базе данных заново.")
+                                .arg(db_.databaseName()));
+}
+
 Result SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>& binds) {
     if (!isOpen())
         throw DatabaseError(QStringLiteral("The connection is closed."));
+    // A session on a deleted or replaced file would write where nobody reads; it stops
+    // before the statement, and after it, so that such a write is never reported as saved.
+    checkFileInPlace();
+    Result result = runStatement(sql, binds);
+    checkFileInPlace();
+    return result;
+}
+
+Result SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& binds) {
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(sql))

@@ -53,6 +53,10 @@ protected:
     virtual QString rewrite(const QString& sql) { return sql; }
 
 private:
+    // Throws when the file at the database's path is no longer the one open.
+    void checkFileInPlace();
+    Result runStatement(const QString& sql, const std::vector<QVariant>& binds);
+
     QSqlDatabase db_;
     QString connectionName_;
     QVariant lastInsertId_;
