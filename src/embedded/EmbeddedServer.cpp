@@ -44,6 +44,33 @@ void userIdFunction(sqlite3_context* context, int, sqlite3_value**) {
         sqlite3_result_null(context);
 }
 
+// length() as the schema's size checks need it: SQLite's own stops at the first NUL, so a
+// NUL would hide any length behind it. Text counts every character and may hold no NUL.
+void lengthFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_value* value = argv[0];
+    if (sqlite3_value_type(value) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    if (sqlite3_value_type(value) == SQLITE_BLOB) {
+        sqlite3_result_int(context, sqlite3_value_bytes(value));
+        return;
+    }
+    const auto* text = sqlite3_value_text(value);
+    const int bytes = sqlite3_value_bytes(value);
+    sqlite3_int64 characters = 0;
+    for (int i = 0; i < bytes; ++i) {
+        if (text[i] == 0) {
+            sqlite3_result_error(
+                context, "Текст содержит символ с кодом 0, такой текст не сохраняется.", -1);
+            return;
+        }
+        if ((text[i] & 0xC0) != 0x80)
+            ++characters;
+    }
+    sqlite3_result_int64(context, characters);
+}
+
 // Names compare without regard to case, Cyrillic included (SQLite folds only ASCII); Ё
 // sorts with Е.
 int compareNames(void*, int n1, const void* s1, int n2, const void* s2) {
@@ -126,6 +153,8 @@ void EmbeddedServer::registerFunctions() {
                                nullptr, nullptr);
     sqlite3_create_function_v2(h, "kel_user_id", 0, flags, this, &userIdFunction, nullptr, nullptr,
                                nullptr);
+    sqlite3_create_function_v2(h, "length", 1, flags | SQLITE_DETERMINISTIC, this, &lengthFunction,
+                               nullptr, nullptr, nullptr);
     sqlite3_create_collation_v2(h, "KEL_CI", SQLITE_UTF16, nullptr, &compareNames, nullptr);
 }
 
