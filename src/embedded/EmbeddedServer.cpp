@@ -5,10 +5,12 @@
 #include "db/SqliteValues.h"
 #include "embedded/ChainedAccess.h"
 #include "embedded/Rights.h"
+#include "embedded/SqliteLibrary.h"
 #include "embedded/TsqlCommands.h"
 #include "embedded/TsqlRewrite.h"
 
 #include <QFileInfo>
+#include <QSqlDriver>
 
 #include <sqlite3.h>
 
@@ -127,6 +129,11 @@ void EmbeddedServer::open(const db::ConnectionString& settings) {
 }
 
 void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
+    // A handle of another SQLite copy would take our authorizer into the wrong library.
+    if (!usesOurSqlite(database().driver()))
+        throw db::DatabaseError(QStringLiteral("Драйвер SQLite библиотеки Qt использует другую "
+                                               "копию SQLite, чем встроенный сервер; "
+                                               "подключение отклонено."));
     registerFunctions();
     signIn(settings);
     collectDateColumns();
