@@ -48,6 +48,13 @@ QString lockMessage(int minutes) {
         .arg(minutes);
 }
 
+// A caller's text as the log keeps it: no NUL, at most `size` characters.
+QString bounded(QString text, qsizetype size) {
+    text.remove(QChar(0));
+    text.truncate(size);
+    return text;
+}
+
 bool isDigest(const QString& text) {
     static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{32}$"));
     return hex.match(text).hasMatch();
@@ -64,10 +71,17 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
     const QDateTime at = now();
 
     ProcedureTransaction transaction(*this);
+    // Anyone with the settings file may call: the log keeps bounded texts and its newest
+    // rows only.
     auto record = [&](const QString& outcome) {
         run(QStringLiteral("INSERT INTO kel_srv_signin (at, login, address, computer, program, "
                            "outcome) VALUES (?, ?, ?, ?, ?, ?)"),
-            {at, login, textArgument(args[4]), textArgument(args[5]), program, outcome});
+            {at, bounded(login, 100), bounded(textArgument(args[4]), 100),
+             bounded(textArgument(args[5]), 300), bounded(program, 100), outcome});
+        const qint64 keep =
+            setting(QStringLiteral("signin_log_rows"), QStringLiteral("100000")).toLongLong();
+        run(QStringLiteral("DELETE FROM kel_srv_signin WHERE id_signin <= last_insert_rowid() - ?"),
+            {qMax<qint64>(keep, 1)});
     };
     auto finish = [&](const QString& outcome, const Answer& answer) {
         record(outcome);

@@ -55,3 +55,20 @@ TEST_F(SignInSecrecy, AnUnknownLoginRunsTheStatementsOfAWrongPassword) {
     EXPECT_EQ(statementsOf(QStringLiteral("nobody")), known);
     EXPECT_GE(known.size(), 3);
 }
+
+TEST_F(SignInSecrecy, TheSignInLogKeepsBoundedTextsAndItsNewestRows) {
+    embedded::ServerAdmin admin(path);
+    admin.setSetting(QStringLiteral("signin_log_rows"), QStringLiteral("3"));
+    const QString huge(1000000, QLatin1Char('x'));
+    auto check = connect(CheckLogin, CheckPassword);
+    for (int i = 0; i < 5; ++i)
+        check->query(QStringLiteral("EXEC GET_USER ?, 'bad', NULL, 'KEL 14', ?, ?, 'x', '0', '4'")
+                         .replace(QLatin1Char('?'), QLatin1Char('\'') + huge + QLatin1Char('\'')));
+    const db::Result log = admin.exec(QStringLiteral(
+        "SELECT count(*), max(length(login)), max(length(address)), max(length(computer)) "
+        "FROM kel_srv_signin"));
+    EXPECT_EQ(log.rows[0][0].toInt(), 3);
+    EXPECT_EQ(log.rows[0][1].toInt(), 100);
+    EXPECT_EQ(log.rows[0][2].toInt(), 100);
+    EXPECT_EQ(log.rows[0][3].toInt(), 300);
+}
