@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "db/SqliteValues.h"
 #include "embedded/ChainedAccess.h"
+#include "embedded/LocalDisk.h"
 #include "embedded/Rights.h"
 #include "embedded/SqliteLibrary.h"
 #include "embedded/TsqlCommands.h"
@@ -119,6 +120,9 @@ void EmbeddedServer::open(const db::ConnectionString& settings) {
     const QString path = settings.embeddedPath();
     if (!QFileInfo(path).isFile())
         throw db::DatabaseError(QStringLiteral("The database file '%1' does not exist.").arg(path));
+    // WAL's shared memory does not reach across machines: a shared file would be corrupted.
+    if (const auto share = networkFileSystemOf(path))
+        throw db::DatabaseError(networkShareRefusal(path, *share));
     rights_.reset();
     chained_.reset();
     loginName_.clear();
