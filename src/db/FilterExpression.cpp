@@ -24,8 +24,7 @@ std::vector<Token> tokenize(const QString& s) {
     const qsizetype n = s.size();
     const auto fail = [&](const QString& what, qsizetype at) {
         throw DatabaseError(QStringLiteral("Filter '%1' is not valid: %2 at position %3.")
-                                .arg(s, what)
-                                .arg(at + 1));
+                                .arg(s, what, QString::number(at + 1)));
     };
     while (i < n) {
         const QChar c = s[i];
@@ -163,12 +162,16 @@ private:
     }
 
     [[noreturn]] void fail(const QString& what) const {
+        // One arg() call: a "%1" inside the filter must not be filled by the next one.
         throw DatabaseError(QStringLiteral("Filter '%1' is not valid: %2 at position %3.")
-                                .arg(text_, what)
-                                .arg(peek().pos + 1));
+                                .arg(text_, what, QString::number(peek().pos + 1)));
     }
 
     std::unique_ptr<Node> join(Node::Kind kind, std::unique_ptr<Node> l, std::unique_ptr<Node> r) {
+        // Parsing, evaluating and freeing all recurse along the tree; a chain of ANDs is as
+        // deep as it is long.
+        if (++joins_ > MaxJoins)
+            fail(QStringLiteral("more than %1 conditions").arg(MaxJoins));
         auto n = std::make_unique<Node>();
         n->kind = kind;
         n->left = std::move(l);
@@ -195,6 +198,14 @@ private:
     }
 
     std::unique_ptr<Node> parseNot() {
+        if (++depth_ > MaxDepth)
+            fail(QStringLiteral("conditions nested deeper than %1 levels").arg(MaxDepth));
+        auto node = parseNested();
+        --depth_;
+        return node;
+    }
+
+    std::unique_ptr<Node> parseNested() {
         if (isKeyword(peek(), "not")) {
             take();
             return join(Node::Kind::Not, parseNot(), nullptr);
@@ -323,6 +334,10 @@ private:
     QString text_;
     std::vector<Token> toks_;
     size_t pos_ = 0;
+    int depth_ = 0;
+    int joins_ = 0;
+    static constexpr int MaxDepth = 200;
+    static constexpr int MaxJoins = 2000;
 };
 
 // Turns a literal into the field's type so that rows compare cheaply; a text that is not a

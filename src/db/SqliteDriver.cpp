@@ -19,6 +19,10 @@ namespace {
 
 QAtomicInteger<quint64> connectionCounter;
 
+// How long a statement waits for another writer's lock before it gives up. The client waits
+// in its window's thread, so this stays short; the journal's writes take milliseconds.
+constexpr int LockWaitMilliseconds = 2000;
+
 QString errorText(const QSqlError& e) {
     const QString text = e.databaseText();
     return text.isEmpty() ? e.text() : text;
@@ -71,7 +75,7 @@ void SqliteDriver::open(const ConnectionString& settings) {
         throw DatabaseError(text);
     }
     try {
-        executeRaw(QStringLiteral("PRAGMA busy_timeout = 10000"));
+        executeRaw(QStringLiteral("PRAGMA busy_timeout = %1").arg(LockWaitMilliseconds));
         executeRaw(QStringLiteral("PRAGMA journal_mode = WAL"));
         executeRaw(QStringLiteral("PRAGMA foreign_keys = ON"));
         afterOpen(settings);
@@ -116,17 +120,49 @@ Result SqliteDriver::execute(const QString& sql, const std::vector<QVariant>& bi
     }
 }
 
+void SqliteDriver::checkFileInPlace() {
+    int moved = 0;
+    sqlite3* h = handle();
+    if (h == nullptr ||
+        sqlite3_file_control(h, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+        return;
+    if (moved != 0)
+        throw DatabaseError(QStringLiteral("Файл базы данных «%1» удален или заменен другим файлом "
+                                           "во время работы. Изменения не сохранены; подключитесь "
+                                           "к базе данных заново.")
+                                .arg(db_.databaseName()));
+}
+
 Result SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>& binds) {
     if (!isOpen())
         throw DatabaseError(QStringLiteral("The connection is closed."));
+    // A session on a deleted or replaced file would write where nobody reads; it stops
+    // before the statement, and after it, so that such a write is never reported as saved.
+    checkFileInPlace();
+    Result result = runStatement(sql, binds);
+    checkFileInPlace();
+    return result;
+}
+
+[[noreturn]] void SqliteDriver::fail(const QSqlError& error) {
+    const int code = handle() != nullptr ? sqlite3_errcode(handle()) & 0xff : SQLITE_OK;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        throw DatabaseError(QStringLiteral("База данных занята: в нее записывает другой "
+                                           "пользователь или программа, ожидание (%1 с) истекло. "
+                                           "Изменение не сохранено; повторите попытку.")
+                                .arg(LockWaitMilliseconds / 1000));
+    throw DatabaseError(errorText(error));
+}
+
+Result SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& binds) {
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw DatabaseError(errorText(q.lastError()));
+        fail(q.lastError());
     for (const QVariant& b : binds)
         q.addBindValue(sqlite::toStored(b));
     if (!q.exec())
-        throw DatabaseError(errorText(q.lastError()));
+        fail(q.lastError());
 
     Result result;
     if (!q.isSelect()) {
@@ -152,7 +188,7 @@ Result SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>&
         result.rows.push_back(std::move(row));
     }
     if (q.lastError().isValid())
-        throw DatabaseError(errorText(q.lastError()));
+        fail(q.lastError());
     // Columns without a declared type (expressions) take the type of their first value.
     for (int i = 0; i < n; ++i) {
         Column& c = result.columns[i];

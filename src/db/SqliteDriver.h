@@ -4,6 +4,7 @@
 #include "db/Driver.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 
 #include <optional>
 
@@ -53,6 +54,12 @@ protected:
     virtual QString rewrite(const QString& sql) { return sql; }
 
 private:
+    // Throws when the file at the database's path is no longer the one open.
+    void checkFileInPlace();
+    Result runStatement(const QString& sql, const std::vector<QVariant>& binds);
+    // Throws the statement's error; a lock held by another writer in Russian.
+    [[noreturn]] void fail(const QSqlError& error);
+
     QSqlDatabase db_;
     QString connectionName_;
     QVariant lastInsertId_;

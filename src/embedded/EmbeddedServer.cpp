@@ -3,12 +3,16 @@
 
 #include "db/DatabaseError.h"
 #include "db/SqliteValues.h"
+#include "embedded/ChainedAccess.h"
+#include "embedded/LocalDisk.h"
 #include "embedded/NameCollation.h"
 #include "embedded/Rights.h"
+#include "embedded/SqliteLibrary.h"
 #include "embedded/TsqlCommands.h"
 #include "embedded/TsqlRewrite.h"
 
 #include <QFileInfo>
+#include <QSqlDriver>
 
 #include <sqlite3.h>
 
@@ -42,6 +46,33 @@ void userIdFunction(sqlite3_context* context, int, sqlite3_value**) {
         sqlite3_result_int64(context, id.toLongLong());
     else
         sqlite3_result_null(context);
+}
+
+// length() as the schema's size checks need it: SQLite's own stops at the first NUL, so a
+// NUL would hide any length behind it. Text counts every character and may hold no NUL.
+void lengthFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_value* value = argv[0];
+    if (sqlite3_value_type(value) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    if (sqlite3_value_type(value) == SQLITE_BLOB) {
+        sqlite3_result_int(context, sqlite3_value_bytes(value));
+        return;
+    }
+    const auto* text = sqlite3_value_text(value);
+    const int bytes = sqlite3_value_bytes(value);
+    sqlite3_int64 characters = 0;
+    for (int i = 0; i < bytes; ++i) {
+        if (text[i] == 0) {
+            sqlite3_result_error(
+                context, "Текст содержит символ с кодом 0, такой текст не сохраняется.", -1);
+            return;
+        }
+        if ((text[i] & 0xC0) != 0x80)
+            ++characters;
+    }
+    sqlite3_result_int64(context, characters);
 }
 
 // Registered on UTF-8, the text's stored form: SQLite would otherwise convert both texts on
@@ -81,7 +112,11 @@ void EmbeddedServer::open(const db::ConnectionString& settings) {
     const QString path = settings.embeddedPath();
     if (!QFileInfo(path).isFile())
         throw db::DatabaseError(QStringLiteral("The database file '%1' does not exist.").arg(path));
+    // WAL's shared memory does not reach across machines: a shared file would be corrupted.
+    if (const auto share = networkFileSystemOf(path))
+        throw db::DatabaseError(networkShareRefusal(path, *share));
     rights_.reset();
+    chained_.reset();
     loginName_.clear();
     userLogin_.clear();
     userId_ = QVariant();
@@ -90,11 +125,22 @@ void EmbeddedServer::open(const db::ConnectionString& settings) {
 }
 
 void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
+    // A handle of another SQLite copy would take our authorizer into the wrong library.
+    if (!usesOurSqlite(database().driver()))
+        throw db::DatabaseError(QStringLiteral("Драйвер SQLite библиотеки Qt использует другую "
+                                               "копию SQLite, чем встроенный сервер; "
+                                               "подключение отклонено."));
     registerFunctions();
     signIn(settings);
     collectDateColumns();
-    if (access_ == Access::Client)
-        sqlite3_set_authorizer(handle(), &authorizerCallback, this);
+    if (access_ != Access::Client)
+        return;
+    // Without a rights check there is no session: a failed set-up refuses the connection.
+    chained_ = std::make_unique<ChainedAccess>();
+    if (!chained_->learn(handle()) ||
+        sqlite3_set_authorizer(handle(), &authorizerCallback, this) != SQLITE_OK)
+        throw db::DatabaseError(QStringLiteral("Не удалось включить проверку прав доступа "
+                                               "встроенного сервера; подключение отклонено."));
 }
 
 void EmbeddedServer::registerFunctions() {
@@ -110,6 +156,8 @@ void EmbeddedServer::registerFunctions() {
                                nullptr, nullptr);
     sqlite3_create_function_v2(h, "kel_user_id", 0, flags, this, &userIdFunction, nullptr, nullptr,
                                nullptr);
+    sqlite3_create_function_v2(h, "length", 1, flags | SQLITE_DETERMINISTIC, this, &lengthFunction,
+                               nullptr, nullptr, nullptr);
     sqlite3_create_collation_v2(h, "KEL_CI", SQLITE_UTF8, nullptr, &collateNames, nullptr);
 }
 
@@ -246,11 +294,24 @@ void EmbeddedServer::applySet(const QString& option, const QString& value) {
 int EmbeddedServer::authorize(int action, const char* a, const char* b, const char* inner) {
     if (serverDepth_ > 0 || access_ == Access::Owner)
         return SQLITE_OK;
-    // Views and triggers act with their owner's rights, as ownership chaining does.
-    if (inner != nullptr)
-        return SQLITE_OK;
     const QString object = QString::fromUtf8(a != nullptr ? a : "");
     const QString column = QString::fromUtf8(b != nullptr ? b : "");
+    // The schema's views and triggers act with their owner's rights, as ownership chaining
+    // does; SQLite names a sub-query or a common table expression the same way, so the name
+    // alone proves nothing.
+    if (inner != nullptr && rights_ && chained_) {
+        const QString context = QString::fromUtf8(inner);
+        switch (chained_->check(context, action, object, column, *rights_)) {
+        case ChainedAccess::Verdict::Allowed:
+            return SQLITE_OK;
+        case ChainedAccess::Verdict::ViewRefused:
+            if (denial_.isEmpty())
+                denial_ = rights_->denial(QStringLiteral("SELECT"), context, QString(), database_);
+            return SQLITE_DENY;
+        case ChainedAccess::Verdict::NotChained:
+            break;
+        }
+    }
     auto check = [&](const char* verb, const QString& col) {
         const QString right = QLatin1String(verb);
         if (rights_ && rights_->allows(right, object, col))

@@ -14,6 +14,7 @@
 
 namespace embedded {
 
+class ChainedAccess;
 class Rights;
 
 // One session with an embedded database file. A client session signs in with User ID and
@@ -80,6 +81,7 @@ private:
     Access access_;
     std::function<QDateTime()> clock_;
     std::unique_ptr<Rights> rights_;
+    std::unique_ptr<ChainedAccess> chained_;
     int serverDepth_ = 0;
     QString denial_;
     QString database_;

@@ -48,6 +48,13 @@ QString lockMessage(int minutes) {
         .arg(minutes);
 }
 
+// A caller's text as the log keeps it: no NUL, at most `size` characters.
+QString bounded(QString text, qsizetype size) {
+    text.remove(QChar(0));
+    text.truncate(size);
+    return text;
+}
+
 bool isDigest(const QString& text) {
     static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]{32}$"));
     return hex.match(text).hasMatch();
@@ -64,10 +71,17 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
     const QDateTime at = now();
 
     ProcedureTransaction transaction(*this);
+    // Anyone with the settings file may call: the log keeps bounded texts and its newest
+    // rows only.
     auto record = [&](const QString& outcome) {
         run(QStringLiteral("INSERT INTO kel_srv_signin (at, login, address, computer, program, "
                            "outcome) VALUES (?, ?, ?, ?, ?, ?)"),
-            {at, login, textArgument(args[4]), textArgument(args[5]), program, outcome});
+            {at, bounded(login, 100), bounded(textArgument(args[4]), 100),
+             bounded(textArgument(args[5]), 300), bounded(program, 100), outcome});
+        const qint64 keep =
+            setting(QStringLiteral("signin_log_rows"), QStringLiteral("100000")).toLongLong();
+        run(QStringLiteral("DELETE FROM kel_srv_signin WHERE id_signin <= last_insert_rowid() - ?"),
+            {qMax<qint64>(keep, 1)});
     };
     auto finish = [&](const QString& outcome, const Answer& answer) {
         record(outcome);
@@ -89,28 +103,23 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
                            "FROM kel_srv_user u JOIN kel_srv_login l ON l.name_key = u.work_login "
                            "WHERE u.login_key = ?"),
             {login.toLower()});
-    if (found.rows.empty()) {
-        Answer a;
-        a.message = WrongLogin;
-        return finish(QStringLiteral("unknown login"), a);
-    }
-    const auto& user = found.rows[0];
+    // An unknown login takes the path of a wrong password, against a user of id 0 that no
+    // row holds, so that neither the answer nor the work done tells which logins exist.
+    const bool known = !found.rows.empty();
+    const std::vector<QVariant> user =
+        known ? found.rows[0] : std::vector<QVariant>{0,          QString(), QVariant(), 0,
+                                                      QVariant(), true,      QString(),  QString()};
     const qint32 id = user[0].toInt();
     const QVariant passwordSet = user[2];
     const QDateTime lockedUntil = user[4].toDateTime();
     Answer answer;
-    answer.id = id;
-    if (!user[5].toBool()) {
-        answer.message = QStringLiteral("Учетная запись отключена. Обратитесь к администратору.");
-        return finish(QStringLiteral("disabled"), answer);
-    }
     if (lockedUntil.isValid() && lockedUntil > at) {
         const qint64 seconds = at.secsTo(lockedUntil);
         answer.message = lockMessage(int((seconds + 59) / 60));
         return finish(QStringLiteral("locked"), answer);
     }
 
-    if (digest != user[1].toString().toUpper()) {
+    if (!known || digest != user[1].toString().toUpper()) {
         const int failures = user[3].toInt() + 1;
         const int limit = setting(QStringLiteral("lock_failures"), QStringLiteral("5")).toInt();
         const int minutes = setting(QStringLiteral("lock_minutes"), QStringLiteral("15")).toInt();
@@ -124,7 +133,14 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
         run(QStringLiteral("UPDATE kel_srv_user SET failures = ? WHERE id_login = ?"),
             {failures, id});
         answer.message = WrongLogin;
-        return finish(QStringLiteral("wrong password"), answer);
+        return finish(known ? QStringLiteral("wrong password") : QStringLiteral("unknown login"),
+                      answer);
+    }
+    // Only the right password learns the user's id and that the account is switched off.
+    answer.id = id;
+    if (!user[5].toBool()) {
+        answer.message = QStringLiteral("Учетная запись отключена. Обратитесь к администратору.");
+        return finish(QStringLiteral("disabled"), answer);
     }
     run(QStringLiteral("UPDATE kel_srv_user SET failures = 0, locked_until = NULL "
                        "WHERE id_login = ?"),

@@ -34,7 +34,7 @@ bool isWordPart(QChar c) {
 }
 
 // The end of a quoted run that starts at i with the quote q (doubled quotes stay inside).
-qsizetype endOfQuoted(const QString& s, qsizetype i, QChar close) {
+qsizetype endOfQuoted(const QString& s, qsizetype i, QChar close, bool& closed) {
     qsizetype j = i + 1;
     while (j < s.size()) {
         if (s[j] == close) {
@@ -46,6 +46,7 @@ qsizetype endOfQuoted(const QString& s, qsizetype i, QChar close) {
         }
         ++j;
     }
+    closed = false;
     return s.size();
 }
 
@@ -59,6 +60,7 @@ std::vector<SqlToken> tokenize(const QString& sql) {
         const QChar c = s[i];
         qsizetype j = i + 1;
         SqlToken::Kind kind = SqlToken::Symbol;
+        bool closed = true;
         if (c.isSpace()) {
             kind = SqlToken::Space;
             while (j < s.size() && s[j].isSpace())
@@ -73,17 +75,17 @@ std::vector<SqlToken> tokenize(const QString& sql) {
             j = end < 0 ? s.size() : end + 2;
         } else if (c == QLatin1Char('\'')) {
             kind = SqlToken::Text;
-            j = endOfQuoted(s, i, QLatin1Char('\''));
+            j = endOfQuoted(s, i, QLatin1Char('\''), closed);
         } else if ((c == QLatin1Char('N') || c == QLatin1Char('n')) && j < s.size() &&
                    s[j] == QLatin1Char('\'')) {
             kind = SqlToken::Text;
-            j = endOfQuoted(s, j, QLatin1Char('\''));
+            j = endOfQuoted(s, j, QLatin1Char('\''), closed);
         } else if (c == QLatin1Char('"')) {
             kind = SqlToken::QuotedName;
-            j = endOfQuoted(s, i, QLatin1Char('"'));
+            j = endOfQuoted(s, i, QLatin1Char('"'), closed);
         } else if (c == QLatin1Char('[')) {
             kind = SqlToken::QuotedName;
-            j = endOfQuoted(s, i, QLatin1Char(']'));
+            j = endOfQuoted(s, i, QLatin1Char(']'), closed);
         } else if (c.isDigit()) {
             kind = SqlToken::Number;
             while (j < s.size() && (s[j].isDigit() || s[j] == QLatin1Char('.')))
@@ -99,7 +101,7 @@ std::vector<SqlToken> tokenize(const QString& sql) {
                 two == QLatin1String("||"))
                 j = i + 2;
         }
-        tokens.push_back(SqlToken{kind, s.mid(i, j - i)});
+        tokens.push_back(SqlToken{kind, s.mid(i, j - i), closed});
         i = j;
     }
     return tokens;

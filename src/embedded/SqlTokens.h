@@ -10,7 +10,8 @@ namespace embedded {
 struct SqlToken {
     enum Kind { Space, Comment, Word, Number, Text, QuotedName, Symbol };
     Kind kind;
-    QString text; // exactly as written, quotes included
+    QString text;       // exactly as written, quotes included
+    bool closed = true; // false for a quoted text or name that runs to the end
 
     bool isWord(const char* word) const;
     bool isSymbol(const char* symbol) const;

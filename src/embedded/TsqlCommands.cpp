@@ -4,6 +4,8 @@
 #include "db/DatabaseError.h"
 #include "embedded/SqlTokens.h"
 
+#include <QRegularExpression>
+
 namespace embedded {
 namespace {
 
@@ -21,7 +23,18 @@ std::vector<SqlToken> solidTokens(const QString& sql) {
     throw db::DatabaseError(QStringLiteral("Incorrect syntax near '%1'.").arg(near));
 }
 
-QString nameOf(const SqlToken& t) {
+// A quoted text or name that runs to the end, reported where the reading reaches it.
+const SqlToken& closedOrFail(const SqlToken& t) {
+    if (t.closed)
+        return t;
+    const qsizetype quote = t.text.indexOf(QRegularExpression(QStringLiteral("['\"\\[]")));
+    throw db::DatabaseError(
+        QStringLiteral("Unclosed quotation mark after the character string '%1'.")
+            .arg(t.text.mid(quote + 1)));
+}
+
+QString nameOf(const SqlToken& token) {
+    const SqlToken& t = closedOrFail(token);
     if (t.kind == SqlToken::QuotedName)
         return t.text.mid(1, t.text.size() - 2);
     if (t.kind == SqlToken::Word && !t.text.startsWith(QLatin1Char('@')))
@@ -75,6 +88,7 @@ std::optional<ExecCall> parseExec(const QString& sql) {
                 syntaxError(t[i - 1].text);
         }
         if (v->kind == SqlToken::Text) {
+            closedOrFail(*v);
             arg.value = v->textValue();
         } else if (v->kind == SqlToken::Number) {
             bool ok = false;
@@ -139,7 +153,7 @@ std::optional<SetOption> parseSet(const QString& sql) {
         syntaxError(t.back().text);
     QStringList words;
     for (size_t i = valueAt; i < t.size(); ++i)
-        words << (t[i].kind == SqlToken::Text ? t[i].textValue() : t[i].text);
+        words << (t[i].kind == SqlToken::Text ? closedOrFail(t[i]).textValue() : t[i].text);
     set.value = words.join(QLatin1Char(' '));
     return set;
 }

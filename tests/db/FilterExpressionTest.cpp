@@ -47,3 +47,50 @@ TEST(FilterExpression, RefusesWithTheTextAndThePlace) {
         }
     }
 }
+
+TEST(FilterExpression, RefusesNestingAndLengthBeyondItsLimitsWithoutCrashing) {
+    const struct {
+        const char* name;
+        QString text;
+        const char* says;
+    } cases[] = {
+        {"parentheses", QString(50000, QLatin1Char('(')) + QStringLiteral("a = 1"),
+         "nested deeper than"},
+        {"not", QStringLiteral("not ").repeated(100000) + QStringLiteral("a = 1"),
+         "nested deeper than"},
+        {"and", QStringLiteral("a = 1 and ").repeated(100000) + QStringLiteral("a = 1"),
+         "more than"},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        try {
+            FilterExpression::parse(c.text);
+        } catch (const DatabaseError& e) {
+            error = e.message();
+        }
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << c.name;
+    }
+    EXPECT_NO_THROW(FilterExpression::parse(
+        QString(100, QLatin1Char('(')) + QStringLiteral("a = 1") + QString(100, QLatin1Char(')'))));
+}
+
+TEST(FilterExpression, APlaceholderInTheFilterStaysInTheErrorText) {
+    const struct {
+        const char* text;
+        const char* says;
+    } cases[] = {
+        {"a = '%1' and", "Filter 'a = '%1' and' is not valid:"},
+        {"%1 = 1", "Filter '%1 = 1' is not valid: unexpected character '%' at position 1."},
+        {"a = 1 %2", "Filter 'a = 1 %2' is not valid: unexpected character '%' at position 7."},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        try {
+            FilterExpression::parse(QString::fromUtf8(c.text));
+        } catch (const DatabaseError& e) {
+            error = e.message();
+        }
+        EXPECT_TRUE(error.startsWith(QString::fromUtf8(c.says)))
+            << c.text << " -> " << error.toStdString();
+    }
+}

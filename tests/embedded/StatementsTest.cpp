@@ -197,6 +197,11 @@ TEST_F(Statements, ExecReadsQuotedTextsIntegersNullAndNamedArguments) {
          "Procedure or function GET_USER has too many arguments specified."},
         {"EXEC GET_USER 'O'Neil', 'y'", "Incorrect syntax near 'Neil'."},
         {"EXEC GET_USER @nope = 1", "@nope is not a parameter for procedure GET_USER."},
+        {"EXEC GET_USER 'kel', 'abc", "Unclosed quotation mark after the character string 'abc'."},
+        {"EXEC GET_USER N'it''s", "Unclosed quotation mark after the character string 'it''s'."},
+        {"EXEC [GET_USER 'a'",
+         "Unclosed quotation mark after the character string 'GET_USER 'a''."},
+        {"SET DATEFORMAT 'dmy", "Unclosed quotation mark after the character string 'dmy'."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(errorOf([&] { check->query(QString::fromUtf8(c.sql)); }),
