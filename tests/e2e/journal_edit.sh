@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real client on a fresh demo database under Xvfb and a window manager: sign in with the
 # keyboard, choose a group, a semester and a discipline with clicks, change a mark and a "№"
-# with the keyboard only, close the program, and read the rows back with sqlite3.
+# with the keyboard only, delete a row through the warning window, close the program, and
+# read the rows and the audit log back with sqlite3.
 # Usage: journal_edit.sh KEL14 KEL_DEMO
 set -euo pipefail
 
@@ -50,6 +51,8 @@ db="$work/Data/kel-demo.sqlite"
 [ "$(sqlite3 "$db" "SELECT COUNT(*) FROM mark_mag WHERE p35 = '77'")" = 0 ] ||
     fail "the demo holds № 77 already"
 sqlite3 "$db" "SELECT id_mark_mag, IFNULL(id_estimation, 'none') FROM mark_mag" >"$work/marks-before"
+deleted_before=$(sqlite3 "$db" "SELECT COUNT(*) FROM DEL_mark_mag")
+logged_before=$(sqlite3 "$db" "SELECT COALESCE(MAX(id_log), 0) FROM KEL_LOG")
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
@@ -109,13 +112,23 @@ choose_first 715 44    # semester
 choose_first 515 73    # discipline: loads the journal
 
 # Into the grid: a click on the first row's "Студент" cell (below the two-line titles), then
-# the keyboard only: Tab to
-# "Оценка", open its list, take the last mark, Tab twice to "№", type, and Down to leave
-# the row. The client takes the events in order, so nothing waits for the load.
+# the keyboard only: Tab to "Оценка", open its list, take the last mark, Tab twice to "№",
+# type, and Down to leave the row. The client takes the events in order, so nothing waits
+# for the load.
 click_at 250 187
 xdotool key --delay 80 Tab Tab Tab F4 End Return Tab Tab
 xdotool type --delay 80 "77"
 xdotool key --delay 80 Down
+
+# The third row goes: a Ctrl+click on its indicator selects it, Ctrl+Delete asks, Enter is "Да".
+xdotool mousemove --window "$main" 12 225 keydown ctrl click 1 keyup ctrl
+xdotool key ctrl+Delete
+wait_for 20 window_named "Предупреждение..." || fail "no warning window"
+warning=$(window_named "Предупреждение...")
+[ "$(xdotool getwindowname "$warning")" = "Предупреждение..." ] || fail "warning window title"
+xdotool windowactivate --sync "$warning" key Return
+wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Предупреждение' >/dev/null" ||
+    fail "the warning window stayed"
 
 xdotool windowactivate --sync "$main" key alt+F4
 wait_for 30 bash -c "! kill -0 $client_pid" || fail "the client did not end after closing"
@@ -134,4 +147,15 @@ if grep -E "^(QWidget|QObject|QAbstractItemView)|(closeEditor|commitData) called
     "$work/client.log"; then
     fail "the client printed warnings"
 fi
-echo "PASS: row $row holds № 77 and mark $mark"
+# The audit log: the two changed fields of the edited row, then the deleted row.
+new_log() { sqlite3 "$db" "SELECT COUNT(*) FROM KEL_LOG WHERE id_log > $logged_before AND $1"; }
+[ "$(new_log "row_id = $row AND descr LIKE 'Поле \"p35\" изменило значение%'")" = 1 ] ||
+    fail "no audit record of № for row $row"
+[ "$(new_log "row_id = $row AND descr LIKE 'Поле \"id_estimation\" изменило значение%'")" = 1 ] ||
+    fail "no audit record of the mark for row $row"
+[ "$(new_log "descr LIKE 'Запись с уникальным номером - %была удалена%'")" = 1 ] ||
+    fail "no audit record of the deletion"
+[ "$(new_log "1=1")" = 3 ] || fail "audit records: $(new_log "1=1"), not 3"
+[ "$(sqlite3 "$db" "SELECT COUNT(*) FROM DEL_mark_mag")" = $((deleted_before + 1)) ] ||
+    fail "the deleted row is not kept in DEL_mark_mag"
+echo "PASS: row $row holds № 77 and mark $mark; one row deleted; three audit records"
