@@ -114,6 +114,7 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
         edit->setText(field->text());
         edit->selectAll();
     }
+    grid_->editorLoaded(editor);
 }
 
 QVariant DBGridDelegate::editorValue(QWidget* editor, bool& useText) {

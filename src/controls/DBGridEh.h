@@ -110,6 +110,8 @@ public:
     void storeEditor(QWidget* editor, int col);
     // The user changed the editor's value.
     void editorModified(QWidget* editor);
+    // The editor was given its field's value.
+    void editorLoaded(QWidget* editor);
     // Stores the open editor's value and closes it, as leaving the cell does.
     void commitPendingEdit();
     // The editor open in the current cell, if any.

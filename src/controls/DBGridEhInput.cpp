@@ -65,13 +65,15 @@ bool TDBGridEh::edit(const QModelIndex& index, EditTrigger trigger, QEvent* even
         return false;
     if (trigger == CurrentChanged && !hasFocus())
         return false;
-    const bool opened = QTableView::edit(index, trigger, event);
-    if (opened && editor_) {
-        bool useText = false;
-        editor_->setProperty(kInitial, DBGridDelegate::editorValue(editor_, useText));
-        editor_->setProperty(kHasInitial, true);
-    }
-    return opened;
+    return QTableView::edit(index, trigger, event);
+}
+
+void TDBGridEh::editorLoaded(QWidget* editor) {
+    // Taken as the field's value is put in, before a key that opened the editor is typed
+    // into it: that key is the user's change.
+    bool useText = false;
+    editor->setProperty(kInitial, DBGridDelegate::editorValue(editor, useText));
+    editor->setProperty(kHasInitial, true);
 }
 
 void TDBGridEh::storeEditor(QWidget* editor, int col) {

@@ -134,6 +134,19 @@ TEST_F(KeyboardEditing, TabFromACellWithoutAnEditorMovesWithinTheGrid) {
     EXPECT_TRUE(isInside(QApplication::focusWidget(), grid()));
 }
 
+// With no editor open (closed by Escape), the key typed into the cell opens one and is the
+// first character of the change.
+TEST_F(KeyboardEditing, KeyThatOpensTheEditorIsPartOfTheChange) {
+    const int target = rowId(0);
+    clickCell(0, QStringLiteral("p35"));
+    key(Qt::Key_Escape);
+    ASSERT_EQ(grid()->InplaceEditor(), nullptr);
+    type("58");
+    key(Qt::Key_Down);
+    EXPECT_EQ(stored(QStringLiteral("p35"), target).toString(), QStringLiteral("58"));
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(KeyboardEditing, EditingOneCellResetsNothing) {
     QSignalSpy resets(grid()->model(), &QAbstractItemModel::modelReset);
     const int target = rowId(0);
