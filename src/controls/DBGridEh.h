@@ -103,6 +103,8 @@ public:
     // The visible index of the data set's cursor (a row being inserted included), or -1.
     int currentDataRow() const;
     bool cellEditable(int row, int col) const;
+    // The field a column's edit writes: a lookup's key field, any other field itself.
+    static db::Field* writtenField(db::Field* field);
     // Stores an edited value through the column's update event. Throws on failure.
     void storeValue(int col, const QVariant& value, bool useText);
     // Stores an editor's value in column col's field unless it is what the editor opened

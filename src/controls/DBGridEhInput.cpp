@@ -108,6 +108,12 @@ void TDBGridEh::closeEditorWithoutCommit() {
     closeEditor(ed, QAbstractItemDelegate::RevertModelCache);
 }
 
+db::Field* TDBGridEh::writtenField(db::Field* field) {
+    if (field == nullptr || !field->isLookup())
+        return field;
+    return field->dataSet()->fieldByName(field->keyFields());
+}
+
 void TDBGridEh::storeValue(int col, const QVariant& value, bool useText) {
     TColumnEh* column = Column(col);
     db::DataSet* ds = dataSet();
@@ -123,7 +129,7 @@ void TDBGridEh::storeValue(int col, const QVariant& value, bool useText) {
         column->OnUpdateData(this, text, v, useText, handled);
     if (handled)
         return;
-    db::Field* target = field->isLookup() ? ds->fieldByName(field->keyFields()) : field;
+    db::Field* target = writtenField(field);
     if (useText)
         target->setText(text);
     else

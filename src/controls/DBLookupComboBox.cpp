@@ -7,7 +7,6 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 
-#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 

@@ -17,13 +17,6 @@ bool isLetter(quint16 key, char letter) {
     return QChar(key).toUpper() == QLatin1Char(letter);
 }
 
-// A lookup column writes the key it looks up; any other column its own field.
-db::Field* writtenField(db::Field* field) {
-    if (field == nullptr || !field->isLookup())
-        return field;
-    return field->dataSet()->findField(field->keyFields());
-}
-
 } // namespace
 
 void TForm2::F2_Kv_DM_TAZ_2KeyDown(QObject*, quint16& Key, TShiftState Shift) {
@@ -40,12 +33,12 @@ void TForm2::F2_Kv_DM_TAZ_2KeyDown(QObject*, quint16& Key, TShiftState Shift) {
     if (Key == KeyC && ctrl) {
         MultiRowCopy = DBGridEh2->SelectedRows().Count() > 0;
         if (!MultiRowCopy) {
-            if (db::Field* field = writtenField(DBGridEh2->SelectedField()))
+            if (db::Field* field = TDBGridEh::writtenField(DBGridEh2->SelectedField()))
                 CopyBuffer = field->text().left(CopyBufferLimit);
         }
     } else if (Key == KeyV && ctrl && !MultiRowCopy) {
         db::DataSet* journal = DBGridEh2->dataSet();
-        db::Field* field = writtenField(DBGridEh2->SelectedField());
+        db::Field* field = TDBGridEh::writtenField(DBGridEh2->SelectedField());
         if (journal == nullptr || field == nullptr)
             return;
         const TDBGridOptions options = DBGridEh2->Options();
