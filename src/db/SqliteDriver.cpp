@@ -28,6 +28,31 @@ QString errorText(const QSqlError& e) {
     return text.isEmpty() ? e.text() : text;
 }
 
+sqlite3_stmt* statementOf(const QSqlQuery& q) {
+    const QVariant h = q.result()->handle();
+    return h.isValid() ? *static_cast<sqlite3_stmt* const*>(h.constData()) : nullptr;
+}
+
+// Qt hands SQLite each "?" of ours renamed ":0", ":1", ... in order. Any other name (":a",
+// "@a", "$a", "?1") comes from typed text, and Qt's driver and SQLite disagree on where such a
+// name ends or whether text after a NUL counts: its exec crashed on the disagreement. SQL
+// Server refuses such text too, so it is refused here.
+void refuseNamedParameters(sqlite3_stmt* stmt) {
+    if (stmt == nullptr)
+        return;
+    const int count = sqlite3_bind_parameter_count(stmt);
+    for (int i = 1; i <= count; ++i) {
+        const char* name = sqlite3_bind_parameter_name(stmt, i);
+        const QString text = name != nullptr ? QString::fromUtf8(name) : QStringLiteral("?");
+        if (text == QStringLiteral(":%1").arg(i - 1))
+            continue;
+        if (text.startsWith(QLatin1Char('@')))
+            throw DatabaseError(
+                QStringLiteral("Must declare the scalar variable \"%1\".").arg(text));
+        throw DatabaseError(QStringLiteral("Incorrect syntax near '%1'.").arg(text));
+    }
+}
+
 // Interrupts a statement that runs past its time-out.
 int interruptWhenLate(void* deadline) {
     return static_cast<QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
@@ -159,6 +184,8 @@ Result SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant
     q.setForwardOnly(true);
     if (!q.prepare(sql))
         fail(q.lastError());
+    sqlite3_stmt* stmt = statementOf(q);
+    refuseNamedParameters(stmt);
     for (const QVariant& b : binds)
         q.addBindValue(sqlite::toStored(b));
     if (!q.exec())
@@ -172,8 +199,6 @@ Result SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant
     }
     const QSqlRecord record = q.record();
     const int n = record.count();
-    auto* stmt =
-        static_cast<sqlite3_stmt*>(*static_cast<void* const*>(q.result()->handle().constData()));
     result.columns.reserve(n);
     for (int i = 0; i < n; ++i) {
         const char* declared = stmt != nullptr ? sqlite3_column_decltype(stmt, i) : nullptr;

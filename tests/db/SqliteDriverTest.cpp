@@ -74,6 +74,43 @@ TEST_F(SqliteDriverTest, StatementErrorsCarrySqliteText) {
     EXPECT_EQ(driver.execute(QStringLiteral("update m set n = 1")).rowsAffected, 0);
 }
 
+// Named placeholders come only from typed text; Qt's driver and SQLite disagree on where such
+// a name ends (or on text after a NUL), and its exec crashed on the disagreement.
+TEST_F(SqliteDriverTest, NamedPlaceholdersInTypedTextAreRefused) {
+    const struct {
+        const char* name;
+        QString sql;
+        QString error;
+    } cases[] = {
+        {"name past a NUL", QString::fromUtf8("SELECT :5s\x9a\0\0\0\xff LECT :5s\x9a R", 23),
+         QStringLiteral("Incorrect syntax near ':5s")},
+        {"name with a dollar", QStringLiteral("SELECT :a$, :z -- :q"),
+         QStringLiteral("Incorrect syntax near ':a$'.")},
+        {"numbered after a commented name", QStringLiteral("SELECT ?1, 1 -- :a :b"),
+         QStringLiteral("Incorrect syntax near")},
+        {"variable", QStringLiteral("SELECT @x"),
+         QStringLiteral("Must declare the scalar variable \"@x\".")},
+        {"tcl name", QStringLiteral("SELECT $x"), QStringLiteral("Incorrect syntax near '$x'.")},
+        {"name after ours", QStringLiteral("SELECT ?, :a"),
+         QStringLiteral("Incorrect syntax near ':a'.")},
+    };
+    for (const auto& c : cases) {
+        try {
+            driver.execute(c.sql);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const DatabaseError& e) {
+            EXPECT_TRUE(e.message().startsWith(c.error))
+                << c.name << ": " << e.message().toStdString();
+        }
+    }
+    // Our own anonymous placeholders still bind, on the same connection.
+    const Result r = driver.execute(QStringLiteral("select ? + 1, ?, '?:a'"), {41, 7});
+    ASSERT_EQ(r.rows.size(), 1u);
+    EXPECT_EQ(r.rows[0][0].toInt(), 42);
+    EXPECT_EQ(r.rows[0][1].toInt(), 7);
+    EXPECT_EQ(r.rows[0][2].toString(), QStringLiteral("?:a"));
+}
+
 TEST_F(SqliteDriverTest, TransactionsRollBack) {
     driver.beginTransaction();
     driver.execute(QStringLiteral("insert into m (n) values (1)"));

@@ -1,6 +1,8 @@
 // Every statement text the client sends runs unchanged against the embedded server.
 #include "ServerFixture.h"
 
+#include "db/DataSet.h"
+
 using namespace embeddedtest;
 
 namespace {
@@ -85,12 +87,15 @@ TEST_F(Statements, EveryStatementOfTheClientRuns) {
     EXPECT_EQ(codes.rows[0][0].toInt(), 1);
     EXPECT_EQ(codes.rows[0][3].toString(), QStringLiteral("Абрамова Анна Сергеевна"));
 
-    const db::Result special =
-        work->query(QStringLiteral("SELECT EstimationOther.* \r\nFROM EstimationOther, com_sfe\r\n"
-                                   "WHERE EstimationOther.id_ebe_var = com_sfe.id_ebe_var AND\r\n"
-                                   "             com_sfe.id_speciality=:id_speciality"),
-                    {1});
-    EXPECT_EQ(special.rows.size(), 1u);
+    // The client's one named parameter goes through a data set, which binds it by position.
+    db::DataSet special(db::DataSetKind::Query);
+    special.setConnection(work.get());
+    special.setSql(QStringLiteral("SELECT EstimationOther.* \r\nFROM EstimationOther, com_sfe\r\n"
+                                  "WHERE EstimationOther.id_ebe_var = com_sfe.id_ebe_var AND\r\n"
+                                  "             com_sfe.id_speciality=:id_speciality"));
+    special.parameters().byName(QStringLiteral("id_speciality")).value = 1;
+    EXPECT_RUNS(special.open());
+    EXPECT_EQ(special.recordCount(), 1);
 
     EXPECT_RUNS(work->execute(QStringLiteral("EXEC InsertInto_SORT_MARK_MAG ") + g +
                               QStringLiteral(",") + s + QStringLiteral(",") + d +
