@@ -445,11 +445,10 @@ void TDBGridEh::mousePressEvent(QMouseEvent* e) {
 void TDBGridEh::mousePress(QMouseEvent* e) {
     const QModelIndex index = indexAt(e->position().toPoint());
     if (index.isValid()) {
-        const bool wasCurrent =
-            index.row() == currentDataRow() && index.column() == SelectedIndex();
         moveToCell(index.row(), index.column(), true);
+        // A box is ticked by the click that reaches it, as a check box anywhere is.
         TColumnEh* c = Column(index.column());
-        if (wasCurrent && e->button() == Qt::LeftButton && c && c->Field() &&
+        if (e->button() == Qt::LeftButton && c && c->Field() &&
             (c->Checkboxes || c->Field()->dataType() == db::FieldType::Boolean))
             toggleCheckbox(index.row(), index.column());
     }

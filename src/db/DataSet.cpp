@@ -180,6 +180,13 @@ void DataSet::bindFields(const Result& result, bool reread) {
                 throw DatabaseError(QStringLiteral("Lookup field '%1' has no key field '%2' or "
                                                    "no lookup data set.")
                                         .arg(f.fieldName(), f.keyFields()));
+            // An open list without the fields the lookup reads is refused now, by name,
+            // rather than showing empty texts later.
+            if (const DataSet* list = f.lookupDataSet(); list->active()) {
+                for (const QString& name : f.lookupKeyFields().split(u';', Qt::SkipEmptyParts))
+                    list->fieldByName(name);
+                list->fieldByName(f.lookupResultField());
+            }
             lookupKeys[i] = key->index();
         }
     }

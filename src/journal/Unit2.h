@@ -101,6 +101,9 @@ public:
     // The Ctrl+Z+D chord's command: brings deleted marks back.
     void RestoreDeletedMarks();
 
+    // --- Student codes
+    void SpeedButton2Click(QObject* Sender);
+
     // --- Audit log
     void WriteChangeRecord(const QString& Description, db::DataSet& DataSet,
                            const QString& TableName, const QString& KeyFieldName,
@@ -120,9 +123,6 @@ public:
     void enableSelector(JournalSelector selector) override;
     db::DataSource* journalGridSource() const override;
     QString currentColumnTitle() const override;
-
-Q_SIGNALS:
-    void restoreRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -61,10 +61,6 @@ void TForm2::DBGridEh2KeyUp(QObject*, quint16&, TShiftState) {
         RestoreDeletedMarks();
 }
 
-void TForm2::RestoreDeletedMarks() {
-    Q_EMIT restoreRequested();
-}
-
 void TForm2::DBGridEh2KeyPress(QObject*, QChar& Key) {
     if (Key == QLatin1Char(','))
         Key = QLatin1Char('.');

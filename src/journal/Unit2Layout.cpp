@@ -199,6 +199,8 @@ void TForm2::connectHandlers() {
             [this] { runHandler(this, [this] { ComboBox1Change(ComboBox1); }); });
     connect(SpeedButton1, &QToolButton::clicked, this,
             [this] { runHandler(this, [this] { SpeedButton1Click(SpeedButton1); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this,
+            [this] { runHandler(this, [this] { SpeedButton2Click(SpeedButton2); }); });
 
     if (DM_TAZ_2 == nullptr)
         return;

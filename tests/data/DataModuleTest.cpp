@@ -32,6 +32,13 @@ TEST_F(DataModuleFixture, OpensEveryDataSetOnTheWorkingConnection) {
     dm.ADOQ_estimation.close();
     dm.ADOQ_estimation.setSql(QStringLiteral("Select * from est2 where id_examination=1"));
     dm.ADOQ_EstimationOther.parameters().byName(QStringLiteral("id_speciality")).value = 1;
+    // The deleted-rows list names each row's form of control from the discipline list, which
+    // carries it in the shape a journal load leaves.
+    dm.ADOQ_Discipline.close();
+    dm.ADOQ_Discipline.setSql(
+        QStringLiteral(" SELECT id_group,  id_examination, p30, id_semester, p34, id_discipline "
+                       "FROM gr_sem_disc_exam WHERE  id_semester=2 and id_group=5 GROUP BY "
+                       "id_group, id_examination, p30, id_semester, p34, id_discipline"));
     dm.ADOQ_Buffer.setSql(QStringLiteral("Select * from  DEL_mark_mag where  id_group=5 and "
                                          "id_semester=2 and id_examination=1 and "
                                          "id_discipline=11"));

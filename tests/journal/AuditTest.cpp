@@ -35,37 +35,15 @@ protected:
     }
     QString computer() { return window->CompName + u'\\' + window->IdIPWatch1->currentIP(); }
 
-    // Ctrl+click on the row indicators, as a person selects several rows.
-    void selectRows(std::initializer_list<int> rows) {
-        QHeaderView* indicator = grid()->verticalHeader();
-        for (int row : rows) {
-            const QPoint at(indicator->width() / 2, indicator->sectionViewportPosition(row) +
-                                                        indicator->sectionSize(row) / 2);
-            QTest::mouseClick(indicator->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
-        }
-    }
-
     // Answers the warning window, once it is up, with one of its buttons.
     void answerWarning(bool yes, QStringList* countLabel = nullptr) {
-        auto* poll = new QTimer(window.get());
-        auto tries = std::make_shared<int>(0);
-        QObject::connect(poll, &QTimer::timeout, poll, [=] {
-            auto* form = qobject_cast<TForm1*>(QApplication::activeModalWidget());
-            if (form == nullptr) {
-                if (++*tries > 200) {
-                    ADD_FAILURE() << "no warning window";
-                    poll->deleteLater();
-                }
-                return;
-            }
-            poll->deleteLater();
+        onModal<TForm1>([=](TForm1* form) {
             if (countLabel)
                 *countLabel << form->Count_Lbl->text() << form->StringGrid->Cells(3, 1)
                             << QString::number(form->StringGrid->RowCount())
                             << QString::number(form->StringGrid->ColWidths(6));
             QTest::mouseClick(yes ? form->BitBtn1 : form->BitBtn2, Qt::LeftButton);
         });
-        poll->start(10);
     }
 };
 

@@ -8,7 +8,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QTimer>
 #include <QWindow>
+
+#include <functional>
+#include <memory>
 
 namespace journaltest {
 
@@ -79,6 +84,36 @@ protected:
     void backToMainWindow() {
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Ctrl+click on the row indicators, as a person selects several rows.
+    void selectRows(std::initializer_list<int> rows) {
+        QHeaderView* indicator = grid()->verticalHeader();
+        for (int row : rows) {
+            const QPoint at(indicator->width() / 2, indicator->sectionViewportPosition(row) +
+                                                        indicator->sectionSize(row) / 2);
+            QTest::mouseClick(indicator->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        }
+    }
+
+    // Runs act on the modal window of class W once it is up, as a person waits for it; the
+    // test fails when none comes.
+    template <typename W> void onModal(std::function<void(W*)> act) {
+        auto* poll = new QTimer(window.get());
+        auto tries = std::make_shared<int>(0);
+        QObject::connect(poll, &QTimer::timeout, poll, [=] {
+            auto* form = qobject_cast<W*>(QApplication::activeModalWidget());
+            if (form == nullptr) {
+                if (++*tries > 200) {
+                    ADD_FAILURE() << "no " << W::staticMetaObject.className() << " window";
+                    poll->deleteLater();
+                }
+                return;
+            }
+            poll->deleteLater();
+            act(form);
+        });
+        poll->start(10);
     }
 
     // The journal row's key at a visible position.

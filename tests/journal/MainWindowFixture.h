@@ -27,7 +27,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 namespace journaltest {
 
 // The index of the grid's column showing a field.
-inline int columnOf(const TKvDBGridEh* grid, const QString& field) {
+inline int columnOf(const TDBGridEh* grid, const QString& field) {
     for (int i = 0; i < grid->columnCount(); ++i)
         if (grid->Column(i)->FieldName == field)
             return i;

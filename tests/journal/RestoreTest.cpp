@@ -1,0 +1,160 @@
+// Deleted journal rows brought back through the Ctrl+Z+D chord and the restore window, with
+// ticks read back from the server.
+#include "KeyboardFixture.h"
+
+#include "journal/Unit3.h"
+#include "journal/Unit6.h"
+
+#include <QComboBox>
+
+namespace {
+
+using journaltest::columnOf;
+
+class Restore : public journaltest::KeyboardFixture {
+protected:
+    // Deletes journal rows as a person does: indicators, Ctrl+Delete, "Да".
+    void deleteRows(std::initializer_list<int> rows) {
+        clickCell(*rows.begin(), QStringLiteral("student"));
+        selectRows(rows);
+        onModal<TForm1>([](TForm1* form) { QTest::mouseClick(form->BitBtn1, Qt::LeftButton); });
+        key(Qt::Key_Delete, Qt::ControlModifier);
+        backToMainWindow();
+    }
+
+    void chord() {
+        backToMainWindow();
+        clickCell(0, QStringLiteral("student"));
+        QWindow* target = keyWindow();
+        ASSERT_NE(target, nullptr);
+        QTest::keyPress(target, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyPress(target, Qt::Key_D, Qt::ControlModifier);
+        QTest::keyRelease(target, Qt::Key_D, Qt::ControlModifier);
+        QTest::keyRelease(target, Qt::Key_Z, Qt::ControlModifier);
+        QApplication::processEvents(); // a handler's error reaches its box from its own event
+    }
+
+    static void tick(TForm5* form, int row) {
+        TDBGridEh* g = form->DBGridEh2;
+        const QRect cell =
+            g->visualRect(g->model()->index(row, columnOf(g, QStringLiteral("Check_ch"))));
+        ASSERT_TRUE(cell.isValid());
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    static QStringList listed(TForm5*) {
+        QStringList rows;
+        db::DataSet& list = DM_TAZ_2->ADOQ_Buffer;
+        for (int i = 0; i < list.visibleRowCount(); ++i) {
+            db::DisplayRowScope row(list, i);
+            rows << list.fieldByName(QStringLiteral("student"))->text() + u'/' +
+                        list.fieldByName(QStringLiteral("exam"))->text() + u'/' +
+                        list.fieldByName(QStringLiteral("Check_ch"))->text();
+        }
+        return rows;
+    }
+
+    int deletedKept(const char* condition = "1=1") {
+        return admin
+            ->exec(QStringLiteral("SELECT COUNT(*) FROM DEL_mark_mag WHERE ") +
+                   QString::fromLatin1(condition))
+            .rows.front()
+            .at(0)
+            .toInt();
+    }
+
+    static bool restoreWindowExists() {
+        const auto widgets = QApplication::topLevelWidgets();
+        return std::any_of(widgets.begin(), widgets.end(),
+                           [](QWidget* w) { return qobject_cast<TForm5*>(w) != nullptr; });
+    }
+
+    void expectListsClosed() {
+        EXPECT_FALSE(dataModule->ADOQ_Buffer.active());
+        EXPECT_FALSE(dataModule->ADOQ_del_discipline.active());
+        EXPECT_FALSE(restoreWindowExists());
+    }
+};
+
+TEST_F(Restore, TickedRowsComeBackThroughOKAndTheJournalIsScannedAgain) {
+    deleteRows({0, 1});
+    ASSERT_EQ(journal().recordCount(), 1);
+    ASSERT_EQ(deletedKept(), 2);
+
+    QString caption;
+    QStringList before, after;
+    onModal<TForm5>([&](TForm5* form) {
+        caption = form->windowTitle();
+        before = listed(form);
+        before.sort();
+        tick(form, 0);
+        tick(form, 1); // leaving row 0 saved its tick
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        after = listed(form);
+    });
+    chord();
+
+    EXPECT_EQ(caption, QStringLiteral("Восстановление"));
+    EXPECT_EQ(before, (QStringList{QStringLiteral("Андреев Андрей/Экзамен/False"),
+                                   QStringLiteral("Петров Пётр/Экзамен/False")}))
+        << before.join(u'|').toStdString();
+    EXPECT_TRUE(after.isEmpty()) << "restored rows leave the list";
+    EXPECT_EQ(journalStudents(),
+              (QStringList{QStringLiteral("Андреев Андрей"), QStringLiteral("Петров Пётр"),
+                           QStringLiteral("Яковлев Яков")}));
+    EXPECT_TRUE(window->F2_Kv_DM_TAZ_2->Active()) << "the journal was opened and scanned again";
+    EXPECT_EQ(deletedKept(), 0);
+    expectListsClosed();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+}
+
+TEST_F(Restore, NothingDeletedGivesTheNoticeAndNoWindow) {
+    chord();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Нет записей для восстановленя"));
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("Уведомление"));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    expectListsClosed();
+}
+
+TEST_F(Restore, TickLeftByTheCloseBoxStaysAndALaterOKRestoresIt) {
+    deleteRows({2});
+    onModal<TForm5>([&](TForm5* form) {
+        tick(form, 0);
+        form->close(); // the row is not left: the flow saves the tick
+    });
+    chord();
+    EXPECT_EQ(deletedKept("Check_ch = 1"), 1) << "the tick is on the server";
+    EXPECT_EQ(journal().recordCount(), 2) << "nothing restored without OK";
+    expectListsClosed();
+
+    QStringList shown;
+    onModal<TForm5>([&](TForm5* form) {
+        shown = listed(form);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton); // nothing ticked now
+    });
+    chord();
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Яковлев Яков/Экзамен/True")});
+    EXPECT_EQ(journal().recordCount(), 3);
+    EXPECT_EQ(deletedKept(), 0);
+    expectListsClosed();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+}
+
+TEST_F(Restore, AfterAClickOnTheDisciplineBoxTheListCannotNameTheFormOfControl) {
+    deleteRows({0});
+    // The click leaves one row per discipline in the list, without the form of control.
+    QTest::mouseClick(window->DBLookupComboBox5, Qt::LeftButton);
+    key(Qt::Key_Escape);
+    backToMainWindow();
+    chord();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("id_examination")))
+        << boxes[0].text.toStdString();
+    expectListsClosed();
+    EXPECT_EQ(deletedKept(), 1);
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+// The student codes window opened from the main window: its list built from the journal, a
+// code changed as a person types it, and the journal refreshed only after a change.
+#include "KeyboardFixture.h"
+
+#include "controls/DBNavigator.h"
+#include "journal/Unit7.h"
+
+#include <QToolButton>
+
+namespace {
+
+using journaltest::columnOf;
+
+class StudentCodes : public journaltest::KeyboardFixture {
+protected:
+    static void clickCodeCell(TForm7* form, int row, const QString& field) {
+        TKvDBGridEh* g = form->KvDBGridEh2;
+        const QRect cell = g->visualRect(g->model()->index(row, columnOf(g, field)));
+        ASSERT_TRUE(cell.isValid());
+        QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                          g->viewport()->mapTo(form, cell.center()));
+    }
+
+    static QStringList listed(TForm7*) {
+        QStringList rows;
+        db::DataSet& s = *DM_TAZ_2->DS_Students.dataSet();
+        for (int i = 0; i < s.visibleRowCount(); ++i) {
+            db::DisplayRowScope row(s, i);
+            rows << s.fieldByName(QStringLiteral("no"))->text() + u' ' +
+                        s.fieldByName(QStringLiteral("s_fio"))->text() + u' ' +
+                        s.fieldByName(QStringLiteral("idid"))->text();
+        }
+        return rows;
+    }
+
+    bool sent(const QString& part) const {
+        return std::any_of(statements.begin(), statements.end(),
+                           [&](const QString& s) { return s.contains(part); });
+    }
+};
+
+TEST_F(StudentCodes, ListsTheJournalsStudentsOnceEachByNameAndChangesNothingUntouched) {
+    // A second row for Петров: the condition names him twice, the list shows him once.
+    asOwner({QStringLiteral("INSERT INTO mark_mag (id_group, id_student, id_examination, "
+                            "id_discipline, id_semester) VALUES (5, 7, 1, 11, 2)")});
+    reloadJournal();
+    ASSERT_EQ(journal().recordCount(), 4);
+    clickCell(2, QStringLiteral("student"));
+    const int current = rowId(2);
+    statements.clear();
+
+    QString caption;
+    QStringList shown;
+    bool editable = true;
+    onModal<TForm7>([&](TForm7* form) {
+        caption = form->windowTitle();
+        shown = listed(form);
+        editable = form->KvDBGridEh2->Options().testFlag(dgEditing);
+        form->close();
+    });
+    QTest::mouseClick(window->SpeedButton2, Qt::LeftButton);
+
+    EXPECT_EQ(caption, QStringLiteral("Шифры студентов"));
+    EXPECT_TRUE(sent(QStringLiteral("WHERE s_fio.id_student in( 8, 7, 7, 9) ORDER BY s_fio.s_fio")))
+        << (statements.empty() ? "" : statements.front().toStdString());
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("1 Андреев Андрей A-8"),
+                                  QStringLiteral("2 Петров Пётр A-7"),
+                                  QStringLiteral("3 Яковлев Яков ")}));
+    EXPECT_FALSE(editable) << "editing is off until the code column is entered";
+    EXPECT_EQ(rowId(journal().recNo() - 1), current) << "the journal is back on its row";
+    EXPECT_FALSE(journal().controlsDisabled());
+    EXPECT_FALSE(dataModule->StudentsChanged);
+    EXPECT_FALSE(dataModule->ADOQ_Students.active());
+    EXPECT_FALSE(sent(QStringLiteral("from s_g"))) << "no change, no refresh";
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
+TEST_F(StudentCodes, TypedCodeIsSavedAtClosingAndShowsInTheJournal) {
+    clickCell(1, QStringLiteral("student"));
+    const int current = rowId(1);
+    bool editingElsewhere = true;
+    onModal<TForm7>([&](TForm7* form) {
+        clickCodeCell(form, 0, QStringLiteral("s_fio"));
+        editingElsewhere = form->KvDBGridEh2->Options().testFlag(dgEditing);
+        clickCodeCell(form, 0, QStringLiteral("idid"));
+        type("Z-1");
+        form->close(); // the close box: the row is saved on the way out
+    });
+    QTest::mouseClick(window->SpeedButton2, Qt::LeftButton);
+
+    EXPECT_FALSE(editingElsewhere) << "only the code column is editable";
+    const db::Result r = admin->exec(QStringLiteral("SELECT idid FROM s_fio WHERE id_student = 8"));
+    EXPECT_EQ(r.rows.at(0).at(0).toString(), QStringLiteral("Z-1"));
+    EXPECT_TRUE(dataModule->StudentsChanged);
+    {
+        db::DisplayRowScope row(journal(), 0);
+        EXPECT_EQ(journal().fieldByName(QStringLiteral("idid"))->text(), QStringLiteral("Z-1"))
+            << "the journal shows the new code at once";
+    }
+    EXPECT_EQ(rowId(journal().recNo() - 1), current) << "refreshed in place";
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+    EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
+// The embedded server takes the empty "in()" that SQL Server refuses; either way the window
+// opens with an empty list and the journal's display is resumed.
+TEST_F(StudentCodes, EmptyJournalOpensAnEmptyList) {
+    // The filter of failing marks only: none here.
+    window->ComboBox1->setCurrentIndex(1);
+    window->ComboBox1->activated(1);
+    backToMainWindow();
+    ASSERT_EQ(journal().recordCount(), 0);
+    int rows = -1;
+    onModal<TForm7>([&](TForm7* form) {
+        rows = form->KvDBGridEh2->model()->rowCount();
+        form->close();
+    });
+    QTest::mouseClick(window->SpeedButton2, Qt::LeftButton);
+    EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+    EXPECT_FALSE(journal().controlsDisabled()) << "the journal's display is resumed";
+    EXPECT_FALSE(dataModule->StudentsChanged);
+}
+
+} // namespace
