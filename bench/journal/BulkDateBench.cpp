@@ -1,0 +1,380 @@
+// The bulk hand-in date of a signed-in main window over a journal of 1,000 rows of the form
+// "Ведомость", the change-history recorder attached, against the bare statements it stands
+// for: one UPDATE and one audit INSERT per row, on the same file and connection. The ratio
+// is of process time; the wall times, mostly the disk's, are printed beside it.
+#include "app/Application.h"
+#include "controls/DBLookupComboBox.h"
+#include "controls/DateTimePicker.h"
+#include "data/Unit_2_1.h"
+#include "db/DatabaseError.h"
+#include "embedded/ServerAdmin.h"
+#include "history/log_u.h"
+#include "journal/Unit2.h"
+#include "journal/Unit4.h"
+#include "platform/ApplicationState.h"
+#include "platform/IPWatch.h"
+#include "platform/MessageBoxes.h"
+#include "signin/SettingsFile.h"
+#include "signin/Unit10.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int Rows = 1000;
+const QDate FirstDay(2024, 1, 10);
+
+// The database file in Data/ beside the program, where a settings file can name it in at
+// most 20 characters; removed however the benchmark ends.
+class DatabaseFile {
+public:
+    DatabaseFile() {
+        const QString data = QCoreApplication::applicationDirPath() + QStringLiteral("/Data");
+        QDir().mkpath(data);
+        name = QStringLiteral("bd%1.sqlite").arg(QCoreApplication::applicationPid() % 100000000);
+        path = data + u'/' + name;
+        remove();
+    }
+    ~DatabaseFile() { remove(); }
+    DatabaseFile(const DatabaseFile&) = delete;
+    DatabaseFile& operator=(const DatabaseFile&) = delete;
+
+    QString name, path;
+
+private:
+    void remove() {
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(path + QString::fromLatin1(suffix));
+    }
+};
+
+// Works in a folder of its own (the address watcher keeps its history there) and goes back.
+class WorkingFolder {
+public:
+    WorkingFolder()
+        : previous_(QDir::currentPath()) {
+        QDir::setCurrent(dir_.path());
+    }
+    ~WorkingFolder() { QDir::setCurrent(previous_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+// One group of 1,000 students whose journal of one discipline is marked and handed in on a
+// statement of the form "Ведомость"; the main window signed in with that journal loaded.
+class JournalWindow {
+public:
+    JournalWindow() {
+        embedded::createDatabase(file_.path);
+        admin_ = std::make_unique<embedded::ServerAdmin>(file_.path);
+        fill(*admin_);
+        settings_ = work_.filePath(QStringLiteral("KEL"));
+        QFile file(settings_);
+        if (!file.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot write the settings file");
+        file.write(signin::encodeSettings({QStringLiteral("kel_check"), QStringLiteral("Chk_2024"),
+                                           QStringLiteral("KEL"), file_.name}));
+        file.close();
+
+        dataModule_ = std::make_unique<TDM_TAZ_2>();
+        dataModule_->LoadingNotice = loadingNoticeHook();
+        // A sign-in that does not go through closes its window rather than waiting for a user.
+        platform::ScopedMessageBoxScript answered(
+            [](const platform::MessageBoxRequest&) { return QMessageBox::Ok; });
+        QTimer::singleShot(30000, [] {
+            if (Form8 != nullptr)
+                Form8->close();
+        });
+        QTimer::singleShot(0, [this] {
+            Form8->setSettingsPath(settings_);
+            Form8->Login_Edit->setText(QStringLiteral("bench"));
+            Form8->Password_Edit->setText(QStringLiteral("pw"));
+            QTest::keyClick(Form8->Password_Edit, Qt::Key_Return);
+        });
+        window_ = std::make_unique<TForm2>();
+        if (!dataModule_->ADOQ_group.active())
+            throw std::runtime_error("the user could not sign in");
+        window_->show();
+        if (!QTest::qWaitForWindowExposed(window_.get()))
+            throw std::runtime_error("the main window was not shown");
+        // The watcher's first answer is in, as a while after the program's start.
+        (void)QTest::qWaitFor([this] { return window_->IdIPWatch1->hasAddress(); }, 10000);
+        // The group, the semester and the discipline, each the first of its list.
+        for (TDBLookupComboBox* box :
+             {window_->DBLookupComboBox3, window_->DBLookupComboBox4, window_->DBLookupComboBox5}) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Down);
+        }
+        QCoreApplication::processEvents();
+        if (journal().recordCount() != Rows)
+            throw std::runtime_error("the journal did not load its 1,000 rows");
+        if (window_->Recorder() == nullptr || window_->Recorder()->DataSet() != &journal())
+            throw std::runtime_error("the recorder is not attached to the journal");
+    }
+
+    JournalWindow(const JournalWindow&) = delete;
+    JournalWindow& operator=(const JournalWindow&) = delete;
+
+    db::DataSet& journal() { return dataModule_->ADO_SP_Sort; }
+    db::Connection& connection() { return dataModule_->ADO_TAZ; }
+    // The owner's session, for what the working login may not read.
+    embedded::ServerAdmin& admin() { return *admin_; }
+    TForm2& window() { return *window_; }
+
+    int logged() {
+        return admin_->exec(QStringLiteral("SELECT COUNT(*) FROM KEL_LOG"))
+            .rows.at(0)
+            .at(0)
+            .toInt();
+    }
+
+private:
+    static void fill(embedded::ServerAdmin& owner) {
+        const int user = owner.createUser(QStringLiteral("bench"), QStringLiteral("pw"),
+                                          QDateTime::currentDateTime().addDays(-3));
+        owner.createCheckLogin(QStringLiteral("kel_check"), QStringLiteral("Chk_2024"));
+        owner.server().beginTransaction();
+        for (const char* sql : {
+                 "INSERT INTO speciality VALUES(1, 'Информатика')",
+                 "INSERT INTO st_group VALUES(1, 'ИВТ-21', 1)",
+                 "INSERT INTO semester VALUES(1, 'Весенний')",
+                 "INSERT INTO group_sem VALUES(1, 1, 1)",
+                 "INSERT INTO group_year VALUES(1, 1, '2023-2024')",
+                 "INSERT INTO discipline VALUES(1, 'Математика')",
+                 "INSERT INTO examination VALUES(1, 'Экзамен')",
+                 "INSERT INTO educ_sh(id_group, id_semester, id_discipline, id_examination) "
+                 "VALUES(1, 1, 1, 1)",
+                 "INSERT INTO estimation VALUES(3, 'удовл.'), (5, 'отлично'), (25, 'не изучает')",
+                 "INSERT INTO exam_estimation VALUES(1, 3), (1, 5), (1, 25)",
+                 "INSERT INTO t_fio VALUES(4, 'Сергеев С.С.')",
+                 "INSERT INTO f_est VALUES(1, 'Ведомость'), (2, 'Направление')",
+             })
+            owner.exec(QString::fromUtf8(sql));
+        owner.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < ?) INSERT INTO s_fio SELECT i, 'Студент ' || "
+                                  "printf('%04d', (i * 7919) % 10007), 'A-' || i FROM n"),
+                   {Rows});
+        owner.exec(QStringLiteral("INSERT INTO group_student SELECT 1, id_student FROM s_fio"));
+        owner.exec(QStringLiteral("INSERT INTO group_login VALUES(1, ?, 1)"), {user});
+        owner.server().commit();
+        // The journal was opened once before, marked and handed in on a statement.
+        owner.exec(QStringLiteral("EXEC InsertInto_SORT_MARK_MAG 1,1,1,1,1"));
+        owner.exec(QStringLiteral("UPDATE mark_mag SET id_estimation = CASE WHEN id_student % 2 "
+                                  "= 0 THEN 3 ELSE 5 END, id_f_est = 1"));
+    }
+
+    // Gone in reverse order: the window before the data module, as at the program's end, and
+    // the file last.
+    WorkingFolder work_;
+    DatabaseFile file_;
+    QString settings_;
+    std::unique_ptr<embedded::ServerAdmin> admin_;
+    std::unique_ptr<TDM_TAZ_2> dataModule_;
+    std::unique_ptr<TForm2> window_;
+};
+
+std::unique_ptr<JournalWindow>& journalWindow() {
+    static std::unique_ptr<JournalWindow> made;
+    return made;
+}
+
+// A failure ends the benchmark with its message instead of ending the program.
+void guarded(benchmark::State& state, void (*body)(benchmark::State&)) {
+    try {
+        body(state);
+    } catch (const db::DatabaseError& e) {
+        state.SkipWithError(e.message().toStdString().c_str());
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+JournalWindow& sharedWindow() {
+    if (!journalWindow())
+        journalWindow() = std::make_unique<JournalWindow>();
+    return *journalWindow();
+}
+
+// Each run writes a day the rows do not hold yet, so every row changes and is logged.
+QDate nextDay() {
+    static int runs = 0;
+    return FirstDay.addDays(runs++);
+}
+
+// Medians of one run of each kind: wall time, and process time, which disk waits and other
+// programs on the machine do not tilt.
+struct Medians {
+    double bulk = 0, bare = 0, bulkCpu = 0, bareCpu = 0;
+};
+Medians& medians() {
+    static Medians m;
+    return m;
+}
+
+double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times.empty() ? 0 : times[times.size() / 2];
+}
+
+double cpuMilliseconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// Wall and process time of one run.
+class Stopwatch {
+public:
+    Stopwatch()
+        : wall_(std::chrono::steady_clock::now())
+        , cpu_(cpuMilliseconds()) {}
+    void stop(std::vector<double>& wall, std::vector<double>& cpu) const {
+        cpu.push_back(cpuMilliseconds() - cpu_);
+        wall.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall_)
+                .count());
+    }
+
+private:
+    std::chrono::steady_clock::time_point wall_;
+    double cpu_;
+};
+
+// A person's click on "Установить дату", the question answered "Yes".
+void bulkDate(benchmark::State& state) {
+    JournalWindow* w = &sharedWindow();
+    std::vector<platform::MessageBoxRequest> boxes;
+    platform::ScopedMessageBoxScript yes([&](const platform::MessageBoxRequest& r) {
+        boxes.push_back(r);
+        return r.caption == QStringLiteral("Уведомление") ? QMessageBox::Yes : QMessageBox::Ok;
+    });
+    const int loggedBefore = w->logged();
+    int runs = 0;
+    std::vector<double> times, cpuTimes;
+    for (auto _ : state) {
+        w->window().DateTimePicker1->setDateTimeValue(QDateTime(nextDay(), QTime(14, 30)));
+        const Stopwatch watch;
+        QTest::mouseClick(w->window().SpeedButton1, Qt::LeftButton);
+        watch.stop(times, cpuTimes);
+        ++runs;
+    }
+    QCoreApplication::processEvents(); // an error's box would come from an event of its own
+    if (boxes.size() != size_t(runs)) {
+        state.SkipWithError(
+            ("a box besides the question: " + boxes.back().text.toStdString()).c_str());
+        return;
+    }
+    if (w->logged() - loggedBefore != runs * Rows) {
+        state.SkipWithError("not every row's new date was logged");
+        return;
+    }
+    medians().bulk = median(times);
+    medians().bulkCpu = median(cpuTimes);
+    state.counters["rows"] = Rows;
+}
+void BulkDate(benchmark::State& state) {
+    guarded(state, bulkDate);
+}
+BENCHMARK(BulkDate)->Unit(benchmark::kMillisecond);
+
+// The statements of the bulk date's rows, run one by one as the client sends them.
+void bareStatements(benchmark::State& state) {
+    JournalWindow* w = &sharedWindow();
+    db::Connection& c = w->connection();
+    struct Row {
+        int id;
+        QVariant handedIn;
+    };
+    std::vector<Row> rows;
+    for (const auto& r :
+         w->admin()
+             .exec(QStringLiteral("SELECT id_mark_mag, p36 FROM mark_mag WHERE id_f_est = 1"))
+             .rows)
+        rows.push_back({r.at(0).toInt(), r.at(1)});
+    const QString computer = w->window().AuditComputer();
+    const int loggedBefore = w->logged();
+    int runs = 0;
+    std::vector<double> times, cpuTimes;
+    for (auto _ : state) {
+        const QDateTime day(nextDay(), QTime(0, 0));
+        const QString dayText = day.toString(QStringLiteral("dd.MM.yyyy"));
+        const Stopwatch watch;
+        for (Row& r : rows) {
+            const bool wasNull = r.handedIn.isNull();
+            const QString old =
+                wasNull ? QStringLiteral("NULL")
+                        : r.handedIn.toDateTime().toString(QStringLiteral("dd.MM.yyyy"));
+            if (wasNull)
+                c.execute(QStringLiteral(
+                              "UPDATE mark_mag SET p36 = ? WHERE id_mark_mag = ? AND p36 IS NULL"),
+                          {day, r.id});
+            else
+                c.execute(
+                    QStringLiteral("UPDATE mark_mag SET p36 = ? WHERE id_mark_mag = ? AND p36 = ?"),
+                    {day, r.id, r.handedIn});
+            c.execute(QStringLiteral("INSERT INTO KEL_LOG([table], [row_id], [descr], "
+                                     "[KEL_User], [comp]) VALUES('mark_mag', ") +
+                      QString::number(r.id) +
+                      QStringLiteral(", 'Поле \"p36\" изменило значение \"%1\" на \"%2\".', "
+                                     "'bench', '%3')")
+                          .arg(old, dayText, computer));
+            r.handedIn = day;
+        }
+        watch.stop(times, cpuTimes);
+        ++runs;
+    }
+    if (w->logged() - loggedBefore != runs * int(rows.size())) {
+        state.SkipWithError("not every statement was run");
+        return;
+    }
+    medians().bare = median(times);
+    medians().bareCpu = median(cpuTimes);
+    state.counters["rows"] = double(rows.size());
+}
+void BareStatements(benchmark::State& state) {
+    guarded(state, bareStatements);
+}
+BENCHMARK(BareStatements)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The program's own application object: the date's text follows the program's locale.
+    Application application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const Medians& m = medians();
+    if (m.bulkCpu > 0 && m.bareCpu > 0) {
+        std::printf("bulk date %d rows: %.0f ms, bare statements %.0f ms (wall, ratio %.2f); "
+                    "%.0f ms and %.0f ms (process time)\n",
+                    Rows, m.bulk, m.bare, m.bulk / m.bare, m.bulkCpu, m.bareCpu);
+        std::printf("bulk date %d rows ratio: %.2f\n", Rows, m.bulkCpu / m.bareCpu);
+    }
+    journalWindow().reset();
+    platform::resetApplicationState();
+    return 0;
+}
