@@ -7,7 +7,9 @@
 #include "gridevents/Kv_DBGrd_Evns.h"
 #include "journal/Unit2.h"
 
+#include <QShowEvent>
 #include <QTabBar>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -36,6 +38,10 @@ TForm5::TForm5(QWidget* parent)
     PageControl1->tabBar()->hide();
     PageControl1->setDocumentMode(true);
     buildGrid();
+    auto* page = new QVBoxLayout(TabSheet1);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(DBGridEh2);
+    setFocusProxy(DBGridEh2);
 
     Label1 = new QLabel(QStringLiteral("Выберите записи для восстановления"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -99,10 +105,14 @@ void TForm5::buildGrid() {
 void TForm5::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     // The grid keeps its height and the controls below it stay at their places.
-    PageControl1->setGeometry(0, 0, width(), 327);
-    DBGridEh2->setGeometry(0, 0, TabSheet1->width(), 317);
+    PageControl1->setGeometry(0, 0, width(), 317);
     Label1->move(7, 333);
     BitBtn1->setGeometry(431, 333, 179, 25);
+}
+
+void TForm5::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    DBGridEh2->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TForm5::BitBtn1Click(QObject*) {

@@ -2,9 +2,12 @@
 # The real client on a fresh demo database under Xvfb and a window manager: sign in with the
 # keyboard, choose a group, a semester and a discipline with clicks, change a mark and a "№"
 # with the keyboard only, delete a row through the warning window, set the hand-in date of
-# every "Ведомость" row, close the program, and read the rows and the audit log back with
-# sqlite3 against a copy taken before the run.
+# every "Ведомость" row, bring the deleted row back through Ctrl+Z+D, change a student's code,
+# close the program, and read the rows and the audit log back with sqlite3 against a copy
+# taken before the run.
 # Usage: journal_edit.sh KEL14 KEL_DEMO
+# With KEL_E2E_SHOTS set to a folder, pictures of the restore and student codes windows are
+# left there (ImageMagick's import).
 set -euo pipefail
 
 client=$1
@@ -156,6 +159,39 @@ xdotool windowactivate --sync "$question" key Return
 wait_for 60 bash -c "! xdotool search --onlyvisible --name '^(Уведомление|Загрузка)\$' >/dev/null" ||
     fail "the question or the notice stayed"
 
+shot() {
+    [ -n "${KEL_E2E_SHOTS:-}" ] || return 0
+    sleep 0.5
+    import -window "$2" "$KEL_E2E_SHOTS/$1.png"
+}
+
+# The deleted row comes back: the chord in the grid lists the deleted rows, Tab goes along the
+# row to "Выбрать", Space ticks it, and OK restores it and loads the journal again.
+click_at 250 187
+xdotool keydown ctrl keydown z keydown d keyup d keyup z keyup ctrl
+wait_for 20 window_named "Восстановление" || fail "no restore window"
+restore=$(window_named "Восстановление")
+xdotool windowactivate --sync "$restore"
+xdotool key --delay 80 Tab Tab Tab Tab Tab Tab Tab space
+shot restore "$restore"
+xdotool mousemove --window "$restore" 520 345 click 1
+wait_for 30 bash -c "! xdotool search --onlyvisible --name '^Восстановление\$' >/dev/null" ||
+    fail "the restore window stayed"
+
+# The first student's code: "Шифр Студентов", Tab to the code column, which opens for typing,
+# the new code over the old, and the window closed with its close key, which saves it.
+xdotool windowactivate --sync "$main"
+click_at 34 71
+wait_for 20 window_named "Шифры студентов" || fail "no student codes window"
+codes=$(window_named "Шифры студентов")
+xdotool windowactivate --sync "$codes"
+xdotool key --delay 80 Tab
+xdotool type --delay 80 "E2E-1"
+shot student-codes "$codes"
+xdotool key alt+F4
+wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Шифры студентов\$' >/dev/null" ||
+    fail "the student codes window stayed"
+
 xdotool windowactivate --sync "$main" key alt+F4
 wait_for 30 bash -c "! kill -0 $client_pid" || fail "the client did not end after closing"
 
@@ -188,18 +224,29 @@ CREATE TEMP VIEW loaded AS
       AND o.id_estimation <> 25;
 CREATE TEMP VIEW bulk AS
     SELECT id_mark_mag, p36 FROM loaded
-    WHERE id_f_est = 1 AND id_mark_mag NOT IN (SELECT id_mark_mag FROM gone);
+    WHERE id_f_est = 1 AND id_mark_mag <> ${gone:-0};
 $1
 SQL
 }
-[ "$(compare "SELECT COUNT(*) FROM gone")" = 1 ] || fail "not exactly one row was deleted"
-gone=$(compare "SELECT id_mark_mag FROM gone")
+gone=$(sqlite3 "$db" "SELECT row_id FROM KEL_LOG WHERE id_log > $logged_before
+    AND descr LIKE 'Запись с уникальным номером - %'")
+[ "$(echo "$gone" | wc -w)" = 1 ] || fail "not exactly one row was deleted: $gone"
 [ "$(compare "SELECT COUNT(*) FROM loaded WHERE id_mark_mag = $gone")" = 1 ] ||
     fail "the deleted row $gone was not a row of the journal"
-kept=$(compare "SELECT id_mark_mag FROM main.DEL_mark_mag EXCEPT SELECT id_mark_mag FROM b.DEL_mark_mag")
-[ "$kept" = "$gone" ] &&
-    [ "$(sqlite3 "$db" "SELECT COUNT(*) FROM DEL_mark_mag")" = $((deleted_before + 1)) ] ||
-    fail "DEL_mark_mag does not hold exactly the deleted row $gone besides what it held"
+# Restored with its own key and values, and gone from the deleted rows.
+[ "$(compare "SELECT COUNT(*) FROM main.mark_mag m JOIN b.mark_mag o USING (id_mark_mag)
+    WHERE id_mark_mag = $gone AND m.id_student = o.id_student AND m.p35 IS o.p35
+      AND m.p36 IS o.p36 AND m.id_estimation IS o.id_estimation")" = 1 ] ||
+    fail "the deleted row $gone did not come back as it was"
+[ "$(compare "SELECT COUNT(*) FROM gone")" = 0 ] || fail "rows are missing after the restore"
+[ "$(sqlite3 "$db" "SELECT COUNT(*) FROM DEL_mark_mag")" = "$deleted_before" ] &&
+    [ "$(sqlite3 "$db" "SELECT COUNT(*) FROM DEL_mark_mag WHERE id_mark_mag = $gone")" = 0 ] ||
+    fail "DEL_mark_mag still holds the restored row $gone or lost others"
+# The code went to one student of the journal.
+coded=$(sqlite3 "$db" "SELECT id_student FROM s_fio WHERE idid = 'E2E-1'")
+[ "$(echo "$coded" | wc -w)" = 1 ] || fail "not one student holds the code E2E-1: $coded"
+[ "$(compare "SELECT COUNT(*) FROM loaded WHERE id_student = $coded")" -gt 0 ] ||
+    fail "the student $coded who got the code is not in the journal"
 
 # The bulk date: every "Ведомость" row of the journal holds it at midnight, no other row's
 # hand-in date moved, and both kinds of rows were there to see it.
@@ -230,5 +277,5 @@ compare "SELECT x FROM (SELECT '$row p35' AS x UNION ALL SELECT '$row mark'
     ORDER BY 1" >"$work/log-expected"
 diff "$work/log-expected" "$work/log-after" >&2 ||
     fail "the audit log does not hold exactly the expected records (diff above: expected, found)"
-echo "PASS: row $row holds № 77 and mark $mark; row $gone deleted; $set_rows rows set to" \
-    "$bulk_typed, $((set_rows - already)) of them logged"
+echo "PASS: row $row holds № 77 and mark $mark; row $gone deleted and restored; $set_rows" \
+    "rows set to $bulk_typed, $((set_rows - already)) of them logged; student $coded coded E2E-1"
