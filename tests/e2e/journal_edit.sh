@@ -12,6 +12,7 @@ set -euo pipefail
 
 client=$1
 demo=$2
+[ -z "${KEL_E2E_SHOTS:-}" ] || KEL_E2E_SHOTS=$(realpath "$KEL_E2E_SHOTS")
 for tool in Xvfb openbox xdotool sqlite3; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/deps.sh installs it)" >&2; exit 1; }
 done
