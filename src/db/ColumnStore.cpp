@@ -69,6 +69,34 @@ void ColumnStore::reset(const std::vector<int>& types, size_t rows) {
     }
 }
 
+void ColumnStore::reserve(size_t rows) {
+    for (Column& c : columns_) {
+        c.ints.reserve(c.kind == Kind::Int || c.kind == Kind::Bool || c.kind == Kind::Date ? rows
+                                                                                           : 0);
+        c.doubles.reserve(c.kind == Kind::Double ? rows : 0);
+        c.dateTimes.reserve(c.kind == Kind::DateTime ? rows : 0);
+        c.variants.reserve(c.kind == Kind::Variant ? rows : 0);
+        c.nulls.reserve(c.kind != Kind::Variant ? rows : 0);
+    }
+}
+
+void ColumnStore::pushRow() {
+    appendRow();
+    for (Column& c : columns_)
+        if (c.kind != Kind::Variant)
+            c.nulls.back() = false;
+}
+
+void ColumnStore::shrinkToFit() {
+    for (Column& c : columns_) {
+        c.ints.shrink_to_fit();
+        c.doubles.shrink_to_fit();
+        c.dateTimes.shrink_to_fit();
+        c.variants.shrink_to_fit();
+        c.nulls.shrink_to_fit();
+    }
+}
+
 void ColumnStore::put(size_t row, size_t column, QVariant&& v, int type) {
     Column& col = columns_[column];
     if (col.kind == Kind::Variant) {

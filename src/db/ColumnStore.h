@@ -17,6 +17,11 @@ public:
     void reset(const std::vector<int>& types, size_t rows);
     // `type` is the value's typeId; a value of another type turns the column into variants.
     void put(size_t row, size_t column, QVariant&& v, int type);
+    // Rows read one by one: room for about `rows` rows, then one row at a time for put(),
+    // then the spare room given back.
+    void reserve(size_t rows);
+    void pushRow();
+    void shrinkToFit();
     void clear();
     size_t rowCount() const { return rows_; }
 
