@@ -291,11 +291,13 @@ void DataSet::readRows(bool reread) {
 }
 
 void DataSet::resetRows() {
-    rows_.clear();
-    order_.clear();
-    view_.clear();
-    viewPos_.clear();
-    idIndex_.clear();
+    // A closed data set gives its rows' memory back rather than keeping it until it opens.
+    std::vector<Row>().swap(rows_);
+    store_.clear();
+    std::vector<int>().swap(order_);
+    std::vector<int>().swap(view_);
+    std::vector<int>().swap(viewPos_);
+    std::vector<std::pair<quint64, int>>().swap(idIndex_);
     indexesValid_ = false;
     cursor_ = -1;
     eof_ = bof_ = true;
