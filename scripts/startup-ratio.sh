@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 runs=${1:-15}
 build=$(cd "${BUILD_DIR:-build}" && pwd)
-client=$build/src/app/kel14
+client=$build/bin/kel14
 anchor=$build/bench/startup_text_window
 for program in "$client" "$anchor"; do
     [[ -x $program ]] || { echo "missing $program: build first" >&2; exit 1; }
@@ -39,13 +39,16 @@ export HOME=$work XDG_CONFIG_HOME=$work/config
 time_to_window() {
     local program=$1 title=$2 start end pid
     start=$(date +%s%N)
-    (cd "$work" && exec "$program") >/dev/null 2>&1 &
+    (cd "$work" && exec "$program") >"$work/output" 2>&1 &
     pid=$!
     until xdotool search --onlyvisible --name "^$title" >/dev/null 2>&1; do
         if ! kill -0 "$pid" 2>/dev/null; then
-            echo "$program exited before its window was mapped" >&2
+            echo "$program exited before its window was mapped:" >&2
+            cat "$work/output" >&2
             return 1
         fi
+        # A pause between looks, so that the looks do not crowd the display's connections.
+        sleep 0.005
     done
     end=$(date +%s%N)
     kill "$pid" 2>/dev/null || true
