@@ -26,6 +26,8 @@ ColumnStore::Kind ColumnStore::kindOf(const QVariant& v) {
         return Kind::Date;
     case QMetaType::QDateTime:
         return Kind::DateTime;
+    case QMetaType::QString:
+        return Kind::Text;
     default:
         return Kind::Variant;
     }
@@ -60,12 +62,45 @@ void ColumnStore::reset(const std::vector<int>& types, size_t rows) {
         case Kind::DateTime:
             col.dateTimes.resize(rows_);
             break;
+        case Kind::Text:
+            col.texts.resize(rows_);
+            break;
         case Kind::Variant:
             col.variants.resize(rows_);
             break;
         }
         if (col.kind != Kind::Variant)
             col.nulls.assign(rows_, false);
+    }
+}
+
+void ColumnStore::reserve(size_t rows) {
+    for (Column& c : columns_) {
+        c.ints.reserve(c.kind == Kind::Int || c.kind == Kind::Bool || c.kind == Kind::Date ? rows
+                                                                                           : 0);
+        c.doubles.reserve(c.kind == Kind::Double ? rows : 0);
+        c.dateTimes.reserve(c.kind == Kind::DateTime ? rows : 0);
+        c.texts.reserve(c.kind == Kind::Text ? rows : 0);
+        c.variants.reserve(c.kind == Kind::Variant ? rows : 0);
+        c.nulls.reserve(c.kind != Kind::Variant ? rows : 0);
+    }
+}
+
+void ColumnStore::pushRow() {
+    appendRow();
+    for (Column& c : columns_)
+        if (c.kind != Kind::Variant)
+            c.nulls.back() = false;
+}
+
+void ColumnStore::shrinkToFit() {
+    for (Column& c : columns_) {
+        c.ints.shrink_to_fit();
+        c.doubles.shrink_to_fit();
+        c.dateTimes.shrink_to_fit();
+        c.texts.shrink_to_fit();
+        c.variants.shrink_to_fit();
+        c.nulls.shrink_to_fit();
     }
 }
 
@@ -115,6 +150,12 @@ void ColumnStore::put(size_t row, size_t column, QVariant&& v, int type) {
             return;
         }
         break;
+    case Kind::Text:
+        if (type == QMetaType::QString) {
+            putText(col, row, *static_cast<const QString*>(data));
+            return;
+        }
+        break;
     case Kind::Variant:
         break;
     }
@@ -144,9 +185,26 @@ void ColumnStore::store(Column& c, size_t row, const QVariant& v) {
     case Kind::DateTime:
         c.dateTimes[row] = null ? QDateTime() : v.toDateTime();
         break;
+    case Kind::Text:
+        if (null)
+            c.texts[row] = QString();
+        else
+            putText(c, row, *static_cast<const QString*>(v.constData()));
+        break;
     case Kind::Variant:
         break;
     }
+}
+
+void ColumnStore::putText(Column& c, size_t row, const QString& s) {
+    // Journals repeat their texts down a column (the operator, the login): equal neighbours
+    // share one copy of the characters.
+    if (row > 0 && !c.nulls[row - 1] && c.texts[row - 1] == s)
+        c.texts[row] = c.texts[row - 1];
+    else if (row + 1 < rows_ && !c.nulls[row + 1] && c.texts[row + 1] == s)
+        c.texts[row] = c.texts[row + 1];
+    else
+        c.texts[row] = s;
 }
 
 QVariant ColumnStore::get(size_t row, size_t column) const {
@@ -170,6 +228,8 @@ QVariant ColumnStore::get(size_t row, size_t column) const {
         return QVariant(c.doubles[row]);
     case Kind::DateTime:
         return QVariant(c.dateTimes[row]);
+    case Kind::Text:
+        return QVariant(c.texts[row]);
     case Kind::Variant:
         break;
     }
@@ -205,6 +265,8 @@ void ColumnStore::set(size_t row, size_t column, const QVariant& v) {
                 fresh.doubles.resize(rows_);
             else if (fresh.kind == Kind::DateTime)
                 fresh.dateTimes.resize(rows_);
+            else if (fresh.kind == Kind::Text)
+                fresh.texts.resize(rows_);
             else
                 fresh.ints.resize(rows_);
             c = std::move(fresh);
@@ -243,6 +305,9 @@ void ColumnStore::appendRow() {
         case Kind::DateTime:
             c.dateTimes.emplace_back();
             break;
+        case Kind::Text:
+            c.texts.emplace_back();
+            break;
         case Kind::Variant:
             c.variants.emplace_back();
             break;
@@ -266,6 +331,9 @@ void ColumnStore::eraseRow(size_t row) {
             break;
         case Kind::DateTime:
             c.dateTimes.erase(c.dateTimes.begin() + at);
+            break;
+        case Kind::Text:
+            c.texts.erase(c.texts.begin() + at);
             break;
         case Kind::Variant:
             c.variants.erase(c.variants.begin() + at);

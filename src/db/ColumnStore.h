@@ -1,5 +1,6 @@
-// Rows of a data set kept column by column: numbers, flags and dates in place, anything else
-// as a variant, so a row costs a fraction of a variant per value.
+// Rows of a data set kept column by column: numbers, flags, dates and texts in place, anything
+// else as a variant, so a row costs a fraction of a variant per value. A text equal to the one
+// in the row above shares its characters.
 #pragma once
 
 #include <QDateTime>
@@ -17,6 +18,11 @@ public:
     void reset(const std::vector<int>& types, size_t rows);
     // `type` is the value's typeId; a value of another type turns the column into variants.
     void put(size_t row, size_t column, QVariant&& v, int type);
+    // Rows read one by one: room for about `rows` rows, then one row at a time for put(),
+    // then the spare room given back.
+    void reserve(size_t rows);
+    void pushRow();
+    void shrinkToFit();
     void clear();
     size_t rowCount() const { return rows_; }
 
@@ -29,18 +35,20 @@ public:
     void eraseRow(size_t row);
 
 private:
-    enum class Kind : std::uint8_t { Int, Bool, Double, Date, DateTime, Variant };
+    enum class Kind : std::uint8_t { Int, Bool, Double, Date, DateTime, Text, Variant };
     struct Column {
         Kind kind = Kind::Int;
         std::vector<qint64> ints; // Int, Bool, Date (Julian day)
         std::vector<double> doubles;
         std::vector<QDateTime> dateTimes;
+        std::vector<QString> texts;
         std::vector<QVariant> variants;
         std::vector<bool> nulls;
     };
     static bool fits(Kind kind, const QVariant& v);
     static Kind kindOf(const QVariant& v);
     void store(Column& c, size_t row, const QVariant& v);
+    void putText(Column& c, size_t row, const QString& s);
     void toVariants(size_t column);
 
     std::vector<Column> columns_;

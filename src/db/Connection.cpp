@@ -91,6 +91,14 @@ Result Connection::query(const QString& sql, const std::vector<QVariant>& binds,
     return d.execute(sql, binds, timeoutSeconds);
 }
 
+void Connection::query(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+                       RowSink& sink) {
+    Driver& d = driver();
+    if (onStatement)
+        onStatement(sql);
+    d.query(sql, binds, timeoutSeconds, sink);
+}
+
 Result Connection::callProcedure(const QString& name, Parameters& parameters, int timeoutSeconds) {
     Driver& d = driver();
     if (onStatement)

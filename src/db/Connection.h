@@ -41,6 +41,9 @@ public:
     // A statement that returns rows.
     Result query(const QString& sql, const std::vector<QVariant>& binds = {},
                  int timeoutSeconds = 0);
+    // The same, each row handed to `sink` as the driver reads it.
+    void query(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+               RowSink& sink);
     Result callProcedure(const QString& name, Parameters& parameters, int timeoutSeconds = 0);
 
     // The open driver; opens the connection when needed.

@@ -123,24 +123,31 @@ int DataSet::keyColumn() const {
 
 // --- Fetching
 
-Result DataSet::fetch() {
+void DataSet::fetchInto(RowSink& sink) {
     if (!connection_)
         throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
     switch (kind_) {
     case DataSetKind::Query: {
         std::vector<QVariant> binds;
         const QString text = internal::positionalSql(sql_, parameters_, binds);
-        return connection_->query(text, binds, commandTimeout_);
+        connection_->query(text, binds, commandTimeout_, sink);
+        return;
     }
     case DataSetKind::Table:
         if (tableName_.isEmpty())
             throw DatabaseError(QStringLiteral("%1 has no table name.").arg(describe()));
-        return connection_->query(QStringLiteral("select * from ") + tableName_, {},
-                                  commandTimeout_);
-    case DataSetKind::StoredProc:
-        return connection_->callProcedure(procedureName_, parameters_, commandTimeout_);
+        connection_->query(QStringLiteral("select * from ") + tableName_, {}, commandTimeout_,
+                           sink);
+        return;
+    case DataSetKind::StoredProc: {
+        Result result = connection_->callProcedure(procedureName_, parameters_, commandTimeout_);
+        for (size_t c = 0; c < result.columns.size(); ++c)
+            if (result.columns[c].type == FieldType::Unknown)
+                result.columns[c].type = internal::inferType(result, c);
+        sink.take(std::move(result));
+        return;
     }
-    return {};
+    }
 }
 
 // Maps fields onto the result's columns; dynamic fields are made from the columns. On a
@@ -195,41 +202,49 @@ void DataSet::bindFields(const Result& result, bool reread) {
     columns_ = result.columns;
 }
 
-// Takes the result's rows into the column store. Values that a driver left in another type
-// (a BIT read as an integer, a date read as text) are converted and texts are cut to their
-// field's size on the way; values already right cost one type check.
-void DataSet::adoptRows(Result&& result) {
-    const size_t width = result.columns.size();
-    struct Check {
-        int expected = QMetaType::UnknownType;
-        int cut = 0;
-        const Field* field = nullptr;
-    };
-    std::vector<Check> checks(width);
-    std::vector<int> types(width, QMetaType::UnknownType);
-    for (size_t i = 0; i < fields_.size(); ++i) {
-        const Field& f = *fields_[i];
-        const int c = dataColumnOfField_[i];
-        const int expected = internal::metaTypeOf(f.dataType());
-        if (c < 0 || expected == QMetaType::UnknownType)
-            continue;
-        const bool text =
-            f.dataType() == FieldType::String || f.dataType() == FieldType::WideString;
-        checks[static_cast<size_t>(c)] = {expected, text ? f.size() : 0, &f};
-        types[static_cast<size_t>(c)] = expected;
+// Takes a result's rows into a column store of its own as the driver reads them; the data set
+// takes them when the read is complete. Values that a driver left in another type (a BIT read
+// as an integer, a date read as text) are converted and texts are cut to their field's size
+// on the way; values already right cost one type check.
+class DataSet::Intake : public RowSink {
+public:
+    Intake(DataSet& dataSet, bool reread)
+        : ds_(dataSet)
+        , reread_(reread) {}
+
+    void begin(const std::vector<Column>& columns, size_t rowsHint) override {
+        Result shape;
+        shape.columns = columns;
+        ds_.bindFields(shape, reread_);
+        width_ = columns.size();
+        checks_.assign(width_, Check());
+        std::vector<int> types(width_, QMetaType::UnknownType);
+        for (size_t i = 0; i < ds_.fields_.size(); ++i) {
+            const Field& f = *ds_.fields_[i];
+            const int c = ds_.dataColumnOfField_[i];
+            const int expected = internal::metaTypeOf(f.dataType());
+            if (c < 0 || expected == QMetaType::UnknownType)
+                continue;
+            const bool text =
+                f.dataType() == FieldType::String || f.dataType() == FieldType::WideString;
+            checks_[static_cast<size_t>(c)] = {expected, text ? f.size() : 0, &f};
+            types[static_cast<size_t>(c)] = expected;
+        }
+        store_.reset(types, 0);
+        store_.reserve(rowsHint);
+        rows_.reserve(rowsHint);
+        begun_ = true;
     }
-    const size_t count = result.rows.size();
-    rows_.clear();
-    rows_.reserve(count);
-    store_.reset(types, count);
-    for (size_t r = 0; r < count; ++r) {
-        rows_.push_back(Row{nextRowId_++});
-        std::vector<QVariant>& row = result.rows[r];
-        row.resize(width);
-        for (size_t c = 0; c < width; ++c) {
-            QVariant& v = row[c];
+
+    void row(std::vector<QVariant>& values) override {
+        const size_t r = store_.rowCount();
+        store_.pushRow();
+        rows_.push_back(Row{ds_.nextRowId_++});
+        values.resize(width_);
+        for (size_t c = 0; c < width_; ++c) {
+            QVariant& v = values[c];
             int t = v.typeId();
-            const Check& check = checks[c];
+            const Check& check = checks_[c];
             if (check.field && t != QMetaType::UnknownType) {
                 if (t == check.expected ||
                     (check.expected == QMetaType::Int && t == QMetaType::LongLong)) {
@@ -249,17 +264,47 @@ void DataSet::adoptRows(Result&& result) {
             }
             store_.put(r, c, std::move(v), t);
         }
-        std::vector<QVariant>().swap(row);
     }
-    result.rows.clear();
+
+    // The rows read become the data set's.
+    void finish() {
+        if (!begun_)
+            begin({}, 0);
+        store_.shrinkToFit();
+        rows_.shrink_to_fit();
+        ds_.store_ = std::move(store_);
+        ds_.rows_ = std::move(rows_);
+    }
+
+private:
+    struct Check {
+        int expected = QMetaType::UnknownType;
+        int cut = 0;
+        const Field* field = nullptr;
+    };
+    DataSet& ds_;
+    bool reread_;
+    bool begun_ = false;
+    size_t width_ = 0;
+    std::vector<Check> checks_;
+    ColumnStore store_;
+    std::vector<Row> rows_;
+};
+
+void DataSet::readRows(bool reread) {
+    Intake intake(*this, reread);
+    fetchInto(intake);
+    intake.finish();
 }
 
 void DataSet::resetRows() {
-    rows_.clear();
-    order_.clear();
-    view_.clear();
-    viewPos_.clear();
-    idIndex_.clear();
+    // A closed data set gives its rows' memory back rather than keeping it until it opens.
+    std::vector<Row>().swap(rows_);
+    store_.clear();
+    std::vector<int>().swap(order_);
+    std::vector<int>().swap(view_);
+    std::vector<int>().swap(viewPos_);
+    std::vector<std::pair<quint64, int>>().swap(idIndex_);
     indexesValid_ = false;
     cursor_ = -1;
     eof_ = bof_ = true;
@@ -276,9 +321,7 @@ void DataSet::open() {
         return;
     if (beforeOpen)
         beforeOpen(*this);
-    Result result = fetch();
-    bindFields(result, false);
-    adoptRows(std::move(result));
+    readRows(false);
     sortField_.clear();
     sortAscending_ = true;
     if (filtered_ && filterExpr_) {
@@ -323,11 +366,8 @@ void DataSet::close() {
 void DataSet::refresh() {
     checkActive("refresh");
     checkBrowse();
-    Result result = fetch();
-    bindFields(result, true);
-
     // Rows keep their bookmarks across the re-read: by key where there is one, else by place.
-    const int keyCol = keyColumn();
+    int keyCol = keyColumn();
     const quint64 currentId = cursor_ >= 0 ? rows_[static_cast<size_t>(view_[cursor_])].id : 0;
     const int oldCursor = cursor_;
     KeyIndex oldIds;
@@ -338,8 +378,9 @@ void DataSet::refresh() {
     }
     for (const Row& r : rows_)
         idsByPlace.push_back(r.id);
-    std::vector<Row> old = std::move(rows_);
-    adoptRows(std::move(result));
+    std::vector<Row> old = rows_;
+    readRows(true);
+    keyCol = keyColumn();
     std::vector<bool> taken(old.size(), false);
     for (size_t i = 0; i < rows_.size(); ++i) {
         int from = -1;

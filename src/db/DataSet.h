@@ -8,6 +8,7 @@
 #include "db/Field.h"
 #include "db/Parameter.h"
 #include "db/Result.h"
+#include "db/RowSink.h"
 
 #include <QHashFunctions>
 #include <QObject>
@@ -177,9 +178,11 @@ private:
     struct Lookups;
 
     // Life
-    Result fetch();
+    class Intake;
+    // Reads the statement's rows into the column store; on a re-read the fields stay.
+    void readRows(bool reread);
+    void fetchInto(RowSink& sink);
     void bindFields(const Result& result, bool reopen);
-    void adoptRows(Result&& result);
     void destroyDynamicFields();
     void resetRows();
 

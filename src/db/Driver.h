@@ -4,6 +4,7 @@
 #include "db/ConnectionString.h"
 #include "db/Parameter.h"
 #include "db/Result.h"
+#include "db/RowSink.h"
 
 #include <QString>
 #include <QVariant>
@@ -24,6 +25,13 @@ public:
     // or the number of rows it changed. timeoutSeconds 0 means the driver's default.
     virtual Result execute(const QString& sql, const std::vector<QVariant>& binds = {},
                            int timeoutSeconds = 0) = 0;
+
+    // Runs a statement that returns rows, handing each row to `sink` as it is read. A driver
+    // that cannot hand them over one by one reads them all first.
+    virtual void query(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+                       RowSink& sink) {
+        sink.take(execute(sql, binds, timeoutSeconds));
+    }
 
     // Calls a stored procedure. The name may carry a ";1" group number. Parameters go in
     // order; the return-value parameter, if any, is first and receives the return code.

@@ -1,16 +1,13 @@
 #include "db/SqliteDriver.h"
 
 #include "db/DatabaseError.h"
-#include "db/SqliteValues.h"
+#include "db/SqliteStatement.h"
 
 #include <QAtomicInteger>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QSqlResult>
 
 #include <sqlite3.h>
 
@@ -28,30 +25,17 @@ QString errorText(const QSqlError& e) {
     return text.isEmpty() ? e.text() : text;
 }
 
-sqlite3_stmt* statementOf(const QSqlQuery& q) {
-    const QVariant h = q.result()->handle();
-    return h.isValid() ? *static_cast<sqlite3_stmt* const*>(h.constData()) : nullptr;
-}
-
-// Qt hands SQLite each "?" of ours renamed ":0", ":1", ... in order. Any other name (":a",
-// "@a", "$a", "?1") comes from typed text, and Qt's driver and SQLite disagree on where such a
-// name ends or whether text after a NUL counts: its exec crashed on the disagreement. SQL
-// Server refuses such text too, so it is refused here.
-void refuseNamedParameters(sqlite3_stmt* stmt) {
-    if (stmt == nullptr)
-        return;
-    const int count = sqlite3_bind_parameter_count(stmt);
-    for (int i = 1; i <= count; ++i) {
-        const char* name = sqlite3_bind_parameter_name(stmt, i);
-        const QString text = name != nullptr ? QString::fromUtf8(name) : QStringLiteral("?");
-        if (text == QStringLiteral(":%1").arg(i - 1))
-            continue;
-        if (text.startsWith(QLatin1Char('@')))
-            throw DatabaseError(
-                QStringLiteral("Must declare the scalar variable \"%1\".").arg(text));
-        throw DatabaseError(QStringLiteral("Incorrect syntax near '%1'.").arg(text));
+// Keeps every row: the whole result of execute().
+class ResultCollector : public RowSink {
+public:
+    void begin(const std::vector<Column>& columns, size_t rowsHint) override {
+        result.columns = columns;
+        result.rows.reserve(rowsHint);
     }
-}
+    void row(std::vector<QVariant>& values) override { result.rows.push_back(values); }
+
+    Result result;
+};
 
 // Interrupts a statement that runs past its time-out.
 int interruptWhenLate(void* deadline) {
@@ -103,6 +87,8 @@ void SqliteDriver::open(const ConnectionString& settings) {
         executeRaw(QStringLiteral("PRAGMA busy_timeout = %1").arg(LockWaitMilliseconds));
         executeRaw(QStringLiteral("PRAGMA journal_mode = WAL"));
         executeRaw(QStringLiteral("PRAGMA foreign_keys = ON"));
+        // A large ORDER BY (the journal's) sorts in memory instead of spilling to files.
+        executeRaw(QStringLiteral("PRAGMA temp_store = MEMORY"));
         afterOpen(settings);
     } catch (...) {
         close();
@@ -133,11 +119,25 @@ Result SqliteDriver::execute(const QString& sql, const std::vector<QVariant>& bi
                              int timeoutSeconds) {
     if (auto answered = intercept(sql, binds))
         return std::move(*answered);
-    if (timeoutSeconds <= 0)
-        return executeRaw(rewrite(sql), binds);
+    ResultCollector collector;
+    collector.result.rowsAffected = run(sql, binds, timeoutSeconds, collector);
+    return std::move(collector.result);
+}
+
+void SqliteDriver::query(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+                         RowSink& sink) {
+    if (auto answered = intercept(sql, binds)) {
+        sink.take(std::move(*answered));
+        return;
+    }
+    run(sql, binds, timeoutSeconds, sink);
+}
+
+int SqliteDriver::run(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+                      RowSink& sink) {
     StatementTimeout timeout(handle(), timeoutSeconds);
     try {
-        return executeRaw(rewrite(sql), binds);
+        return executeRaw(rewrite(sql), binds, sink);
     } catch (const DatabaseError&) {
         if (timeout.expired())
             throw DatabaseError(QStringLiteral("Query timeout expired"));
@@ -159,77 +159,94 @@ void SqliteDriver::checkFileInPlace() {
 }
 
 Result SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>& binds) {
+    ResultCollector collector;
+    collector.result.rowsAffected = executeRaw(sql, binds, collector);
+    return std::move(collector.result);
+}
+
+int SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>& binds,
+                             RowSink& sink) {
     if (!isOpen())
         throw DatabaseError(QStringLiteral("The connection is closed."));
     // A session on a deleted or replaced file would write where nobody reads; it stops
     // before the statement, and after it, so that such a write is never reported as saved.
     checkFileInPlace();
-    Result result = runStatement(sql, binds);
+    int changed = -1;
+    try {
+        changed = runStatement(sql, binds, sink);
+    } catch (const SqliteError& e) {
+        if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
+            throw DatabaseError(QStringLiteral("База данных занята: в нее записывает другой "
+                                               "пользователь или программа, ожидание (%1 с) "
+                                               "истекло. Изменение не сохранено; повторите "
+                                               "попытку.")
+                                    .arg(LockWaitMilliseconds / 1000));
+        throw;
+    }
     checkFileInPlace();
-    return result;
+    return changed;
 }
 
-[[noreturn]] void SqliteDriver::fail(const QSqlError& error) {
-    const int code = handle() != nullptr ? sqlite3_errcode(handle()) & 0xff : SQLITE_OK;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        throw DatabaseError(QStringLiteral("База данных занята: в нее записывает другой "
-                                           "пользователь или программа, ожидание (%1 с) истекло. "
-                                           "Изменение не сохранено; повторите попытку.")
-                                .arg(LockWaitMilliseconds / 1000));
-    throw DatabaseError(errorText(error));
-}
-
-Result SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& binds) {
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        fail(q.lastError());
-    sqlite3_stmt* stmt = statementOf(q);
-    refuseNamedParameters(stmt);
-    for (const QVariant& b : binds)
-        q.addBindValue(sqlite::toStored(b));
-    if (!q.exec())
-        fail(q.lastError());
-
-    Result result;
-    if (!q.isSelect()) {
-        result.rowsAffected = q.numRowsAffected();
-        lastInsertId_ = q.lastInsertId();
-        return result;
+int SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& binds,
+                               RowSink& sink) {
+    SqliteStatement statement(handle(), sql);
+    statement.bind(binds);
+    if (!statement.returnsRows()) {
+        statement.run();
+        sqlite3* h = handle();
+        const qint64 id = sqlite3_last_insert_rowid(h);
+        lastInsertId_ = id != 0 ? QVariant(id) : QVariant();
+        return sqlite3_changes(h);
     }
-    const QSqlRecord record = q.record();
-    const int n = record.count();
-    result.columns.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const char* declared = stmt != nullptr ? sqlite3_column_decltype(stmt, i) : nullptr;
-        result.columns.push_back(sqlite::columnFromDeclaredType(
-            record.fieldName(i), declared != nullptr ? QString::fromUtf8(declared) : QString()));
+    std::vector<Column> columns = statement.columns();
+    const size_t n = columns.size();
+    // Columns without a declared type (expressions) take the type of their first value, so
+    // rows wait until each such column has shown one (mostly the first row) or the end.
+    std::vector<FieldType> readAs(n);
+    size_t undecided = 0;
+    for (size_t i = 0; i < n; ++i) {
+        readAs[i] = columns[i].type;
+        if (readAs[i] == FieldType::Unknown)
+            ++undecided;
     }
-    while (q.next()) {
-        std::vector<QVariant> row;
-        row.reserve(n);
-        for (int i = 0; i < n; ++i)
-            row.push_back(sqlite::fromStored(q.value(i), result.columns[i].type));
-        result.rows.push_back(std::move(row));
-    }
-    if (q.lastError().isValid())
-        fail(q.lastError());
-    // Columns without a declared type (expressions) take the type of their first value.
-    for (int i = 0; i < n; ++i) {
-        Column& c = result.columns[i];
-        if (c.type != FieldType::Unknown)
-            continue;
-        c.type = FieldType::String;
-        for (const auto& row : result.rows) {
-            if (!row[i].isValid())
+    std::vector<std::vector<QVariant>> waiting;
+    bool begun = false;
+    const auto start = [&] {
+        for (Column& c : columns)
+            if (c.type == FieldType::Unknown)
+                c.type = FieldType::String;
+        sink.begin(columns, 0);
+        begun = true;
+        for (auto& row : waiting)
+            sink.row(row);
+        waiting.clear();
+    };
+    std::vector<QVariant> values(n);
+    while (statement.next()) {
+        values.resize(n);
+        for (size_t i = 0; i < n; ++i)
+            values[i] = statement.value(int(i), readAs[i]);
+        if (!begun) {
+            for (size_t i = 0; i < n; ++i) {
+                if (columns[i].type != FieldType::Unknown || !values[i].isValid())
+                    continue;
+                const int t = values[i].typeId();
+                columns[i].type = t == QMetaType::Double    ? FieldType::Float
+                                  : t == QMetaType::QString ? FieldType::String
+                                                            : FieldType::Integer;
+                --undecided;
+            }
+            if (undecided > 0) {
+                waiting.push_back(values);
                 continue;
-            c.type = row[i].typeId() == QMetaType::Double    ? FieldType::Float
-                     : row[i].typeId() == QMetaType::QString ? FieldType::String
-                                                             : FieldType::Integer;
-            break;
+            }
+            start();
         }
+        sink.row(values);
     }
-    return result;
+    if (!begun)
+        start();
+    return -1;
 }
 
 Result SqliteDriver::callProcedure(const QString& name, Parameters&, int) {

@@ -24,6 +24,8 @@ public:
     bool isOpen() const override;
     Result execute(const QString& sql, const std::vector<QVariant>& binds = {},
                    int timeoutSeconds = 0) override;
+    void query(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+               RowSink& sink) override;
     Result callProcedure(const QString& name, Parameters& parameters,
                          int timeoutSeconds = 0) override;
     QVariant lastInsertId() override;
@@ -37,6 +39,8 @@ public:
 
     // Runs a statement exactly as given, bypassing intercept and rewrite.
     Result executeRaw(const QString& sql, const std::vector<QVariant>& binds = {});
+    // The same, handing the rows to `sink`; returns the rows changed (-1 for rows read).
+    int executeRaw(const QString& sql, const std::vector<QVariant>& binds, RowSink& sink);
 
 protected:
     // Called after the file is open (WAL, busy time-out and foreign keys already set); a
@@ -56,9 +60,10 @@ protected:
 private:
     // Throws when the file at the database's path is no longer the one open.
     void checkFileInPlace();
-    Result runStatement(const QString& sql, const std::vector<QVariant>& binds);
-    // Throws the statement's error; a lock held by another writer in Russian.
-    [[noreturn]] void fail(const QSqlError& error);
+    // intercept and rewrite done: the statement under its time-out.
+    int run(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+            RowSink& sink);
+    int runStatement(const QString& sql, const std::vector<QVariant>& binds, RowSink& sink);
 
     QSqlDatabase db_;
     QString connectionName_;

@@ -44,27 +44,29 @@ namespace {
 
 // The canonical form "YYYY-MM-DD[ HH:MM:SS[.fff]]" read digit by digit: what the driver
 // itself writes, and many times faster than the general ISO parser on large results.
-bool parseCanonical(QStringView s, QDateTime& out) {
-    if (s.size() != 10 && s.size() != 19 && s.size() != 23)
+template <typename Char> bool parseCanonical(const Char* s, qsizetype size, QDateTime& out) {
+    if (size != 10 && size != 19 && size != 23)
         return false;
     const auto digits = [&](qsizetype at, int n, int& v) {
         v = 0;
         for (qsizetype i = at; i < at + n; ++i) {
-            const char16_t c = s[i].unicode();
-            if (c < u'0' || c > u'9')
+            const auto c = static_cast<unsigned>(s[i]);
+            if (c < '0' || c > '9')
                 return false;
-            v = v * 10 + (c - u'0');
+            v = v * 10 + int(c - '0');
         }
         return true;
     };
+    const auto is = [&](qsizetype at, char c) {
+        return static_cast<unsigned>(s[at]) == unsigned(c);
+    };
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0, ms = 0;
-    if (!digits(0, 4, y) || s[4] != u'-' || !digits(5, 2, mo) || s[7] != u'-' || !digits(8, 2, d))
+    if (!digits(0, 4, y) || !is(4, '-') || !digits(5, 2, mo) || !is(7, '-') || !digits(8, 2, d))
         return false;
-    if (s.size() >= 19 &&
-        ((s[10] != u' ' && s[10] != u'T') || !digits(11, 2, h) || s[13] != u':' ||
-         !digits(14, 2, mi) || s[16] != u':' || !digits(17, 2, sec)))
+    if (size >= 19 && ((!is(10, ' ') && !is(10, 'T')) || !digits(11, 2, h) || !is(13, ':') ||
+                       !digits(14, 2, mi) || !is(16, ':') || !digits(17, 2, sec)))
         return false;
-    if (s.size() == 23 && (s[19] != u'.' || !digits(20, 3, ms)))
+    if (size == 23 && (!is(19, '.') || !digits(20, 3, ms)))
         return false;
     const QDate date(y, mo, d);
     const QTime time(h, mi, sec, ms);
@@ -76,7 +78,7 @@ bool parseCanonical(QStringView s, QDateTime& out) {
 
 QDateTime parseDateTime(const QString& text) {
     QDateTime fast;
-    if (parseCanonical(text, fast))
+    if (parseCanonical(text.utf16(), text.size(), fast))
         return fast;
     QString s = text.trimmed();
     if (s.size() > 10 && s[10] == QLatin1Char(' '))
@@ -132,6 +134,11 @@ QVariant fromStored(const QVariant& stored, FieldType type) {
         return QVariant(stored.toString());
     }
     return stored;
+}
+
+QDateTime canonicalDateTimeFromUtf8(const char* text, qsizetype size) {
+    QDateTime dt;
+    return parseCanonical(text, size, dt) ? dt : QDateTime();
 }
 
 QString canonicalDateTime(const QDateTime& dt) {

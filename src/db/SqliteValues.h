@@ -3,6 +3,7 @@
 
 #include "db/Result.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 
@@ -14,6 +15,9 @@ Column columnFromDeclaredType(const QString& name, const QString& declaredType);
 QVariant fromStored(const QVariant& stored, FieldType type);
 // A value as SQLite stores it: date-times in one canonical text form, booleans as 0/1.
 QVariant toStored(const QVariant& value);
+// A date-time read from its canonical text without QDateTime's string parser; invalid when the
+// text has another form (fromStored then reads it).
+QDateTime canonicalDateTimeFromUtf8(const char* text, qsizetype size);
 // The canonical text of a date-time: "YYYY-MM-DD HH:MM:SS" with ".fff" when it has
 // milliseconds.
 QString canonicalDateTime(const QDateTime& dt);

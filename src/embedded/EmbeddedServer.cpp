@@ -246,6 +246,18 @@ db::Result EmbeddedServer::execute(const QString& sql, const std::vector<QVarian
     }
 }
 
+void EmbeddedServer::query(const QString& sql, const std::vector<QVariant>& binds,
+                           int timeoutSeconds, db::RowSink& sink) {
+    denial_.clear();
+    try {
+        SqliteDriver::query(sql, binds, timeoutSeconds, sink);
+    } catch (const db::DatabaseError&) {
+        if (!denial_.isEmpty())
+            throw db::DatabaseError(denial_);
+        throw;
+    }
+}
+
 std::optional<db::Result> EmbeddedServer::intercept(const QString& sql,
                                                     const std::vector<QVariant>& binds) {
     (void)binds;

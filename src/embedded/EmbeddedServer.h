@@ -30,6 +30,8 @@ public:
     void open(const db::ConnectionString& settings) override;
     db::Result execute(const QString& sql, const std::vector<QVariant>& binds = {},
                        int timeoutSeconds = 0) override;
+    void query(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
+               db::RowSink& sink) override;
     db::Result callProcedure(const QString& name, db::Parameters& parameters,
                              int timeoutSeconds = 0) override;
 

@@ -67,7 +67,22 @@ int compareNamesUtf8(std::string_view a, std::string_view b) {
         return compareWhole(QString::fromUtf8(a.data(), qsizetype(a.size())),
                             QString::fromUtf8(b.data(), qsizetype(b.size())));
     };
-    size_t i = 0, j = 0;
+    // Names of one group share long beginnings: equal ASCII and two-byte (Cyrillic)
+    // characters are passed over without decoding; anything else is read below.
+    size_t i = 0;
+    const size_t shorter = std::min(a.size(), b.size());
+    while (i < shorter && a[i] == b[i]) {
+        const auto lead = static_cast<unsigned char>(a[i]);
+        if (lead < 0x80) {
+            ++i;
+        } else if (lead >= 0xC2 && lead <= 0xDF && i + 1 < shorter && a[i + 1] == b[i + 1] &&
+                   (static_cast<unsigned char>(a[i + 1]) & 0xC0) == 0x80) {
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    size_t j = i;
     while (i < a.size() && j < b.size()) {
         char16_t x = 0, y = 0;
         const int nx = decodeBmp(a, i, x), ny = decodeBmp(b, j, y);

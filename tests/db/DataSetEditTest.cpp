@@ -7,6 +7,29 @@
 using namespace db;
 using dbtest::MarksDb;
 
+// Equal texts down a column are kept once; editing one row's text leaves its neighbours as
+// they were, and empty and null texts stay apart.
+TEST_F(MarksDb, EqualTextsDownAColumnStayApartWhenOneIsEdited) {
+    DB_STEP(conn_.execute(QStringLiteral(
+        "INSERT INTO mark (id_mark, p35) VALUES (20, 'x'), (21, 'x'), (22, 'x'), (23, ''), "
+        "(24, NULL), (25, '')")));
+    marks_.setSql(QStringLiteral("select * from mark where id_mark >= 20 order by id_mark"));
+    DB_STEP(marks_.open());
+    marks_.setRecNo(2);
+    marks_.edit();
+    marks_.fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("y"));
+    DB_STEP(marks_.post());
+    EXPECT_EQ(column(marks_, "p35"), (QStringList{"x", "y", "x", "", "", ""}));
+    const bool nulls[] = {false, false, false, false, true, false};
+    for (int row = 0; row < 6; ++row) {
+        marks_.setRecNo(row + 1);
+        EXPECT_EQ(marks_.fieldByName(QStringLiteral("p35"))->isNull(), nulls[row]) << "row " << row;
+    }
+    marks_.close();
+    DB_STEP(marks_.open());
+    EXPECT_EQ(column(marks_, "p35"), (QStringList{"x", "y", "x", "", "", ""}));
+}
+
 TEST_F(MarksDb, PostWritesOnlyChangedColumnsAndOnlyWhenSomethingChanged) {
     addMarkFields();
     DB_STEP(teachers_.open());

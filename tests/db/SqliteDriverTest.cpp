@@ -63,6 +63,71 @@ TEST_F(SqliteDriverTest, ValuesComeBackInTheirDeclaredTypes) {
     EXPECT_EQ(raw.rows[0][0].toString(), QStringLiteral("2024-04-05 13:07:09.250"));
 }
 
+// Values are read straight from the statement; odd stored values come back as the general
+// conversion gives them, never lost or cut.
+TEST_F(SqliteDriverTest, OddStoredValuesReadAsTheirColumnTypeAllows) {
+    const QVariant null;
+    const struct {
+        const char* name;
+        const char* declared;
+        QVariant stored;
+        QVariant expected;
+    } cases[] = {
+        {"null date-time", "datetime", null, null},
+        {"milliseconds", "datetime", QStringLiteral("2024-03-05 14:30:07.123"),
+         QDateTime(QDate(2024, 3, 5), QTime(14, 30, 7, 123))},
+        {"date only", "datetime", QStringLiteral("2024-03-05"),
+         QDateTime(QDate(2024, 3, 5), QTime(0, 0))},
+        {"last second of the range", "datetime", QStringLiteral("9999-12-31 23:59:59"),
+         QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59))},
+        {"day out of range stays text", "datetime", QStringLiteral("2024-02-30 10:00:00"),
+         QStringLiteral("2024-02-30 10:00:00")},
+        {"spaces around", "datetime", QStringLiteral(" 2024-03-05 "),
+         QDateTime(QDate(2024, 3, 5), QTime(0, 0))},
+        {"number in a date-time column", "datetime", 5, QVariant(qint64(5))},
+        {"date column drops the time", "date", QStringLiteral("2024-03-05 14:30:07"),
+         QDate(2024, 3, 5)},
+        {"NUL inside a text", "varchar(10)", QString::fromUtf8("a\0b", 3),
+         QString::fromUtf8("a\0b", 3)},
+        {"Cyrillic text", "nvarchar(10)", QStringLiteral("ёлка"), QStringLiteral("ёлка")},
+        {"small integer", "int", 7, QVariant(qint32(7))},
+        {"large integer", "int", qint64(3000000000), QVariant(qint64(3000000000))},
+        {"flag", "bit", 1, true},
+        {"flag stored as text", "bit", QStringLiteral("true"), true},
+        {"integer in a float column", "float", 2, 2.0},
+        {"bytes in a text column", "text", QByteArray("xy"), QStringLiteral("xy")},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        const QString table = QStringLiteral("o%1").arg(i++);
+        driver.execute(QStringLiteral("create table %1 (v %2)").arg(table, c.declared));
+        driver.execute(QStringLiteral("insert into %1 values (?)").arg(table), {c.stored});
+        const Result r = driver.execute(QStringLiteral("select v from ") + table);
+        ASSERT_EQ(r.rows.size(), 1u) << c.name;
+        const QVariant got = r.rows[0][0];
+        EXPECT_EQ(got.typeId(), c.expected.typeId()) << c.name;
+        EXPECT_EQ(got, c.expected) << c.name << ": got " << got.toString().toStdString();
+    }
+}
+
+// An expression's column takes the type of its first value that is not null, however late.
+TEST_F(SqliteDriverTest, ExpressionColumnsTakeTheirFirstValuesType) {
+    const Result r = driver.execute(
+        QStringLiteral("select case when x < 3 then null else x * 1.5 end, x || '' from "
+                       "(select 1 as x union all select 2 union all select 3 union all select "
+                       "4) order by x"));
+    ASSERT_EQ(r.rows.size(), 4u);
+    EXPECT_EQ(r.columns[0].type, FieldType::Float);
+    EXPECT_EQ(r.columns[1].type, FieldType::String);
+    EXPECT_FALSE(r.rows[0][0].isValid());
+    EXPECT_DOUBLE_EQ(r.rows[2][0].toDouble(), 4.5);
+    EXPECT_EQ(r.rows[3][1], QVariant(QStringLiteral("4")));
+    const Result empty = driver.execute(QStringLiteral("select 1 + 1 where 0"));
+    ASSERT_EQ(empty.columns.size(), 1u);
+    EXPECT_EQ(empty.columns[0].type, FieldType::String);
+    EXPECT_TRUE(empty.rows.empty());
+}
+
 TEST_F(SqliteDriverTest, StatementErrorsCarrySqliteText) {
     try {
         driver.execute(QStringLiteral("select nope from m"));

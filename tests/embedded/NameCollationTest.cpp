@@ -38,6 +38,9 @@ TEST_F(NameCollation, OrdersNamesWithoutCaseAndKeepsWrittenFormsApart) {
         {"\xF0\x90\x90\x80x", "\xF0\x90\x90\xA8y", -1},
         {"\xEF\xBD\x81", "\xF0\x90\x90\x80", 1}, // ａ (U+FF41) after U+10400 in UTF-16
         {"я\xEF\xBD\x81", "Я\xF0\x90\x90\x80", 1},
+        {"Петров Иван", "Петров иван", -1}, // a shared beginning, then case alone differs
+        {"Петров Ян", "Петров иван", 1},
+        {"ab\xF0\x90\x90\x80", "ab\xF0\x90\x90\xA8", -1}, // surrogates after it
     };
     embedded::ServerAdmin admin(path);
     for (const auto& c : cases) {
