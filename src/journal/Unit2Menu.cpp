@@ -4,7 +4,10 @@
 #include "controls/DBLookupComboBox.h"
 #include "controls/DBLookupListBox.h"
 #include "controls/KvDBGridEh.h"
+#include "data/Unit_2_1.h"
 #include "journal/JournalGridMenu.h"
+#include "platform/MessageBoxes.h"
+#include "reports/GroupStatisticsDialog.h"
 #include "reports/MarkSheet.h"
 #include "reports/MarkSheetOutput.h"
 
@@ -39,6 +42,26 @@ reports::MarkSheet markSheet(TForm2& w) {
     return reports::readMarkSheet(*w.DBGridEh2->dataSet(), heading, QDate::currentDate());
 }
 
+void showGroupStatistics(TForm2& w) {
+    const auto group = w.selectorKey(JournalSelector::Group);
+    const auto semester = w.selectorKey(JournalSelector::Semester);
+    if (!group || !semester || DM_TAZ_2 == nullptr)
+        return;
+    reports::GroupStatistics statistics;
+    try {
+        statistics = reports::readGroupStatistics(DM_TAZ_2->ADO_TAZ, *group, *semester);
+    } catch (const db::DatabaseError& e) {
+        platform::messageBox(
+            &w, QStringLiteral("Не удалось прочитать статистику группы.\n") + e.message(),
+            QStringLiteral("Ошибка"), QMessageBox::Critical);
+        return;
+    }
+    statistics.group = w.DBLookupComboBox3->Text();
+    statistics.semester = w.DBLookupComboBox4->Text();
+    reports::GroupStatisticsDialog dialog(std::move(statistics), &w);
+    dialog.exec();
+}
+
 } // namespace
 
 void TForm2::buildGridMenu() {
@@ -59,4 +82,7 @@ void TForm2::buildGridMenu() {
         GridMenu->addCommand(QString::fromUtf8(text), [this, kind = kind] {
             reports::saveMarkSheet(this, markSheet(*this), kind);
         });
+    GridMenu->addSeparator();
+    GridMenu->addCommand(QStringLiteral("Статистика группы..."),
+                         [this] { showGroupStatistics(*this); });
 }
