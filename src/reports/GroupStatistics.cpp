@@ -140,6 +140,7 @@ SheetTable groupStatisticsTable(const GroupStatistics& st) {
     SheetTable t;
     t.name = QStringLiteral("Статистика");
     const auto add = [&t](QList<QVariant> row) { t.rows.push_back(std::move(row)); };
+    t.boldRows = {0};
     add({QStringLiteral("СТАТИСТИКА ГРУППЫ")});
     add({QStringLiteral("Группа: ") + st.group + QStringLiteral("    Семестр: ") + st.semester});
     add({});
@@ -154,6 +155,7 @@ SheetTable groupStatisticsTable(const GroupStatistics& st) {
                  s.average ? QVariant(std::round(*s.average * 100) / 100) : QVariant()});
     }
     add({});
+    t.boldRows.append(int(t.rows.size()));
     add({QStringLiteral("Дисциплина"), QStringLiteral("Форма контроля"), QStringLiteral("Оценки"),
          QStringLiteral("Доля задолженностей, %")});
     for (const DisciplineStatistics& d : st.disciplines) {

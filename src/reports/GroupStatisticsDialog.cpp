@@ -143,6 +143,7 @@ void GroupStatisticsDialog::fillStudents() {
                                      : new SortedItem(QString(), -1));
     }
     students_->setSortingEnabled(true);
+    students_->sortItems(0, Qt::AscendingOrder);
     students_->resizeColumnsToContents();
 }
 
@@ -163,6 +164,7 @@ void GroupStatisticsDialog::fillDisciplines() {
                   : new SortedItem(QString(), -1));
     }
     disciplines_->setSortingEnabled(true);
+    disciplines_->sortItems(0, Qt::AscendingOrder);
     disciplines_->resizeColumnsToContents();
 }
 

@@ -34,6 +34,7 @@ SheetTable markSheetTable(const MarkSheet& sheet) {
     SheetTable t;
     t.name = QStringLiteral("Ведомость");
     const auto add = [&t](QList<QVariant> row) { t.rows.push_back(std::move(row)); };
+    t.boldRows = {0};
     add({QStringLiteral("ВЕДОМОСТЬ")});
     for (const QString& line : markSheetTitleLines(sheet))
         add({line});

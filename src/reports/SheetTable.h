@@ -14,6 +14,7 @@ struct SheetTable {
     QString name;                // the worksheet's name
     QList<QList<QVariant>> rows; // QString, int, double or QDate cells; invalid = empty
     int headerRow = -1;          // the row of column titles (bold, frozen below)
+    QList<int> boldRows;         // further rows in bold: a title, a second table's titles
     int columnCount() const;
 };
 

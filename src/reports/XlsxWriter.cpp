@@ -38,6 +38,8 @@ bool writeCells(lxw_workbook* book, const SheetTable& table) {
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
     format_set_bottom(bold, LXW_BORDER_THIN);
+    lxw_format* plainBold = workbook_add_format(book);
+    format_set_bold(plainBold);
     lxw_format* date = workbook_add_format(book);
     format_set_num_format(date, "dd.mm.yyyy");
 
@@ -48,7 +50,8 @@ bool writeCells(lxw_workbook* book, const SheetTable& table) {
         worksheet_freeze_panes(sheet, lxw_row_t(table.headerRow + 1), 0);
 
     for (int r = 0; r < table.rows.size(); ++r) {
-        lxw_format* rowFormat = r == table.headerRow ? bold : nullptr;
+        lxw_format* rowFormat =
+            r == table.headerRow ? bold : (table.boldRows.contains(r) ? plainBold : nullptr);
         const auto& row = table.rows[r];
         for (int c = 0; c < row.size(); ++c) {
             const QVariant& cell = row[c];
