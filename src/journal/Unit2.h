@@ -13,6 +13,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QToolButton;
+class JournalGridMenu;
 class TColumnEh;
 class TDBLookupComboBox;
 class TDBLookupListBox;
@@ -63,6 +64,8 @@ public:
     TStatusBar* StatusBar1;
     TKvDBGridEvents* F2_Kv_DM_TAZ_2;
     platform::IPWatch* IdIPWatch1;
+    // The grid's context menu; other commands join it through addCommand.
+    JournalGridMenu* GridMenu = nullptr;
 
     // --- Selection cascade
     void DBLookupComboBox3Click(QObject* Sender);
@@ -134,6 +137,7 @@ private:
     void buildSelectionArea();
     void buildGrid();
     void buildGridColumns();
+    void buildGridMenu();
     void setUpGridEvents();
     void connectHandlers();
     void refreshDisciplineList();

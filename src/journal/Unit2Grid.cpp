@@ -45,6 +45,7 @@ void TForm2::buildGrid() {
         DBGridEh2MouseDown(s, b, sh, x, y);
     };
     setUpGridEvents();
+    buildGridMenu();
 }
 
 void TForm2::buildGridColumns() {

@@ -1,0 +1,175 @@
+// Group statistics read from the embedded server by the signed-in user's own connection,
+// against counts made by hand; and the window that shows them.
+#include "reports/GroupStatistics.h"
+#include "journal/KeyboardFixture.h"
+#include "platform/FileDialogs.h"
+#include "reports/GroupStatisticsDialog.h"
+
+#include "data/Unit_2_1.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+class GroupStatisticsRead : public journaltest::MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        asOwner({QStringLiteral("INSERT INTO estimation VALUES(4, 'хорошо'), (9, 'н/я'), "
+                                "(12, 'зачтено')")});
+        openMainWindow();
+    }
+
+    // Replaces the journal rows: "student exam mark" triples of group 5, discipline 11,
+    // semester 2 unless a semester is given; 0 as mark for none.
+    void marks(std::initializer_list<std::array<int, 4>> rows) {
+        std::vector<QString> sql{QStringLiteral("DELETE FROM mark_mag")};
+        for (const auto& [student, exam, mark, semester] : rows)
+            sql.push_back(QStringLiteral("INSERT INTO mark_mag(id_group, id_student, "
+                                         "id_examination, id_estimation, id_discipline, "
+                                         "id_semester) VALUES(5, %1, %2, %3, 11, %4)")
+                              .arg(student)
+                              .arg(exam)
+                              .arg(mark == 0 ? QStringLiteral("NULL") : QString::number(mark))
+                              .arg(semester == 0 ? 2 : semester));
+        asOwner(sql);
+    }
+
+    static QStringList students(const reports::GroupStatistics& st) {
+        QStringList out;
+        for (const auto& s : st.students)
+            out << QStringLiteral("%1|%2|%3|%4")
+                       .arg(s.student)
+                       .arg(s.marks)
+                       .arg(s.debts)
+                       .arg(s.average ? QString::number(*s.average, 'f', 2) : QStringLiteral("-"));
+        return out;
+    }
+
+    static QStringList disciplines(const reports::GroupStatistics& st) {
+        QStringList out;
+        for (const auto& d : st.disciplines) {
+            QStringList counts;
+            for (const auto& [mark, n] : d.counts)
+                counts << mark + QLatin1Char('=') + QString::number(n);
+            const auto share = d.debtShare();
+            out << QStringLiteral("%1 %2|%3|%4")
+                       .arg(d.discipline, d.formOfControl, counts.join(QLatin1Char(',')),
+                            share ? QString::number(*share, 'f', 2) : QStringLiteral("-"));
+        }
+        return out;
+    }
+};
+
+TEST_F(GroupStatisticsRead, CountsMatchTheHandMadeOnes) {
+    struct Case {
+        const char* name;
+        std::initializer_list<std::array<int, 4>> rows;
+        QStringList students;
+        QStringList disciplines;
+        QStringList distribution;
+    };
+    const Case cases[] = {
+        {"no journal rows",
+         {},
+         {"Андреев Андрей|0|0|-", "Петров Пётр|0|0|-", "Яковлев Яков|0|0|-"},
+         {},
+         {}},
+        {"rows without marks",
+         {{7, 1, 0, 0}, {8, 1, 0, 0}},
+         {"Андреев Андрей|0|0|-", "Петров Пётр|0|0|-", "Яковлев Яков|0|0|-"},
+         {"Математика Экзамен||-"},
+         {}},
+        {"all debts, one not taking the discipline",
+         {{7, 1, 8, 0}, {8, 1, 9, 0}, {9, 1, 25, 0}},
+         {"Андреев Андрей|1|1|-", "Петров Пётр|1|1|2.00", "Яковлев Яков|0|0|-"},
+         {"Математика Экзамен|н/я=1,неуд.=1,не изучает=1|1.00"},
+         {"н/я=1", "неуд.=1"}},
+        {"mixed, two forms of control, another semester left out",
+         {{7, 1, 5, 0},
+          {8, 1, 3, 0},
+          {9, 1, 8, 0},
+          {7, 2, 12, 0},
+          {8, 2, 8, 0},
+          {9, 2, 0, 0},
+          {7, 1, 4, 3}},
+         {"Андреев Андрей|2|1|2.50", "Петров Пётр|2|0|5.00", "Яковлев Яков|1|1|2.00"},
+         {"Математика Зачёт|неуд.=1,зачтено=1|0.50",
+          "Математика Экзамен|удовл.=1,отлично=1,неуд.=1|0.33"},
+         {"неуд.=2", "удовл.=1", "зачтено=1", "отлично=1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        marks(c.rows);
+        const reports::GroupStatistics st = reports::readGroupStatistics(dataModule->ADO_TAZ, 5, 2);
+        EXPECT_EQ(students(st), c.students) << students(st).join('\n').toStdString();
+        EXPECT_EQ(disciplines(st), c.disciplines) << disciplines(st).join('\n').toStdString();
+        QStringList distribution;
+        for (const auto& [mark, n] : st.distribution)
+            distribution << mark + QLatin1Char('=') + QString::number(n);
+        EXPECT_EQ(distribution, c.distribution) << distribution.join(',').toStdString();
+    }
+}
+
+class GroupStatisticsWindow : public journaltest::KeyboardFixture {};
+
+TEST_F(GroupStatisticsWindow, OpensFromTheMenuShowsNoMarksAsSuchAndSavesCsv) {
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 5 WHERE id_student = 7"),
+             QStringLiteral("UPDATE mark_mag SET id_estimation = 8 WHERE id_student = 8")});
+    testsupport::TempDir out;
+    const QString path = out.path(QStringLiteral("stat.csv"));
+    platform::ScopedSaveFileScript script([&](const platform::SaveFileRequest&) { return path; });
+    QStringList shown;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog =
+            qobject_cast<reports::GroupStatisticsDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        poll.stop();
+        QTableWidget* t = dialog->studentsTable();
+        // Sorted by debts, most first: a click on the title twice.
+        QTest::mouseClick(t->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(t->horizontalHeader()->sectionViewportPosition(2) + 5, 5));
+        QTest::mouseClick(t->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(t->horizontalHeader()->sectionViewportPosition(2) + 5, 5));
+        for (int r = 0; r < t->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < t->columnCount(); ++c)
+                cells << (t->item(r, c) ? t->item(r, c)->text() : QString());
+            shown << cells.join(QLatin1Char('|'));
+        }
+        QTest::mouseClick(dialog->csvButton(), Qt::LeftButton);
+        dialog->reject();
+    });
+    poll.start();
+    clickCell(0, QStringLiteral("student"));
+    key(Qt::Key_Menu);
+    QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (int i = 0;
+         i < 12 && (menu->activeAction() == nullptr ||
+                    menu->activeAction()->text() != QStringLiteral("Статистика группы..."));
+         ++i)
+        key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    backToMainWindow();
+    const QString average = QLocale().toString(2.0, 'f', 2);
+    EXPECT_EQ(shown,
+              (QStringList{QStringLiteral("Андреев Андрей|1|1|") + average,
+                           QStringLiteral("Петров Пётр|1|0|") + QLocale().toString(5.0, 'f', 2),
+                           QStringLiteral("Яковлев Яков|нет оценок||")}))
+        << shown.join('\n').toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString csv = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(csv.contains(QStringLiteral("Яковлев Яков;нет оценок\r\n"))) << csv.toStdString();
+    EXPECT_TRUE(csv.contains(QStringLiteral("Андреев Андрей;1;1;2,00\r\n"))) << csv.toStdString();
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace
