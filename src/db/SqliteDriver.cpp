@@ -180,6 +180,12 @@ Result SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>&
 }
 
 Result SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& binds) {
+    // SQLite reads a statement only up to a NUL, Qt's driver past it: the two would run or
+    // bind different statements (its exec crashed on that), and a NUL could cut a WHERE off
+    // unseen. Texts with a NUL travel as bound values, where the server judges them.
+    if (sql.contains(QChar(0)))
+        throw DatabaseError(QStringLiteral("Текст запроса содержит символ с кодом 0; запрос не "
+                                           "выполнен."));
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
