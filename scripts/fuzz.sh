@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_tsql fuzz_donotshow fuzz_filter fuzz_settings fuzz_rights)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_tsql fuzz_donotshow fuzz_filter fuzz_settings fuzz_rights fuzz_clipboard)
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 launcher=()
