@@ -82,8 +82,9 @@ TEST_F(SqliteDriverTest, NamedPlaceholdersInTypedTextAreRefused) {
         QString sql;
         QString error;
     } cases[] = {
+        // Refused for its NUL before its names are looked at.
         {"name past a NUL", QString::fromUtf8("SELECT :5s\x9a\0\0\0\xff LECT :5s\x9a R", 23),
-         QStringLiteral("Incorrect syntax near ':5s")},
+         QStringLiteral("Текст запроса содержит символ с кодом 0")},
         {"name with a dollar", QStringLiteral("SELECT :a$, :z -- :q"),
          QStringLiteral("Incorrect syntax near ':a$'.")},
         {"numbered after a commented name", QStringLiteral("SELECT ?1, 1 -- :a :b"),
