@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_tsql fuzz_donotshow fuzz_filter fuzz_settings fuzz_rights)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_tsql fuzz_donotshow fuzz_filter fuzz_settings fuzz_rights fuzz_clipboard)
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 launcher=()
@@ -19,7 +19,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
+# Leaks count as faults; the suppressions name what system libraries and Qt keep for good.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 mkdir -p "$build/findings"
 for t in "${targets[@]}"; do

@@ -10,7 +10,7 @@
 class QObject;
 class QKeyEvent;
 class TColumnEh;
-class TFont;
+struct TFont;
 
 enum TGridDrawStateItem { gdSelected = 0x1, gdFocused = 0x2, gdFixed = 0x4 };
 Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateItem)

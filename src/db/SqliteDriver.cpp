@@ -189,6 +189,11 @@ int SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>& bi
 
 int SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& binds,
                                RowSink& sink) {
+    // SQLite reads a statement only up to a NUL: a NUL could cut a WHERE off unseen. Texts
+    // with a NUL travel as bound values, where the server judges them.
+    if (sql.contains(QChar(0)))
+        throw DatabaseError(QStringLiteral("Текст запроса содержит символ с кодом 0; запрос не "
+                                           "выполнен."));
     SqliteStatement statement(handle(), sql);
     statement.bind(binds);
     if (!statement.returnsRows()) {

@@ -98,20 +98,28 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
     }
 
     const db::Result found =
-        run(QStringLiteral("SELECT u.id_login, u.pwd_md5, u.pwd_set, u.failures, "
-                           "u.locked_until, u.enabled, l.name, l.password "
-                           "FROM kel_srv_user u JOIN kel_srv_login l ON l.name_key = u.work_login "
+        run(QStringLiteral("SELECT u.id_login, u.pwd_md5, u.pwd_set, u.enabled, l.name, "
+                           "l.password FROM kel_srv_user u "
+                           "JOIN kel_srv_login l ON l.name_key = u.work_login "
                            "WHERE u.login_key = ?"),
             {login.toLower()});
-    // An unknown login takes the path of a wrong password, against a user of id 0 that no
-    // row holds, so that neither the answer nor the work done tells which logins exist.
+    // Failures are counted by the login as typed, known or not, and an unknown login takes
+    // the path of a wrong password: neither the answers, nor the lock after five tries, nor
+    // the statements run tell which logins exist.
+    const QString key = bounded(login.toLower(), 100);
+    const db::Result counted =
+        run(QStringLiteral("SELECT failures, locked_until FROM kel_srv_lockout "
+                           "WHERE login_key = ?"),
+            {key});
     const bool known = !found.rows.empty();
     const std::vector<QVariant> user =
-        known ? found.rows[0] : std::vector<QVariant>{0,          QString(), QVariant(), 0,
-                                                      QVariant(), true,      QString(),  QString()};
+        known ? found.rows[0]
+              : std::vector<QVariant>{0, QString(), QVariant(), true, QString(), QString()};
     const qint32 id = user[0].toInt();
     const QVariant passwordSet = user[2];
-    const QDateTime lockedUntil = user[4].toDateTime();
+    const int failuresBefore = counted.rows.empty() ? 0 : counted.rows[0][0].toInt();
+    const QDateTime lockedUntil =
+        counted.rows.empty() ? QDateTime() : counted.rows[0][1].toDateTime();
     Answer answer;
     if (lockedUntil.isValid() && lockedUntil > at) {
         const qint64 seconds = at.secsTo(lockedUntil);
@@ -120,31 +128,35 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
     }
 
     if (!known || digest != user[1].toString().toUpper()) {
-        const int failures = user[3].toInt() + 1;
+        const int failures = failuresBefore + 1;
         const int limit = setting(QStringLiteral("lock_failures"), QStringLiteral("5")).toInt();
         const int minutes = setting(QStringLiteral("lock_minutes"), QStringLiteral("15")).toInt();
-        if (failures >= limit) {
-            run(QStringLiteral("UPDATE kel_srv_user SET failures = 0, locked_until = ? "
-                               "WHERE id_login = ?"),
-                {at.addSecs(qint64(minutes) * 60), id});
+        const bool lockNow = failures >= limit;
+        // REPLACE gives the row a new id_lockout: the rows failing longest ago go first.
+        run(QStringLiteral("INSERT OR REPLACE INTO kel_srv_lockout (login_key, failures, "
+                           "locked_until) VALUES (?, ?, ?)"),
+            {key, lockNow ? 0 : failures,
+             lockNow ? QVariant(at.addSecs(qint64(minutes) * 60)) : QVariant()});
+        const qint64 keep =
+            setting(QStringLiteral("lockout_rows"), QStringLiteral("100000")).toLongLong();
+        run(QStringLiteral("DELETE FROM kel_srv_lockout "
+                           "WHERE id_lockout <= last_insert_rowid() - ?"),
+            {qMax<qint64>(keep, 1)});
+        if (lockNow) {
             answer.message = lockMessage(minutes);
             return finish(QStringLiteral("locked now"), answer);
         }
-        run(QStringLiteral("UPDATE kel_srv_user SET failures = ? WHERE id_login = ?"),
-            {failures, id});
         answer.message = WrongLogin;
         return finish(known ? QStringLiteral("wrong password") : QStringLiteral("unknown login"),
                       answer);
     }
     // Only the right password learns the user's id and that the account is switched off.
     answer.id = id;
-    if (!user[5].toBool()) {
+    if (!user[3].toBool()) {
         answer.message = QStringLiteral("Учетная запись отключена. Обратитесь к администратору.");
         return finish(QStringLiteral("disabled"), answer);
     }
-    run(QStringLiteral("UPDATE kel_srv_user SET failures = 0, locked_until = NULL "
-                       "WHERE id_login = ?"),
-        {id});
+    run(QStringLiteral("DELETE FROM kel_srv_lockout WHERE login_key = ?"), {key});
 
     QDateTime setAt = passwordSet.toDateTime();
     QString outcome = QStringLiteral("signed in");
@@ -168,8 +180,8 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
     answer.passwordState = setAt.isValid() ? qint32(life - setAt.date().daysTo(at.date())) : -1;
     if (answer.passwordState < 0)
         return finish(QStringLiteral("password expired"), answer);
-    answer.login = encodeSettingText(user[6].toString());
-    answer.password = encodeSettingText(user[7].toString());
+    answer.login = encodeSettingText(user[4].toString());
+    answer.password = encodeSettingText(user[5].toString());
     return finish(outcome, answer);
 }
 

@@ -147,8 +147,9 @@ TEST_F(SqliteDriverTest, NamedPlaceholdersInTypedTextAreRefused) {
         QString sql;
         QString error;
     } cases[] = {
+        // Refused for its NUL before its names are looked at.
         {"name past a NUL", QString::fromUtf8("SELECT :5s\x9a\0\0\0\xff LECT :5s\x9a R", 23),
-         QStringLiteral("Incorrect syntax near ':5s")},
+         QStringLiteral("Текст запроса содержит символ с кодом 0")},
         {"name with a dollar", QStringLiteral("SELECT :a$, :z -- :q"),
          QStringLiteral("Incorrect syntax near ':a$'.")},
         {"numbered after a commented name", QStringLiteral("SELECT ?1, 1 -- :a :b"),
@@ -174,6 +175,46 @@ TEST_F(SqliteDriverTest, NamedPlaceholdersInTypedTextAreRefused) {
     EXPECT_EQ(r.rows[0][0].toInt(), 42);
     EXPECT_EQ(r.rows[0][1].toInt(), 7);
     EXPECT_EQ(r.rows[0][2].toString(), QStringLiteral("?:a"));
+}
+
+// SQLite reads statement text up to the first NUL and Qt's driver reads past it; they then
+// disagree on the placeholders (Qt's exec crashed) or SQLite runs a statement cut short.
+TEST_F(SqliteDriverTest, StatementTextWithANulIsRefusedAndRunsNothing) {
+    driver.execute(QStringLiteral("insert into m (n) values (1), (2)"));
+    const QString refused = QStringLiteral("Текст запроса содержит символ с кодом 0; запрос не "
+                                           "выполнен.");
+    const struct {
+        const char* name;
+        QString sql;
+        std::vector<QVariant> binds;
+    } cases[] = {
+        {"placeholders past a NUL (found by the rights fuzzer)",
+         QString::fromUtf8(QByteArray::fromBase64(
+             "U0VMRUNUPyBzXwAAAAAAAAAAAAAAACAAAP//RUxFQ1QgOl9fX19fX19fX19fX19fX1OBgYGBgUVMRUNf"
+             "X19fX19fX19fX19fX19fX19NRUNUIDpfX19fX19fX19fX19fX19fVF9fX19fXwAA+V9n")),
+         {}},
+        {"a WHERE behind a NUL",
+         QStringLiteral("delete from m ") + QChar(0) + QStringLiteral(" where n = 2"),
+         {}},
+        {"a NUL in a literal",
+         QStringLiteral("update m set n = 'a") + QChar(0) + QStringLiteral("' where n = ?"),
+         {1}},
+        {"only a NUL", QString(QChar(0)), {}},
+    };
+    for (const auto& c : cases) {
+        try {
+            driver.execute(c.sql, c.binds);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const DatabaseError& e) {
+            EXPECT_EQ(e.message(), refused) << c.name;
+        }
+    }
+    const Result r = driver.execute(QStringLiteral("select group_concat(n) from m"));
+    EXPECT_EQ(r.rows[0][0].toString(), QStringLiteral("1,2"));
+    // A NUL in a bound value still reaches the database.
+    const Result bound = driver.execute(QStringLiteral("select length(cast(? as blob))"),
+                                        {QStringLiteral("a") + QChar(0) + QStringLiteral("b")});
+    EXPECT_EQ(bound.rows[0][0].toInt(), 3);
 }
 
 TEST_F(SqliteDriverTest, TransactionsRollBack) {

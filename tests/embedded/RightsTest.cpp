@@ -69,8 +69,11 @@ TEST_F(Rights, AWorkingLoginIsRefusedColumnsItMayNotChange) {
         {QStringLiteral("UPDATE s_fio SET s_fio = 'X' WHERE id_student = 12"),
          "The UPDATE permission was denied on the column 's_fio' of the object 's_fio', "
          "database 'KEL', schema 'dbo'."},
-        {QStringLiteral("UPDATE kel_srv_user SET failures = 0"),
+        {QStringLiteral("UPDATE kel_srv_user SET enabled = 1"),
          "The UPDATE permission was denied on the object 'kel_srv_user', database 'KEL', "
+         "schema 'dbo'."},
+        {QStringLiteral("DELETE FROM kel_srv_lockout"),
+         "The DELETE permission was denied on the object 'kel_srv_lockout', database 'KEL', "
          "schema 'dbo'."},
         {QStringLiteral("DELETE FROM DEL_mark_mag"),
          "The DELETE permission was denied on the object 'DEL_mark_mag', database 'KEL', "

@@ -42,6 +42,31 @@ TEST_F(SignInSecrecy, EveryFailureAnswersTheSameRow) {
     }
 }
 
+TEST_F(SignInSecrecy, AnUnknownLoginIsCountedAndLockedLikeAKnownOne) {
+    // Try by try, a known login with wrong passwords and one nobody has answer the same row;
+    // the sixth try brings the right password for the known login, which the lock refuses.
+    const std::vector<QVariant> wrong = {QString(), QString(), 0, 0, WrongLogin, 0};
+    std::vector<QVariant> locked = {QString(), QString(), 0, 0, QString(), 0};
+    for (int attempt = 1; attempt <= 6; ++attempt) {
+        const auto known =
+            getUser(QStringLiteral("ivanova"),
+                    attempt == 6 ? QStringLiteral("secret1") : QStringLiteral("bad"));
+        const auto unknown = getUser(QStringLiteral("nobody"), QStringLiteral("bad"));
+        if (attempt == 5)
+            locked[4] = known[4];
+        EXPECT_EQ(unknown, known) << "attempt " << attempt;
+        EXPECT_EQ(known, attempt < 5 ? wrong : locked) << "attempt " << attempt;
+    }
+    EXPECT_TRUE(locked[4].toString().startsWith(QStringLiteral("Учетная запись заблокирована")))
+        << locked[4].toString().toStdString();
+
+    // The lock of an unknown login runs out like a user's, and counting starts again.
+    now = now.addSecs(15 * 60);
+    EXPECT_EQ(getUser(QStringLiteral("NoBody"), QStringLiteral("bad")), wrong);
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[4].toString(),
+              QString());
+}
+
 TEST_F(SignInSecrecy, AnUnknownLoginRunsTheStatementsOfAWrongPassword) {
     auto check = connect(CheckLogin, CheckPassword);
     auto statementsOf = [&](const QString& login) {
@@ -71,4 +96,13 @@ TEST_F(SignInSecrecy, TheSignInLogKeepsBoundedTextsAndItsNewestRows) {
     EXPECT_EQ(log.rows[0][1].toInt(), 100);
     EXPECT_EQ(log.rows[0][2].toInt(), 100);
     EXPECT_EQ(log.rows[0][3].toInt(), 300);
+
+    // Failures for made-up logins keep the rows of the latest ones only.
+    admin.setSetting(QStringLiteral("lockout_rows"), QStringLiteral("3"));
+    for (int i = 0; i < 6; ++i)
+        check->query(getUserStatement(QStringLiteral("guess%1").arg(i), QStringLiteral("bad")));
+    const db::Result lockout =
+        admin.exec(QStringLiteral("SELECT group_concat(login_key, ' ') FROM "
+                                  "(SELECT login_key FROM kel_srv_lockout ORDER BY login_key)"));
+    EXPECT_EQ(lockout.rows[0][0].toString(), QStringLiteral("guess3 guess4 guess5"));
 }

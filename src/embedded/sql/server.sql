@@ -11,7 +11,8 @@ INSERT INTO kel_srv_setting (name, value) VALUES
     ('required_program', 'KEL 14'),
     ('password_life_days', '90'),
     ('lock_failures', '5'),
-    ('lock_minutes', '15');
+    ('lock_minutes', '15'),
+    ('lockout_rows', '100000');
 
 -- Logins of the server. kind 'check' may only verify users; kind 'work' is a user's working
 -- login, handed out by GET_USER. name_key is the name folded to lower case: login names
@@ -94,10 +95,19 @@ CREATE TABLE kel_srv_user (
     fio          VARCHAR(70) NULL,
     pwd_md5      CHAR(32) NOT NULL,
     pwd_set      DATETIME NULL,
-    failures     INTEGER NOT NULL DEFAULT 0,
-    locked_until DATETIME NULL,
     enabled      BIT NOT NULL DEFAULT 1,
     work_login   VARCHAR(50) NOT NULL REFERENCES kel_srv_login (name_key)
+);
+
+-- Failed sign-ins in a row, by login as typed (folded), whether a user has that login or
+-- not: an unknown login is counted and locked like a known one, so that the answers do not
+-- tell which logins exist. A failure renews id_lockout, so the least recently failing rows
+-- are the ones dropped when the table holds more than the setting lockout_rows.
+CREATE TABLE kel_srv_lockout (
+    id_lockout   INTEGER PRIMARY KEY,
+    login_key    VARCHAR(100) NOT NULL UNIQUE,
+    failures     INTEGER NOT NULL DEFAULT 0,
+    locked_until DATETIME NULL
 );
 
 -- Every call of GET_USER, as it came and as it was answered.
