@@ -131,6 +131,7 @@ void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
                                                "копию SQLite, чем встроенный сервер; "
                                                "подключение отклонено."));
     registerFunctions();
+    addMissingTables();
     signIn(settings);
     collectDateColumns();
     if (access_ != Access::Client)
@@ -141,6 +142,27 @@ void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
         sqlite3_set_authorizer(handle(), &authorizerCallback, this) != SQLITE_OK)
         throw db::DatabaseError(QStringLiteral("Не удалось включить проверку прав доступа "
                                                "встроенного сервера; подключение отклонено."));
+}
+
+// A file made before sign-in failures were counted by login has no table for them; without
+// it nobody could sign in, so it is added (and only then written to).
+void EmbeddedServer::addMissingTables() {
+    const db::Result found =
+        executeRaw(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                                  "name = 'kel_srv_lockout'"));
+    if (found.rows.empty() || found.rows.front().at(0).toInt() != 0)
+        return;
+    if (executeRaw(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                                  "name = 'kel_srv_user'"))
+            .rows.front()
+            .at(0)
+            .toInt() == 0)
+        return; // not a server's file at all: the sign-in says so
+    executeRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS kel_srv_lockout ("
+                              "id_lockout INTEGER PRIMARY KEY, "
+                              "login_key VARCHAR(100) NOT NULL UNIQUE, "
+                              "failures INTEGER NOT NULL DEFAULT 0, "
+                              "locked_until DATETIME NULL)"));
 }
 
 void EmbeddedServer::registerFunctions() {

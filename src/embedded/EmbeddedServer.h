@@ -63,6 +63,7 @@ private:
     QString setting(const QString& name, const QString& fallback = QString());
 
     void registerFunctions();
+    void addMissingTables();
     void signIn(const db::ConnectionString& settings);
     void collectDateColumns();
     void applySet(const QString& option, const QString& value);

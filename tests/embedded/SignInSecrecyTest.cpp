@@ -67,6 +67,13 @@ TEST_F(SignInSecrecy, AnUnknownLoginIsCountedAndLockedLikeAKnownOne) {
               QString());
 }
 
+TEST_F(SignInSecrecy, AFileFromBeforeTheLockoutTableStillSignsInAndCounts) {
+    embedded::ServerAdmin(path).exec(QStringLiteral("DROP TABLE kel_srv_lockout"));
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("bad"))[4].toString(), WrongLogin);
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[4].toString(),
+              QString());
+}
+
 TEST_F(SignInSecrecy, AnUnknownLoginRunsTheStatementsOfAWrongPassword) {
     auto check = connect(CheckLogin, CheckPassword);
     auto statementsOf = [&](const QString& login) {
