@@ -70,6 +70,7 @@ protected:
     }
 
     void expectListsClosed() {
+        EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
         EXPECT_FALSE(dataModule->ADOQ_Buffer.active());
         EXPECT_FALSE(dataModule->ADOQ_del_discipline.active());
         EXPECT_FALSE(restoreWindowExists());
