@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libqt6core5compat6-dev libqt6sql6-sqlite libqt6sql6-odbc
     libsqlite3-dev unixodbc unixodbc-dev tdsodbc libsqliteodbc
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-    fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils sqlite3 python3
+    fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils xclip sqlite3 python3
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -22,6 +23,8 @@ class TKvDBGridEh;
 class TKvDBGridEvents;
 class TStatusBar;
 class TADOUpdateHistoryExec;
+class EditHistory;
+struct RowChange;
 
 namespace platform {
 class IPWatch;
@@ -118,6 +121,12 @@ public:
     // --- Bulk hand-in date
     void SpeedButton1Click(QObject* Sender);
 
+    // --- Column paste (Ctrl+Shift+V) and undo of this user's changes (Alt+Backspace)
+    void pasteColumnFromClipboard();
+    void undoLastChange();
+    bool canUndo() const;
+    int undoSteps() const;
+
     // --- JournalView
     std::optional<qint32> selectorKey(JournalSelector selector) const override;
     void enableSelector(JournalSelector selector) override;
@@ -142,6 +151,7 @@ private:
                            const QString& description);
     QString semesterKeyText() const;
     QString groupRowKeyText() const;
+    QString undoObstacle(const std::vector<RowChange>& step);
 
     // What the cascade and the grid commands remember between events.
     qint32 DisciplineChosen = 0;
@@ -150,5 +160,6 @@ private:
     bool CtrlHeld = false;
     bool ZSeen = false;
     bool DSeen = false;
+    std::unique_ptr<EditHistory> history_;
     std::unique_ptr<TADOUpdateHistoryExec> recorder_;
 };
