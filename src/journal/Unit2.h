@@ -123,6 +123,7 @@ public:
 
     // --- Column paste (Ctrl+Shift+V) and undo of this user's changes (Alt+Backspace)
     void pasteColumnFromClipboard();
+    bool canPasteColumn() const;
     void undoLastChange();
     bool canUndo() const;
     int undoSteps() const;

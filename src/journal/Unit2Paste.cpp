@@ -23,6 +23,13 @@ QString valuesText(int n) {
 
 } // namespace
 
+bool TForm2::canPasteColumn() const {
+    const TColumnEh* column = DBGridEh2->currentColumn();
+    return DM_TAZ_2 != nullptr && DM_TAZ_2->ADO_SP_Sort.active() &&
+           DBGridEh2->dataSet() != nullptr && column != nullptr && !column->cannotEdit() &&
+           !QGuiApplication::clipboard()->text().trimmed().isEmpty();
+}
+
 void TForm2::pasteColumnFromClipboard() {
     if (DM_TAZ_2 == nullptr || !DM_TAZ_2->ADO_SP_Sort.active() || DBGridEh2->dataSet() == nullptr)
         return;

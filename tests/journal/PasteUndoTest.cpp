@@ -27,8 +27,15 @@ protected:
                                .arg(i, 2, 10, QLatin1Char('0')));
             rows.push_back(QStringLiteral("INSERT INTO group_student VALUES(5, %1)").arg(id));
         }
+        // Marks beside the fixture's, for the short forms users type.
+        rows.push_back(QStringLiteral(
+            "INSERT INTO estimation VALUES(4, 'хорошо'), (12, 'зачтено'), (13, 'неявка')"));
+        rows.push_back(
+            QStringLiteral("INSERT INTO exam_estimation VALUES(1, 4), (1, 12), (1, 13)"));
         asOwner(rows);
-        reloadJournal();
+        // Chosen again, so that the mark list is read again.
+        chooseFixtureJournal();
+        backToMainWindow();
         ASSERT_EQ(journal().visibleRowCount(), JournalRows);
         boxes.clear();
     }
@@ -92,6 +99,25 @@ TEST_F(PasteUndo, TwentyFourMarksAreWrittenEachWithItsAuditRecord) {
     EXPECT_EQ(journal().state(), db::DataSetState::Browse);
 }
 
+TEST_F(PasteUndo, MarksAreTakenByNameOrShortFormAsPeopleWriteThem) {
+    const struct {
+        const char* typed;
+        int key;
+    } cases[] = {
+        {"5", 5},        {"4", 4},         {"3", 3},           {"2", 8},     {"зач", 12},
+        {"н/я", 13},     {" Отлично ", 5}, {"ХОРОШО", 4},      {"удовл", 3}, {"неуд.", 8},
+        {"Зачтено", 12}, {"неявка", 13},   {"не изучает", 25},
+    };
+    QStringList block;
+    for (const auto& c : cases)
+        block << QString::fromUtf8(c.typed);
+    paste(0, QStringLiteral("estimation"), block.join(u'\n'));
+    ASSERT_EQ(boxes.size(), 1u) << boxes.back().text.toStdString();
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i)
+        EXPECT_EQ(stored(QStringLiteral("id_estimation"), rowId(i)).toInt(), cases[i].key)
+            << "\"" << cases[i].typed << "\"";
+}
+
 TEST_F(PasteUndo, NoAnswerWritesNothing) {
     paste(0, QStringLiteral("estimation"), marks(), QMessageBox::No);
     EXPECT_EQ(logCount(), 0);
@@ -130,6 +156,8 @@ TEST_F(PasteUndo, ABlockThatDoesNotFitIsRefusedWholeNamingItsLines) {
         EXPECT_EQ(logCount(), 0);
         EXPECT_TRUE(stored(QStringLiteral("id_estimation"), rowId(c.row)).isNull());
         EXPECT_FALSE(window->canUndo());
+        EXPECT_EQ(window->canPasteColumn(), !QString::fromUtf8(c.message).startsWith(u"Столбец"))
+            << "the command is offered only where it can write";
         backToMainWindow();
     }
 }
