@@ -318,6 +318,29 @@ TEST_F(PasteUndo, UndoAfterAnotherUsersChangeIsRefusedAndChangesNothing) {
     }
 }
 
+TEST_F(PasteUndo, AStepRefusedPartWayIsPutBackWhole) {
+    paste(0, QStringLiteral("estimation"), marks());
+    backToMainWindow();
+    ASSERT_EQ(window->undoSteps(), 1);
+    // The server refuses to clear the last row's mark: the rows before it were undone already.
+    asOwner({QStringLiteral("CREATE TRIGGER refuse_undo BEFORE UPDATE OF id_estimation ON mark_mag "
+                            "WHEN NEW.id_estimation IS NULL AND OLD.id_mark_mag = %1 BEGIN "
+                            "SELECT RAISE(ABORT, 'UPDATE permission denied on column "
+                            "id_estimation'); END")
+                 .arg(rowId(JournalRows - 1))});
+    const std::vector<QVariant> pasted = column(QStringLiteral("id_estimation"));
+    boxes.clear();
+    undo();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("UPDATE permission denied")))
+        << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("Ничего не изменено.")));
+    EXPECT_EQ(column(QStringLiteral("id_estimation")), pasted)
+        << "the rows undone before the refusal hold the pasted marks again";
+    EXPECT_EQ(window->undoSteps(), 1) << "the step stays";
+    EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+}
+
 TEST_F(PasteUndo, AReloadEmptiesTheHistory) {
     clickCell(0, QStringLiteral("p35"));
     type("9");
