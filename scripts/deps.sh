@@ -8,7 +8,7 @@ packages=(
     libsqlite3-dev unixodbc unixodbc-dev tdsodbc libsqliteodbc
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
     libxlsxwriter-dev poppler-utils
-    fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils sqlite3 python3
+    fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils xclip sqlite3 python3
 )
 
 missing=()

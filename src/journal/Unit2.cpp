@@ -8,6 +8,7 @@
 #include "data/Unit_2_1.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
 #include "history/log_u.h"
+#include "journal/EditHistory.h"
 #include "journal/StatusBar.h"
 #include "platform/ApplicationState.h"
 #include "platform/ComputerName.h"
@@ -36,6 +37,7 @@ TForm2::TForm2(QWidget* parent)
 TForm2::~TForm2() {
     // The recorder gives the journal its handlers back before the window goes.
     recorder_.reset();
+    history_.reset();
     if (DM_TAZ_2 != nullptr && DM_TAZ_2->journalView() == this)
         DM_TAZ_2->setJournalView(nullptr);
     // The component lets go of the grid before either goes.
@@ -66,6 +68,10 @@ void TForm2::FormCreate() {
     }
     // Qt paints every widget double-buffered already.
     CompName = platform::computerName(101);
+    // Attached before the recorder, so that the recorder letting go leaves it in place.
+    history_ = std::make_unique<EditHistory>();
+    if (DM_TAZ_2 != nullptr)
+        history_->attach(&DM_TAZ_2->ADO_SP_Sort, QStringLiteral("id_mark_mag"));
     attachRecorder();
 }
 

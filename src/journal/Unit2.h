@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QFrame;
@@ -23,6 +24,8 @@ class TKvDBGridEh;
 class TKvDBGridEvents;
 class TStatusBar;
 class TADOUpdateHistoryExec;
+class EditHistory;
+struct RowChange;
 
 namespace platform {
 class IPWatch;
@@ -121,6 +124,13 @@ public:
     // --- Bulk hand-in date
     void SpeedButton1Click(QObject* Sender);
 
+    // --- Column paste (Ctrl+Shift+V) and undo of this user's changes (Alt+Backspace)
+    void pasteColumnFromClipboard();
+    bool canPasteColumn() const;
+    void undoLastChange();
+    bool canUndo() const;
+    int undoSteps() const;
+
     // --- JournalView
     std::optional<qint32> selectorKey(JournalSelector selector) const override;
     void enableSelector(JournalSelector selector) override;
@@ -146,6 +156,7 @@ private:
                            const QString& description);
     QString semesterKeyText() const;
     QString groupRowKeyText() const;
+    QString undoObstacle(const std::vector<RowChange>& step);
 
     // What the cascade and the grid commands remember between events.
     qint32 DisciplineChosen = 0;
@@ -154,5 +165,6 @@ private:
     bool CtrlHeld = false;
     bool ZSeen = false;
     bool DSeen = false;
+    std::unique_ptr<EditHistory> history_;
     std::unique_ptr<TADOUpdateHistoryExec> recorder_;
 };

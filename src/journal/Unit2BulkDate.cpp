@@ -4,6 +4,7 @@
 #include "controls/DataSetGuards.h"
 #include "controls/DateTimePicker.h"
 #include "data/Unit_2_1.h"
+#include "journal/EditHistory.h"
 #include "journal/Unit4.h"
 #include "platform/MessageBoxes.h"
 
@@ -44,6 +45,8 @@ void TForm2::SpeedButton1Click(QObject*) {
     NoticeShown notice;
     // A refused post ends the run at its row; the grid repaints and the notice goes anyway.
     ControlsDisabled quiet(journal);
+    // The rows written are one change to take back.
+    EditHistory::Group step(*history_);
     const db::Bookmark remembered = journal.bookmark();
     db::Field* form = journal.fieldByName(QStringLiteral("id_f_est"));
     db::Field* handedIn = journal.fieldByName(QStringLiteral("p36"));

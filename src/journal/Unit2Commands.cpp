@@ -8,6 +8,7 @@
 
 namespace {
 
+constexpr quint16 KeyBackspace = 8;
 constexpr quint16 KeyC = 67;
 constexpr quint16 KeyV = 86;
 constexpr int CopyBufferLimit = 255;
@@ -29,6 +30,17 @@ void TForm2::F2_Kv_DM_TAZ_2KeyDown(QObject*, quint16& Key, TShiftState Shift) {
         ZSeen = isLetter(Key, 'Z');
     if (!DSeen)
         DSeen = isLetter(Key, 'D');
+    // The two commands of their own take their keys from the copy and paste below.
+    if (Key == KeyV && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        Key = 0;
+        pasteColumnFromClipboard();
+        return;
+    }
+    if (Key == KeyBackspace && mods == Qt::AltModifier) {
+        Key = 0;
+        undoLastChange();
+        return;
+    }
     const bool ctrl = Shift.testFlag(Qt::ControlModifier);
     if (Key == KeyC && ctrl) {
         MultiRowCopy = DBGridEh2->SelectedRows().Count() > 0;

@@ -3,6 +3,7 @@
 # keyboard, choose a group, a semester and a discipline with clicks, change a mark and a "№"
 # with the keyboard only, delete a row through the warning window, set the hand-in date of
 # every "Ведомость" row, bring the deleted row back through Ctrl+Z+D, change a student's code,
+# paste three numbers into "№" from the X clipboard and take the paste back with Alt+Backspace,
 # close the program, and read the rows and the audit log back with sqlite3 against a copy
 # taken before the run.
 # Usage: journal_edit.sh KEL14 KEL_DEMO
@@ -13,7 +14,7 @@ set -euo pipefail
 client=$1
 demo=$2
 [ -z "${KEL_E2E_SHOTS:-}" ] || KEL_E2E_SHOTS=$(realpath "$KEL_E2E_SHOTS")
-for tool in Xvfb openbox xdotool sqlite3; do
+for tool in Xvfb openbox xdotool xclip sqlite3; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/deps.sh installs it)" >&2; exit 1; }
 done
 
@@ -53,8 +54,8 @@ wait_for() {
 cp "$client" "$work/kel14"
 "$demo" --dir "$work" >/dev/null
 db="$work/Data/kel-demo.sqlite"
-[ "$(sqlite3 "$db" "SELECT COUNT(*) FROM mark_mag WHERE p35 = '77'")" = 0 ] ||
-    fail "the demo holds № 77 already"
+[ "$(sqlite3 "$db" "SELECT COUNT(*) FROM mark_mag WHERE p35 IN ('77', '901', '902', '903')")" = 0 ] ||
+    fail "the demo holds № 77 or 901-903 already"
 # Half of the "Ведомость" rows hold the bulk date of the run already: they are posted again
 # but give no audit record. Stored as the client stores a date.
 bulk_typed=07.02.2021
@@ -193,6 +194,25 @@ xdotool key alt+F4
 wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Шифры студентов\$' >/dev/null" ||
     fail "the student codes window stayed"
 
+# A column from a spreadsheet: three numbers on the X clipboard (xclip serves them until it is
+# ended), Ctrl+Shift+V in the first row's "№" (five Tabs along from "Студент"), Enter for
+# "Да"; then Alt+Backspace takes the whole paste back.
+printf '901\t1\n902\t2\n903\t3\n' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
+pids+=($!)
+xdotool windowactivate --sync "$main"
+click_at 250 187
+xdotool key --delay 80 Tab Tab Tab Tab Tab ctrl+shift+v
+wait_for 20 window_named "Уведомление" || fail "no question for the paste"
+question=$(window_named "Уведомление")
+xdotool windowactivate --sync "$question" key Return
+pasted_rows() { sqlite3 "$db" "SELECT id_mark_mag FROM mark_mag WHERE p35 IN ('901', '902', '903')"; }
+wait_for 20 bash -c "[ \"\$(sqlite3 '$db' \"SELECT COUNT(*) FROM mark_mag WHERE p35 IN ('901', '902', '903')\")\" = 3 ]" ||
+    fail "the pasted column was not stored: $(pasted_rows | tr '\n' ' ')"
+pasted=$(pasted_rows)
+xdotool windowactivate --sync "$main" key alt+BackSpace
+wait_for 20 bash -c "[ -z \"\$(sqlite3 '$db' \"SELECT id_mark_mag FROM mark_mag WHERE p35 IN ('901', '902', '903')\")\" ]" ||
+    fail "Alt+Backspace did not take the paste back"
+
 xdotool windowactivate --sync "$main" key alt+F4
 wait_for 30 bash -c "! kill -0 $client_pid" || fail "the client did not end after closing"
 
@@ -262,8 +282,9 @@ unset_rows=$(compare "SELECT m.id_mark_mag || '=' || IFNULL(m.p36, 'NULL')
     WHERE m.p36 IS NOT o.p36 AND m.id_mark_mag NOT IN (SELECT id_mark_mag FROM bulk)")" = 0 ] ||
     fail "the hand-in date of a row outside the bulk date changed"
 
-# The audit log holds exactly: the mark and the № of the edited row, the deleted row, and one
-# record of the new date for each bulk row whose date changed.
+# The audit log holds exactly: the mark and the № of the edited row, the deleted row, one
+# record of the new date for each bulk row whose date changed, and two of "№" (the paste and
+# its undo) for each pasted row.
 compare "SELECT row_id || ' ' || CASE
         WHEN descr LIKE 'Поле \"p35\" изменило значение %' THEN 'p35'
         WHEN descr LIKE 'Поле \"id_estimation\" изменило значение %' THEN 'mark'
@@ -274,9 +295,11 @@ compare "SELECT row_id || ' ' || CASE
     FROM main.KEL_LOG WHERE id_log > $logged_before ORDER BY 1" >"$work/log-after"
 compare "SELECT x FROM (SELECT '$row p35' AS x UNION ALL SELECT '$row mark'
         UNION ALL SELECT '$gone deleted'
-        UNION ALL SELECT id_mark_mag || ' date' FROM bulk WHERE p36 IS NOT '$bulk_stored')
+        UNION ALL SELECT id_mark_mag || ' date' FROM bulk WHERE p36 IS NOT '$bulk_stored'
+        $(for r in $pasted; do printf "UNION ALL SELECT '%s p35' UNION ALL SELECT '%s p35' " "$r" "$r"; done))
     ORDER BY 1" >"$work/log-expected"
 diff "$work/log-expected" "$work/log-after" >&2 ||
     fail "the audit log does not hold exactly the expected records (diff above: expected, found)"
 echo "PASS: row $row holds № 77 and mark $mark; row $gone deleted and restored; $set_rows" \
-    "rows set to $bulk_typed, $((set_rows - already)) of them logged; student $coded coded E2E-1"
+    "rows set to $bulk_typed, $((set_rows - already)) of them logged; student $coded coded E2E-1;" \
+    "rows $(echo $pasted) pasted into and taken back"

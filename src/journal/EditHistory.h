@@ -1,0 +1,99 @@
+// The changes this user posted to journal rows in this session, in steps that can be taken
+// back one at a time: a typed row, a pasted column or a bulk date is one step each.
+#pragma once
+
+#include "db/DataSet.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <vector>
+
+struct FieldChange {
+    QString field;
+    QVariant before;
+    QVariant after;
+};
+
+struct RowChange {
+    QVariant key;
+    std::vector<FieldChange> fields;
+};
+
+using EditStep = std::vector<RowChange>;
+
+class EditHistory {
+public:
+    EditHistory() = default;
+    ~EditHistory();
+    EditHistory(const EditHistory&) = delete;
+    EditHistory& operator=(const EditHistory&) = delete;
+
+    // Watches the data set's posts; a reopened data set shows rows of another selection, so
+    // opening it empties the history.
+    void attach(db::DataSet* dataSet, const QString& keyField);
+    void detach();
+
+    bool canUndo() const { return !steps_.empty(); }
+    int steps() const { return static_cast<int>(steps_.size()); }
+    const EditStep& lastStep() const { return steps_.back(); }
+    void dropLastStep() { steps_.pop_back(); }
+    void clear() { steps_.clear(); }
+
+    // Posts made while a group is open form one step.
+    class Group {
+    public:
+        explicit Group(EditHistory& history);
+        ~Group();
+        Group(const Group&) = delete;
+        Group& operator=(const Group&) = delete;
+
+    private:
+        EditHistory& history_;
+    };
+
+    // Posts that take a step back are not themselves recorded.
+    class Paused {
+    public:
+        explicit Paused(EditHistory& history)
+            : history_(history) {
+            ++history_.paused_;
+        }
+        ~Paused() { --history_.paused_; }
+        Paused(const Paused&) = delete;
+        Paused& operator=(const Paused&) = delete;
+
+    private:
+        EditHistory& history_;
+    };
+
+private:
+    void beforePost(db::DataSet& dataSet);
+    void afterPost(db::DataSet& dataSet);
+
+    db::DataSet* dataSet_ = nullptr;
+    QString keyField_;
+    db::DataSet::Notify savedBeforePost_, savedAfterPost_, savedAfterOpen_;
+    std::vector<EditStep> steps_;
+    RowChange pending_;
+    EditStep group_;
+    int groupDepth_ = 0;
+    int paused_ = 0;
+};
+
+// While it lives, a refused post of the data set is not reported by the data set's handlers
+// but thrown to the caller, who tells the user what the refusal means for the command.
+class PostRefusalsThrown {
+public:
+    explicit PostRefusalsThrown(db::DataSet& dataSet);
+    ~PostRefusalsThrown();
+    PostRefusalsThrown(const PostRefusalsThrown&) = delete;
+    PostRefusalsThrown& operator=(const PostRefusalsThrown&) = delete;
+
+    // The optimistic check found the row changed since it was read.
+    static bool rowChangedByOthers(const db::DatabaseError& error);
+
+private:
+    db::DataSet& dataSet_;
+    db::DataSet::ErrorEvent saved_;
+};
