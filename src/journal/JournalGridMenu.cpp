@@ -51,10 +51,18 @@ void JournalGridMenu::addSeparator() {
     menu_->addSeparator();
 }
 
+void JournalGridMenu::setRefresh(QAction* command, std::function<void(QAction*)> refresh) {
+    refresh_.insert(command, std::move(refresh));
+}
+
 void JournalGridMenu::updateEnabled() {
     const bool loaded = journalLoaded_();
-    for (QAction* action : commands_)
+    for (QAction* action : commands_) {
         action->setEnabled(loaded);
+        if (loaded)
+            if (const auto r = refresh_.constFind(action); r != refresh_.constEnd())
+                (*r)(action);
+    }
 }
 
 void JournalGridMenu::popup(const QPoint& globalPos) {

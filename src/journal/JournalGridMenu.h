@@ -3,6 +3,7 @@
 // grid shows a loaded journal; a command's shortcut works from the grid and its cell editors.
 #pragma once
 
+#include <QHash>
 #include <QKeySequence>
 #include <QList>
 #include <QObject>
@@ -26,6 +27,9 @@ public:
     QAction* addCommand(const QString& text, std::function<void()> run,
                         const QKeySequence& shortcut = {});
     void addSeparator();
+    // Called each time the menu opens on a loaded journal, after the command was enabled:
+    // a command that cannot act there disables itself or changes its text.
+    void setRefresh(QAction* command, std::function<void(QAction*)> refresh);
 
     // Opens the menu at a point of the screen, or below the grid's current cell.
     void popup(const QPoint& globalPos);
@@ -41,4 +45,5 @@ private:
     std::function<bool()> journalLoaded_;
     QMenu* menu_;
     QList<QAction*> commands_;
+    QHash<QAction*, std::function<void(QAction*)>> refresh_;
 };

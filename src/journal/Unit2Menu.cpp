@@ -11,6 +11,7 @@
 #include "reports/MarkSheet.h"
 #include "reports/MarkSheetOutput.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 
@@ -85,4 +86,21 @@ void TForm2::buildGridMenu() {
     GridMenu->addSeparator();
     GridMenu->addCommand(QStringLiteral("Статистика группы..."),
                          [this] { showGroupStatistics(*this); });
+
+    // Their keys belong to the grid's own key handler; the menu only names them.
+    GridMenu->addSeparator();
+    QAction* paste =
+        GridMenu->addCommand(QStringLiteral("Вставить столбец из буфера\tCtrl+Shift+V"),
+                             [this] { pasteColumnFromClipboard(); });
+    GridMenu->setRefresh(paste, [this](QAction* a) { a->setEnabled(canPasteColumn()); });
+    QAction* undo = GridMenu->addCommand(QString(), [this] { undoLastChange(); });
+    const auto undoText = [this](QAction* a) {
+        const int steps = undoSteps();
+        a->setText(QStringLiteral("Отменить моё последнее изменение") +
+                   (steps > 0 ? QStringLiteral(" (шагов: %1)").arg(steps) : QString()) +
+                   QStringLiteral("\tAlt+Backspace"));
+        a->setEnabled(canUndo());
+    };
+    undoText(undo);
+    GridMenu->setRefresh(undo, undoText);
 }

@@ -6,6 +6,7 @@
 #include "journal/KeyboardFixture.h"
 #include "platform/FileDialogs.h"
 
+#include <QClipboard>
 #include <QDialog>
 #include <QMenu>
 #include <QPrintDialog>
@@ -106,7 +107,9 @@ TEST_F(JournalMenu, RightClickRunsTheGridsMouseDownThenOffersEnabledCommands) {
     EXPECT_EQ(menu, window->GridMenu->menu());
     int commands = 0;
     for (QAction* a : menu->actions()) {
-        if (a->isSeparator())
+        // The paste and the undo say themselves whether they can act here.
+        if (a->isSeparator() || a->text().startsWith(QStringLiteral("Вставить столбец")) ||
+            a->text().startsWith(QStringLiteral("Отменить моё")))
             continue;
         ++commands;
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
@@ -259,6 +262,46 @@ TEST_F(JournalMenu, CtrlPPrintsAndThePreviewShowsTheSheet) {
 }
 
 // Before a journal is chosen every command is disabled, and Ctrl+P does nothing.
+TEST_F(JournalMenu, PasteAndUndoSayWhetherTheyCanActAndUndoRunsFromTheMenu) {
+    const auto action = [](const QString& start) -> QAction* {
+        for (QAction* a : openMenu()->actions())
+            if (a->text().startsWith(start))
+                return a;
+        return nullptr;
+    };
+    const QString undoStart = QStringLiteral("Отменить моё последнее изменение");
+    const QString pasteStart = QStringLiteral("Вставить столбец из буфера");
+    QGuiApplication::clipboard()->setText(QStringLiteral("5\n"));
+
+    rightClickCell(0, QStringLiteral("student"));
+    ASSERT_NE(openMenu(), nullptr);
+    ASSERT_NE(action(pasteStart), nullptr);
+    ASSERT_NE(action(undoStart), nullptr);
+    EXPECT_FALSE(action(pasteStart)->isEnabled()) << "the student column is read-only";
+    EXPECT_FALSE(action(undoStart)->isEnabled()) << "nothing to undo yet";
+    EXPECT_EQ(action(undoStart)->text(), undoStart + QStringLiteral("\tAlt+Backspace"));
+    key(Qt::Key_Escape);
+
+    backToMainWindow();
+    const int target = rowId(0);
+    const QVariant before = stored(QStringLiteral("p35"), target);
+    clickCell(0, QStringLiteral("p35"));
+    type("12");
+    key(Qt::Key_Down);
+    ASSERT_EQ(stored(QStringLiteral("p35"), target).toString(), QStringLiteral("12"));
+
+    rightClickCell(0, QStringLiteral("p35"));
+    ASSERT_NE(openMenu(), nullptr);
+    EXPECT_TRUE(action(pasteStart)->isEnabled());
+    const QString undoText = action(undoStart)->text();
+    EXPECT_EQ(undoText, undoStart + QStringLiteral(" (шагов: 1)\tAlt+Backspace"));
+    EXPECT_TRUE(action(undoStart)->isEnabled());
+    choose(undoText);
+    EXPECT_EQ(stored(QStringLiteral("p35"), target), before) << "the typed value is taken back";
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+    EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
 class JournalMenuUnloaded : public journaltest::MainWindowFixture {};
 
 TEST_F(JournalMenuUnloaded, CommandsAreDisabledWithoutAJournal) {
