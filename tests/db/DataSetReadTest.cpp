@@ -134,6 +134,9 @@ TEST_F(MarksDb, FilterLanguageSelectsRows) {
         {"teacher = 'Иванов И'", {"11", "13"}},
         {"grade in (3, 4)", {"11", "12"}},
         {"(grade > 3) and (grade < 5)", {"11"}},
+        {"grade <= 4", {"11", "12"}}, // the bounds themselves are in
+        {"grade >= 5", {"10", "13"}},
+        {"grade <= 3 or grade >= 5", {"10", "12", "13"}},
         {"p35 like 'b%' or id_mark = 12", {"10", "12"}},
         {"", {"10", "11", "12", "13"}},
     };

@@ -65,6 +65,14 @@ TEST_F(Duplicates, KeyStringsJoinValuesWithNothingBetween) {
     EXPECT_EQ(filter, QStringLiteral("id_student=12 and id_exam=3"));
 }
 
+TEST_F(Duplicates, KeysWhoseJoinedTextsMatchAreNotDuplicates) {
+    // Both show the key text "123", but no record shares both values with another.
+    addMarks({{1, 23, 1}, {12, 3, 1}});
+    kv.setActive(true);
+    EXPECT_EQ(kv.DuplicateList(), QStringList());
+    EXPECT_EQ(kv.DuplicateList(), byFilter());
+}
+
 TEST_F(Duplicates, SecondActivationDoesNotRescanAndDeactivationClosesAndClears) {
     addMarks({{12, 1, 1}, {40, 1, 1}, {41, 1, 1}});
     open();

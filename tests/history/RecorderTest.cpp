@@ -175,6 +175,22 @@ TEST_F(RecorderTest, PostWithoutChangeGivesNoMessageAndNoStatement) {
     EXPECT_TRUE(logged().isEmpty());
 }
 
+TEST_F(RecorderTest, ANewRowIsNoChangeAndIsNotLogged) {
+    attach();
+    journal.append();
+    journal.fieldByName(QStringLiteral("id_student"))->setValue(9);
+    journal.fieldByName(QStringLiteral("id_estimation"))->setValue(5);
+    journal.post();
+    EXPECT_EQ(conn.query(QStringLiteral("SELECT COUNT(*) FROM mark_mag WHERE id_student = 9"))
+                  .rows.front()
+                  .at(0)
+                  .toInt(),
+              1)
+        << "the row was written";
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    EXPECT_TRUE(logged().isEmpty());
+}
+
 TEST_F(RecorderTest, NullOnEitherSideReadsNull) {
     attach();
     journal.first();

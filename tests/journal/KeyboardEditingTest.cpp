@@ -147,6 +147,25 @@ TEST_F(KeyboardEditing, KeyThatOpensTheEditorIsPartOfTheChange) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// Escape first closes the open editor, then drops the row's change; nothing is stored.
+TEST_F(KeyboardEditing, EscapeTwiceDropsTheRowsChange) {
+    const int target = rowId(0);
+    const QVariant before = stored(QStringLiteral("p35"), target);
+    clickCell(0, QStringLiteral("p35"));
+    type("93");
+    key(Qt::Key_Tab); // the value is in the row, the row not yet stored
+    ASSERT_EQ(journal().state(), db::DataSetState::Edit);
+    type("4");
+    key(Qt::Key_Escape);
+    EXPECT_EQ(journal().state(), db::DataSetState::Edit) << "the first Escape closes the editor";
+    key(Qt::Key_Escape);
+    EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+    EXPECT_EQ(journal().fieldByName(QStringLiteral("p35"))->value(), before);
+    key(Qt::Key_Down);
+    EXPECT_EQ(stored(QStringLiteral("p35"), target), before);
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(KeyboardEditing, EditingOneCellResetsNothing) {
     QSignalSpy resets(grid()->model(), &QAbstractItemModel::modelReset);
     const int target = rowId(0);
