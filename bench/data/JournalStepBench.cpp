@@ -1,6 +1,7 @@
 // The journal window's discipline step on the embedded server: the statements and sorts its
 // cascade runs from the discipline click to the first screen of the loaded journal, for a
 // group of 10,000 and of 100,000 students.
+#include "../FacultyRows.h"
 #include "data/JournalView.h"
 #include "data/Unit_2_1.h"
 #include "embedded/ServerAdmin.h"
@@ -67,22 +68,7 @@ public:
         const int user = admin.createUser(QStringLiteral("bench"), QStringLiteral("pw"),
                                           QDateTime::currentDateTime());
         admin.server().beginTransaction();
-        for (const char* sql : {
-                 "INSERT INTO speciality VALUES(1, 'Информатика')",
-                 "INSERT INTO st_group VALUES(1, 'ИВТ-21', 1)",
-                 "INSERT INTO semester VALUES(1, 'Весенний')",
-                 "INSERT INTO group_sem VALUES(1, 1, 1)",
-                 "INSERT INTO group_year VALUES(1, 1, '2023-2024')",
-                 "INSERT INTO discipline VALUES(1, 'Математика')",
-                 "INSERT INTO examination VALUES(1, 'Экзамен')",
-                 "INSERT INTO educ_sh(id_group, id_semester, id_discipline, id_examination) "
-                 "VALUES(1, 1, 1, 1)",
-                 "INSERT INTO estimation VALUES(3, 'удовл.'), (5, 'отлично'), (25, 'не изучает')",
-                 "INSERT INTO exam_estimation VALUES(1, 3), (1, 5), (1, 25)",
-                 "INSERT INTO t_fio VALUES(4, 'Сергеев С.С.')",
-                 "INSERT INTO f_est VALUES(1, 'Ведомость')",
-             })
-            admin.exec(QString::fromUtf8(sql));
+        addFacultyRows(admin);
         // Names in mixed case and scrambled against their keys, so the sorts have work to do.
         admin.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                                   "WHERE i < ?) INSERT INTO s_fio SELECT i, CASE i % 3 WHEN 0 "

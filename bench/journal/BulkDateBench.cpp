@@ -2,6 +2,7 @@
 // "Ведомость", the change-history recorder attached, against the bare statements it stands
 // for: one UPDATE and one audit INSERT per row, on the same file and connection. The ratio
 // is of process time; the wall times, mostly the disk's, are printed beside it.
+#include "../FacultyRows.h"
 #include "app/Application.h"
 #include "controls/DBLookupComboBox.h"
 #include "controls/DateTimePicker.h"
@@ -155,22 +156,8 @@ private:
                                           QDateTime::currentDateTime().addDays(-3));
         owner.createCheckLogin(QStringLiteral("kel_check"), QStringLiteral("Chk_2024"));
         owner.server().beginTransaction();
-        for (const char* sql : {
-                 "INSERT INTO speciality VALUES(1, 'Информатика')",
-                 "INSERT INTO st_group VALUES(1, 'ИВТ-21', 1)",
-                 "INSERT INTO semester VALUES(1, 'Весенний')",
-                 "INSERT INTO group_sem VALUES(1, 1, 1)",
-                 "INSERT INTO group_year VALUES(1, 1, '2023-2024')",
-                 "INSERT INTO discipline VALUES(1, 'Математика')",
-                 "INSERT INTO examination VALUES(1, 'Экзамен')",
-                 "INSERT INTO educ_sh(id_group, id_semester, id_discipline, id_examination) "
-                 "VALUES(1, 1, 1, 1)",
-                 "INSERT INTO estimation VALUES(3, 'удовл.'), (5, 'отлично'), (25, 'не изучает')",
-                 "INSERT INTO exam_estimation VALUES(1, 3), (1, 5), (1, 25)",
-                 "INSERT INTO t_fio VALUES(4, 'Сергеев С.С.')",
-                 "INSERT INTO f_est VALUES(1, 'Ведомость'), (2, 'Направление')",
-             })
-            owner.exec(QString::fromUtf8(sql));
+        addFacultyRows(owner);
+        owner.exec(QStringLiteral("INSERT INTO f_est VALUES(2, 'Направление')"));
         owner.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                                   "WHERE i < ?) INSERT INTO s_fio SELECT i, 'Студент ' || "
                                   "printf('%04d', (i * 7919) % 10007), 'A-' || i FROM n"),
