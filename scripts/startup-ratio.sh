@@ -17,7 +17,7 @@ done
 display=99
 while [[ -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
 work=$(mktemp -d)
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
     kill "$xvfb" 2>/dev/null || true
