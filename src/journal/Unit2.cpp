@@ -24,6 +24,10 @@ TForm2::TForm2(QWidget* parent)
     : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("KEL 14 Учет успеваемости"));
+    FormCreate();
+}
+
+void TForm2::buildWindow() {
     buildLayout();
     IdIPWatch1 = new platform::IPWatch(this);
     IdIPWatch1->setObjectName(QStringLiteral("IdIPWatch1"));
@@ -31,7 +35,6 @@ TForm2::TForm2(QWidget* parent)
     connectHandlers();
     if (DM_TAZ_2 != nullptr)
         DM_TAZ_2->setJournalView(this);
-    FormCreate();
 }
 
 TForm2::~TForm2() {
@@ -47,13 +50,17 @@ TForm2::~TForm2() {
 
 void TForm2::FormCreate() {
     // The main window stays hidden until someone has signed in; only cancel ends the gate.
-    DateTimePicker1->setDateTimeValue(QDateTime::currentDateTime());
+    const QDateTime opened = QDateTime::currentDateTime();
     Form8 = new TForm8(signin::SignInState{UserLogin, UserId});
     const int result = Form8->exec();
     if (result != TForm8::ModalOk)
         platform::requestTermination();
     delete Form8;
     Form8 = nullptr;
+    // The hidden window's controls are made once the sign-in has ended, so that the sign-in
+    // window comes up without waiting for them; nothing the sign-in opens reaches them.
+    buildWindow();
+    DateTimePicker1->setDateTimeValue(opened);
 
     if (DM_TAZ_2 != nullptr) {
         try {

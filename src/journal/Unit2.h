@@ -46,27 +46,27 @@ public:
     qint32 UserId = 0;
     QString CompName;
 
-    // --- Controls, top to bottom
-    QLabel* InfoPanel;
-    QWidget* SelectionPanel;
-    QLabel* Label4;
-    TDBLookupComboBox* DBLookupComboBox3;
-    QLabel* Label6;
-    TDBLookupComboBox* DBLookupComboBox4;
-    QToolButton* SpeedButton2;
-    QLabel* Label5;
-    TDBLookupComboBox* DBLookupComboBox5;
-    TDBLookupListBox* DBLookupListBox1;
-    QFrame* Bevel1;
-    QLabel* Label1;
-    QComboBox* ComboBox1;
-    QLabel* Label2;
-    TDateTimePicker* DateTimePicker1;
-    QToolButton* SpeedButton1;
-    TKvDBGridEh* DBGridEh2;
-    TStatusBar* StatusBar1;
-    TKvDBGridEvents* F2_Kv_DM_TAZ_2;
-    platform::IPWatch* IdIPWatch1;
+    // --- Controls, top to bottom (made once the sign-in has ended)
+    QLabel* InfoPanel = nullptr;
+    QWidget* SelectionPanel = nullptr;
+    QLabel* Label4 = nullptr;
+    TDBLookupComboBox* DBLookupComboBox3 = nullptr;
+    QLabel* Label6 = nullptr;
+    TDBLookupComboBox* DBLookupComboBox4 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QLabel* Label5 = nullptr;
+    TDBLookupComboBox* DBLookupComboBox5 = nullptr;
+    TDBLookupListBox* DBLookupListBox1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label2 = nullptr;
+    TDateTimePicker* DateTimePicker1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    TKvDBGridEh* DBGridEh2 = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    TKvDBGridEvents* F2_Kv_DM_TAZ_2 = nullptr;
+    platform::IPWatch* IdIPWatch1 = nullptr;
     // The grid's context menu; other commands join it through addCommand.
     JournalGridMenu* GridMenu = nullptr;
 
@@ -143,6 +143,7 @@ protected:
 private:
     void FormCreate();
     void FormClose();
+    void buildWindow();
     void buildLayout();
     void buildSelectionArea();
     void buildGrid();
