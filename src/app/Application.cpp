@@ -4,7 +4,6 @@
 #include "platform/ApplicationState.h"
 
 #include <QFont>
-#include <QFontDatabase>
 #include <QLocale>
 
 Application::Application(int& argc, char** argv)
@@ -13,13 +12,11 @@ Application::Application(int& argc, char** argv)
     // whatever the machine's own locale is.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     // The windows' column widths and positions were laid out for Arial's metrics; Liberation
-    // Sans has the same ones. Without it the system's face stands in.
-    const QString face = QStringLiteral("Liberation Sans");
-    if (QFontDatabase::hasFamily(face)) {
-        QFont ui = QApplication::font();
-        ui.setFamily(face);
-        QApplication::setFont(ui);
-    }
+    // Sans has the same ones. Without it the font matching picks the system's face; asking
+    // the font database first would read every installed font before the first window.
+    QFont ui = QApplication::font();
+    ui.setFamilies({QStringLiteral("Liberation Sans"), ui.family()});
+    QApplication::setFont(ui);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

@@ -4,28 +4,34 @@
 #include "reports/CsvWriter.h"
 #include "reports/MarkSheet.h"
 #include "reports/MarkSheetLayout.h"
+#include "reports/OutputModule.h"
 #include "reports/SheetTable.h"
 #include "reports/XlsxWriter.h"
 
 #include <QIODevice>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 
 namespace reports {
 namespace {
 
-void setUpPrinter(QPrinter& printer, const MarkSheet& sheet) {
-    setMarkSheetPage(printer);
-    printer.setDocName(proposedFileName(sheet.heading));
-    printer.setCreator(QStringLiteral("KEL 14"));
+// The sheet as a print job; a page that cannot be painted is said to the user.
+PrintJob printJob(QWidget* owner, const MarkSheet& sheet, const QString& caption) {
+    return {caption, proposedFileName(sheet.heading),
+            [](QPagedPaintDevice& device) { setMarkSheetPage(device); },
+            [owner, &sheet](QPagedPaintDevice& device) {
+                if (!paintMarkSheet(sheet, device))
+                    platform::messageBox(owner, QStringLiteral("Не удалось напечатать ведомость."),
+                                         QStringLiteral("Ошибка"), QMessageBox::Critical);
+            }};
 }
 
-void paintOrSay(QWidget* owner, const MarkSheet& sheet, QPrinter& printer) {
-    if (!paintMarkSheet(sheet, printer))
-        platform::messageBox(owner, QStringLiteral("Не удалось напечатать ведомость."),
-                             QStringLiteral("Ошибка"), QMessageBox::Critical);
+// The module, or null after telling the user why it is missing.
+const OutputModule* printingModule(QWidget* owner) {
+    QString error;
+    const OutputModule* module = outputModule(&error);
+    if (module == nullptr)
+        platform::messageBox(owner, error, QStringLiteral("Ошибка"), QMessageBox::Critical);
+    return module;
 }
 
 bool writeBytes(QIODevice& out, const QByteArray& bytes, QString& error) {
@@ -47,22 +53,14 @@ bool writeMarkSheetPdf(const MarkSheet& sheet, QIODevice& out) {
 }
 
 void previewMarkSheet(QWidget* owner, const MarkSheet& sheet) {
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer, sheet);
-    QPrintPreviewDialog dialog(&printer, owner);
-    dialog.setWindowTitle(QStringLiteral("Ведомость: предварительный просмотр"));
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&](QPrinter* target) { paintOrSay(owner, sheet, *target); });
-    dialog.exec();
+    if (const OutputModule* module = printingModule(owner))
+        module->preview(
+            owner, printJob(owner, sheet, QStringLiteral("Ведомость: предварительный просмотр")));
 }
 
 void printMarkSheet(QWidget* owner, const MarkSheet& sheet) {
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer, sheet);
-    QPrintDialog dialog(&printer, owner);
-    dialog.setWindowTitle(QStringLiteral("Печать ведомости"));
-    if (dialog.exec() == QDialog::Accepted)
-        paintOrSay(owner, sheet, printer);
+    if (const OutputModule* module = printingModule(owner))
+        module->print(owner, printJob(owner, sheet, QStringLiteral("Печать ведомости")));
 }
 
 QString saveMarkSheet(QWidget* owner, const MarkSheet& sheet, FileKind kind) {
