@@ -1,9 +1,15 @@
 #include "reports/OutputModule.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
+#include "reports/OutputModuleImage.h"
+
+#include <QFile>
 #include <QLibrary>
+#include <QTemporaryDir>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace reports {
 namespace {
@@ -13,32 +19,50 @@ struct Loaded {
     QString error;
 };
 
-QString moduleFileName() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("kel-output.dll");
-#else
-    return QStringLiteral("kel-output.so");
-#endif
+Loaded loadFile(const QString& path) {
+    QLibrary library(path);
+    using Entry = const OutputModule* (*)();
+    const auto entry = reinterpret_cast<Entry>(library.resolve(KEL_OUTPUT_MODULE_ENTRY));
+    if (entry == nullptr)
+        return {nullptr, library.errorString()};
+    const OutputModule* module = entry();
+    if (module == nullptr || module->version != OutputModuleVersion)
+        return {nullptr, QStringLiteral("модуль другой версии")};
+    return {module, {}};
 }
 
-Loaded load(const QStringList& folders) {
-    for (const QString& folder : folders) {
-        const QString path = QDir(folder).filePath(moduleFileName());
-        if (!QFileInfo::exists(path))
-            continue;
-        QLibrary library(path);
-        using Entry = const OutputModule* (*)();
-        const auto entry = reinterpret_cast<Entry>(library.resolve(KEL_OUTPUT_MODULE_ENTRY));
-        if (entry == nullptr)
-            return {nullptr, library.errorString()};
-        const OutputModule* module = entry();
-        if (module == nullptr || module->version != OutputModuleVersion)
-            return {nullptr,
-                    QStringLiteral("файл %1 от другой версии программы")
-                        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))};
-        return {module, {}};
+Loaded load(QByteArrayView image) {
+    if (image.isEmpty())
+        return {nullptr, QStringLiteral("модуль пуст")};
+#ifdef Q_OS_LINUX
+    // A file in memory only: nothing on disk to clean up or to be swapped by someone else.
+    const int fd = memfd_create("kel-output", MFD_CLOEXEC);
+    if (fd < 0)
+        return {nullptr, QString::fromLocal8Bit(strerror(errno))};
+    for (qsizetype done = 0; done < image.size();) {
+        const ssize_t n = ::write(fd, image.data() + done, size_t(image.size() - done));
+        if (n <= 0) {
+            const QString reason = QString::fromLocal8Bit(strerror(errno));
+            ::close(fd);
+            return {nullptr, reason};
+        }
+        done += n;
     }
-    return {nullptr, QStringLiteral("файл %1 не найден рядом с программой").arg(moduleFileName())};
+    const Loaded loaded = loadFile(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    // The loader keeps its own mapping; the descriptor is no longer needed.
+    ::close(fd);
+    return loaded;
+#else
+    // Kept for the rest of the run: the system will not delete a loaded library.
+    static QTemporaryDir folder;
+    if (!folder.isValid())
+        return {nullptr, folder.errorString()};
+    QFile file(folder.filePath(QStringLiteral("kel-output")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(image.data(), image.size()) != image.size())
+        return {nullptr, file.errorString()};
+    file.close();
+    return loadFile(file.fileName());
+#endif
 }
 
 const OutputModule* said(const Loaded& loaded, QString* error) {
@@ -50,17 +74,13 @@ const OutputModule* said(const Loaded& loaded, QString* error) {
 
 } // namespace
 
-const OutputModule* loadOutputModule(const QStringList& folders, QString* error) {
-    return said(load(folders), error);
+const OutputModule* loadOutputModule(QByteArrayView image, QString* error) {
+    return said(load(image), error);
 }
 
 const OutputModule* outputModule(QString* error) {
-    // Beside the program; the build tree's tests and benchmarks run from folders next to bin.
     // Loaded once and kept for the rest of the run.
-    static const Loaded loaded = [] {
-        const QDir home(QCoreApplication::applicationDirPath());
-        return load({home.path(), home.filePath(QStringLiteral("../bin"))});
-    }();
+    static const Loaded loaded = load(outputModuleImage());
     return said(loaded, error);
 }
 

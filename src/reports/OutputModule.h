@@ -3,8 +3,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
@@ -36,11 +36,11 @@ struct OutputModule {
 // Raised whenever the table above changes, so that a stale module is refused, not called.
 constexpr int OutputModuleVersion = 1;
 
-// The module, loaded once from the program's folder; null, with the reason in error, when it
+// The module built into the program, loaded once; null, with the reason in error, when it
 // cannot be loaded.
 const OutputModule* outputModule(QString* error);
-// The module from the first of folders that holds its file, loaded anew.
-const OutputModule* loadOutputModule(const QStringList& folders, QString* error);
+// A module from its file's bytes, loaded anew.
+const OutputModule* loadOutputModule(QByteArrayView image, QString* error);
 
 } // namespace reports
 

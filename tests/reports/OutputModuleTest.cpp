@@ -1,59 +1,49 @@
-// The printing and XLSX module: found beside the program, refused with a clear reason when it
-// is missing or foreign, and kept out of the program's start.
+// The printing and XLSX module: carried inside the program, refused with a clear reason when
+// its bytes are no module, and kept out of the program's start.
 #include "reports/OutputModule.h"
-#include "support/TempDir.h"
+#include "reports/OutputModuleImage.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 
 namespace {
 
 const QString Failure = QStringLiteral("Не удалось загрузить модуль печати и выгрузки: ");
 
-QString moduleName() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("kel-output.dll");
-#else
-    return QStringLiteral("kel-output.so");
-#endif
-}
-
 } // namespace
 
-TEST(OutputModule, LoadedFromTheFirstFolderHoldingItOrRefusedWithItsReason) {
-    testsupport::TempDir empty;
-    testsupport::TempDir foreign;
-    foreign.write(moduleName(), "not a library");
-    const QString built = QDir(QCoreApplication::applicationDirPath()).filePath("../bin");
-
+TEST(OutputModule, LoadedFromTheBytesTheProgramCarriesOrRefusedWithItsReason) {
+    const QByteArrayView built = reports::outputModuleImage();
+    // Its header alone, the rest lost.
+    const QByteArray cut = built.first(64).toByteArray();
     struct Case {
         const char* name;
-        QStringList folders;
+        QByteArrayView image;
         bool loads;
-        QString reasonStart;
     };
     const Case cases[] = {
-        {"no folder holds it",
-         {empty.path({})},
-         false,
-         Failure + QStringLiteral("файл ") + moduleName() +
-             QStringLiteral(" не найден рядом с программой.")},
-        {"a file that is no library", {foreign.path({}), built}, false, Failure},
-        {"the built module after an empty folder", {empty.path({}), built}, true, {}},
+        {"no bytes", {}, false},
+        {"a text, not a library", "not a library", false},
+        {"the header alone", cut, false},
+        {"the module built with the program", built, true},
     };
     for (const Case& c : cases) {
         QString error;
-        const reports::OutputModule* module = reports::loadOutputModule(c.folders, &error);
+        const reports::OutputModule* module = reports::loadOutputModule(c.image, &error);
         EXPECT_EQ(module != nullptr, c.loads) << c.name << ": " << error.toStdString();
-        EXPECT_TRUE(error.startsWith(c.reasonStart)) << c.name << ": " << error.toStdString();
         if (module != nullptr) {
+            EXPECT_TRUE(error.isEmpty()) << c.name;
             EXPECT_EQ(module->version, reports::OutputModuleVersion) << c.name;
             EXPECT_TRUE(module->toXlsx && module->preview && module->print) << c.name;
+        } else {
+            EXPECT_TRUE(error.startsWith(Failure) && error.size() > Failure.size() + 1)
+                << c.name << ": " << error.toStdString();
         }
     }
+    // The program's own copy, loaded once.
+    QString error;
+    EXPECT_NE(reports::outputModule(&error), nullptr) << error.toStdString();
 }
 
 #ifdef Q_OS_LINUX
