@@ -2,30 +2,15 @@
 // "Ведомость", the change-history recorder attached, against the bare statements it stands
 // for: one UPDATE and one audit INSERT per row, on the same file and connection. The ratio
 // is of process time; the wall times, mostly the disk's, are printed beside it.
-#include "../FacultyRows.h"
+#include "SignedInWindow.h"
 #include "app/Application.h"
-#include "controls/DBLookupComboBox.h"
 #include "controls/DateTimePicker.h"
-#include "data/Unit_2_1.h"
 #include "db/DatabaseError.h"
-#include "embedded/ServerAdmin.h"
 #include "history/log_u.h"
-#include "journal/Unit2.h"
-#include "journal/Unit4.h"
 #include "platform/ApplicationState.h"
-#include "platform/IPWatch.h"
-#include "platform/MessageBoxes.h"
-#include "signin/SettingsFile.h"
-#include "signin/Unit10.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -40,145 +25,48 @@ namespace {
 constexpr int Rows = 1000;
 const QDate FirstDay(2024, 1, 10);
 
-// The database file in Data/ beside the program, where a settings file can name it in at
-// most 20 characters; removed however the benchmark ends.
-class DatabaseFile {
-public:
-    DatabaseFile() {
-        const QString data = QCoreApplication::applicationDirPath() + QStringLiteral("/Data");
-        QDir().mkpath(data);
-        name = QStringLiteral("bd%1.sqlite").arg(QCoreApplication::applicationPid() % 100000000);
-        path = data + u'/' + name;
-        remove();
-    }
-    ~DatabaseFile() { remove(); }
-    DatabaseFile(const DatabaseFile&) = delete;
-    DatabaseFile& operator=(const DatabaseFile&) = delete;
-
-    QString name, path;
-
-private:
-    void remove() {
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-            QFile::remove(path + QString::fromLatin1(suffix));
-    }
-};
-
-// Works in a folder of its own (the address watcher keeps its history there) and goes back.
-class WorkingFolder {
-public:
-    WorkingFolder()
-        : previous_(QDir::currentPath()) {
-        QDir::setCurrent(dir_.path());
-    }
-    ~WorkingFolder() { QDir::setCurrent(previous_); }
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-    QString filePath(const QString& name) const { return dir_.filePath(name); }
-
-private:
-    QTemporaryDir dir_;
-    QString previous_;
-};
-
 // One group of 1,000 students whose journal of one discipline is marked and handed in on a
 // statement of the form "Ведомость"; the main window signed in with that journal loaded.
 class JournalWindow {
 public:
-    JournalWindow() {
-        embedded::createDatabase(file_.path);
-        admin_ = std::make_unique<embedded::ServerAdmin>(file_.path);
-        fill(*admin_);
-        settings_ = work_.filePath(QStringLiteral("KEL"));
-        QFile file(settings_);
-        if (!file.open(QIODevice::WriteOnly))
-            throw std::runtime_error("cannot write the settings file");
-        file.write(signin::encodeSettings({QStringLiteral("kel_check"), QStringLiteral("Chk_2024"),
-                                           QStringLiteral("KEL"), file_.name}));
-        file.close();
-
-        dataModule_ = std::make_unique<TDM_TAZ_2>();
-        dataModule_->LoadingNotice = loadingNoticeHook();
-        // A sign-in that does not go through closes its window rather than waiting for a user.
-        platform::ScopedMessageBoxScript answered(
-            [](const platform::MessageBoxRequest&) { return QMessageBox::Ok; });
-        QTimer::singleShot(30000, [] {
-            if (Form8 != nullptr)
-                Form8->close();
-        });
-        QTimer::singleShot(0, [this] {
-            Form8->setSettingsPath(settings_);
-            Form8->Login_Edit->setText(QStringLiteral("bench"));
-            Form8->Password_Edit->setText(QStringLiteral("pw"));
-            QTest::keyClick(Form8->Password_Edit, Qt::Key_Return);
-        });
-        window_ = std::make_unique<TForm2>();
-        if (!dataModule_->ADOQ_group.active())
-            throw std::runtime_error("the user could not sign in");
-        window_->show();
-        if (!QTest::qWaitForWindowExposed(window_.get()))
-            throw std::runtime_error("the main window was not shown");
-        // The watcher's first answer is in, as a while after the program's start.
-        (void)QTest::qWaitFor([this] { return window_->IdIPWatch1->hasAddress(); }, 10000);
-        // The group, the semester and the discipline, each the first of its list.
-        for (TDBLookupComboBox* box :
-             {window_->DBLookupComboBox3, window_->DBLookupComboBox4, window_->DBLookupComboBox5}) {
-            box->setFocus();
-            QTest::keyClick(box, Qt::Key_Down);
-        }
-        QCoreApplication::processEvents();
+    JournalWindow()
+        : signedIn_({[](embedded::ServerAdmin& owner) {
+                         owner.exec(QStringLiteral("INSERT INTO f_est VALUES(2, 'Направление')"));
+                         owner.exec(QStringLiteral(
+                                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                        "FROM n WHERE i < ?) INSERT INTO s_fio SELECT i, "
+                                        "'Студент ' || printf('%04d', (i * 7919) % 10007), "
+                                        "'A-' || i FROM n"),
+                                    {Rows});
+                     },
+                     [](embedded::ServerAdmin& owner) {
+                         owner.exec(QStringLiteral(
+                             "UPDATE mark_mag SET id_estimation = CASE WHEN id_student % 2 = 0 "
+                             "THEN 3 ELSE 5 END, id_f_est = 1"));
+                     }}) {
+        benchjournal::SignedInWindow::choose(window().DBLookupComboBox5);
         if (journal().recordCount() != Rows)
             throw std::runtime_error("the journal did not load its 1,000 rows");
-        if (window_->Recorder() == nullptr || window_->Recorder()->DataSet() != &journal())
+        if (window().Recorder() == nullptr || window().Recorder()->DataSet() != &journal())
             throw std::runtime_error("the recorder is not attached to the journal");
     }
 
-    JournalWindow(const JournalWindow&) = delete;
-    JournalWindow& operator=(const JournalWindow&) = delete;
-
-    db::DataSet& journal() { return dataModule_->ADO_SP_Sort; }
-    db::Connection& connection() { return dataModule_->ADO_TAZ; }
+    db::DataSet& journal() { return signedIn_.journal(); }
+    db::Connection& connection() { return signedIn_.connection(); }
     // The owner's session, for what the working login may not read.
-    embedded::ServerAdmin& admin() { return *admin_; }
-    TForm2& window() { return *window_; }
+    embedded::ServerAdmin& admin() { return signedIn_.admin(); }
+    TForm2& window() { return signedIn_.window(); }
 
     int logged() {
-        return admin_->exec(QStringLiteral("SELECT COUNT(*) FROM KEL_LOG"))
+        return admin()
+            .exec(QStringLiteral("SELECT COUNT(*) FROM KEL_LOG"))
             .rows.at(0)
             .at(0)
             .toInt();
     }
 
 private:
-    static void fill(embedded::ServerAdmin& owner) {
-        const int user = owner.createUser(QStringLiteral("bench"), QStringLiteral("pw"),
-                                          QDateTime::currentDateTime().addDays(-3));
-        owner.createCheckLogin(QStringLiteral("kel_check"), QStringLiteral("Chk_2024"));
-        owner.server().beginTransaction();
-        addFacultyRows(owner);
-        owner.exec(QStringLiteral("INSERT INTO f_est VALUES(2, 'Направление')"));
-        owner.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                                  "WHERE i < ?) INSERT INTO s_fio SELECT i, 'Студент ' || "
-                                  "printf('%04d', (i * 7919) % 10007), 'A-' || i FROM n"),
-                   {Rows});
-        owner.exec(QStringLiteral("INSERT INTO group_student SELECT 1, id_student FROM s_fio"));
-        owner.exec(QStringLiteral("INSERT INTO group_login VALUES(1, ?, 1)"), {user});
-        owner.server().commit();
-        // The journal was opened once before, marked and handed in on a statement.
-        owner.exec(QStringLiteral("EXEC InsertInto_SORT_MARK_MAG 1,1,1,1,1"));
-        owner.exec(QStringLiteral("UPDATE mark_mag SET id_estimation = CASE WHEN id_student % 2 "
-                                  "= 0 THEN 3 ELSE 5 END, id_f_est = 1"));
-    }
-
-    // Gone in reverse order: the window before the data module, as at the program's end, and
-    // the file last.
-    WorkingFolder work_;
-    DatabaseFile file_;
-    QString settings_;
-    std::unique_ptr<embedded::ServerAdmin> admin_;
-    std::unique_ptr<TDM_TAZ_2> dataModule_;
-    std::unique_ptr<TForm2> window_;
+    benchjournal::SignedInWindow signedIn_;
 };
 
 std::unique_ptr<JournalWindow>& journalWindow() {
