@@ -106,4 +106,12 @@ Result Connection::callProcedure(const QString& name, Parameters& parameters, in
     return d.callProcedure(name, parameters, timeoutSeconds);
 }
 
+void Connection::queryProcedure(const QString& name, Parameters& parameters, int timeoutSeconds,
+                                RowSink& sink) {
+    Driver& d = driver();
+    if (onStatement)
+        onStatement(name);
+    d.queryProcedure(name, parameters, timeoutSeconds, sink);
+}
+
 } // namespace db

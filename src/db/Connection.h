@@ -45,6 +45,9 @@ public:
     void query(const QString& sql, const std::vector<QVariant>& binds, int timeoutSeconds,
                RowSink& sink);
     Result callProcedure(const QString& name, Parameters& parameters, int timeoutSeconds = 0);
+    // A procedure's rows, handed to sink as they are read where the driver can.
+    void queryProcedure(const QString& name, Parameters& parameters, int timeoutSeconds,
+                        RowSink& sink);
 
     // The open driver; opens the connection when needed.
     Driver& driver();

@@ -38,6 +38,13 @@ public:
     virtual Result callProcedure(const QString& name, Parameters& parameters,
                                  int timeoutSeconds = 0) = 0;
 
+    // Calls a stored procedure that returns rows, handing each row to `sink` as it is read. A
+    // driver that cannot hand them over one by one reads them all first.
+    virtual void queryProcedure(const QString& name, Parameters& parameters, int timeoutSeconds,
+                                RowSink& sink) {
+        sink.take(callProcedure(name, parameters, timeoutSeconds));
+    }
+
     // The key the last INSERT created in an auto-increment column.
     virtual QVariant lastInsertId() = 0;
 

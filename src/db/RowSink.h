@@ -28,4 +28,16 @@ public:
     }
 };
 
+// Keeps every row: a whole result.
+class ResultCollector : public RowSink {
+public:
+    void begin(const std::vector<Column>& columns, size_t rowsHint) override {
+        result.columns = columns;
+        result.rows.reserve(rowsHint);
+    }
+    void row(std::vector<QVariant>& values) override { result.rows.push_back(std::move(values)); }
+
+    Result result;
+};
+
 } // namespace db

@@ -25,18 +25,6 @@ QString errorText(const QSqlError& e) {
     return text.isEmpty() ? e.text() : text;
 }
 
-// Keeps every row: the whole result of execute().
-class ResultCollector : public RowSink {
-public:
-    void begin(const std::vector<Column>& columns, size_t rowsHint) override {
-        result.columns = columns;
-        result.rows.reserve(rowsHint);
-    }
-    void row(std::vector<QVariant>& values) override { result.rows.push_back(values); }
-
-    Result result;
-};
-
 // Interrupts a statement that runs past its time-out.
 int interruptWhenLate(void* deadline) {
     return static_cast<QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;

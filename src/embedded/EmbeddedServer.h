@@ -34,6 +34,8 @@ public:
                db::RowSink& sink) override;
     db::Result callProcedure(const QString& name, db::Parameters& parameters,
                              int timeoutSeconds = 0) override;
+    void queryProcedure(const QString& name, db::Parameters& parameters, int timeoutSeconds,
+                        db::RowSink& sink) override;
 
     // The server's clock (local time); tests set their own.
     void setClock(std::function<QDateTime()> clock);
@@ -68,6 +70,15 @@ private:
     void collectDateColumns();
     void applySet(const QString& option, const QString& value);
 
+    // A procedure by its canonical name, with its arguments in declared order.
+    struct ProcedureCall {
+        QString name;
+        std::vector<QVariant> arguments;
+    };
+    // The procedure named, with named ("@x" or "x") and positional ("") arguments put in
+    // place; refused when it is unknown, an argument is missing or the right is lacking.
+    ProcedureCall resolveCall(const QString& name,
+                              const std::vector<std::pair<QString, QVariant>>& arguments);
     // A procedure by name with named ("@x" or "x") and positional ("") arguments.
     db::Result callWithArguments(const QString& name,
                                  const std::vector<std::pair<QString, QVariant>>& arguments,
@@ -79,6 +90,7 @@ private:
     db::Result getUser(const std::vector<QVariant>& args);
     db::Result insertIntoSortMarkMag(const std::vector<QVariant>& args);
     db::Result sortMarkMag(const std::vector<QVariant>& args, int timeoutSeconds);
+    void sortMarkMag(const std::vector<QVariant>& args, int timeoutSeconds, db::RowSink& sink);
     db::Result ctrlZMarkMag(const std::vector<QVariant>& args);
 
     Access access_;

@@ -47,7 +47,38 @@ db::Result EmbeddedServer::insertIntoSortMarkMag(const std::vector<QVariant>& ar
     return r;
 }
 
+namespace {
+
+// Hands the journal's rows on, its key column marked as the server's own.
+class JournalRows : public db::RowSink {
+public:
+    explicit JournalRows(db::RowSink& out)
+        : out_(out) {}
+    void begin(const std::vector<db::Column>& columns, size_t rowsHint) override {
+        std::vector<db::Column> marked = columns;
+        for (db::Column& c : marked)
+            if (c.name == QLatin1String("id_mark_mag")) {
+                c.type = db::FieldType::AutoInc;
+                c.readOnly = true;
+            }
+        out_.begin(marked, rowsHint);
+    }
+    void row(std::vector<QVariant>& values) override { out_.row(values); }
+
+private:
+    db::RowSink& out_;
+};
+
+} // namespace
+
 db::Result EmbeddedServer::sortMarkMag(const std::vector<QVariant>& args, int timeoutSeconds) {
+    db::ResultCollector collector;
+    sortMarkMag(args, timeoutSeconds, collector);
+    return std::move(collector.result);
+}
+
+void EmbeddedServer::sortMarkMag(const std::vector<QVariant>& args, int timeoutSeconds,
+                                 db::RowSink& sink) {
     ServerScope scope(*this);
     std::vector<QVariant> keys;
     for (int i = 0; i < 4; ++i) {
@@ -57,22 +88,17 @@ db::Result EmbeddedServer::sortMarkMag(const std::vector<QVariant>& args, int ti
     (void)integerArgument(args[4]); // @id_teacher: checked, selects nothing (see README)
     const QString condition = journalCondition(textArgument(args[5]), QStringLiteral("m"));
     // One statement, so one read transaction of its own: no write lock, readers never wait.
-    db::Result r =
-        run(QStringLiteral("SELECT m.") +
-                QString(JournalColumns).replace(QStringLiteral(", "), QStringLiteral(", m.")) +
-                QStringLiteral(" FROM mark_mag m "
-                               "LEFT JOIN s_fio s ON s.id_student = m.id_student "
-                               "WHERE m.id_group = ? AND m.id_semester = ? "
-                               "AND m.id_discipline = ? AND m.id_examination = ? "
-                               "AND (") +
-                condition + QStringLiteral(") ORDER BY s.s_fio COLLATE KEL_CI, m.id_mark_mag"),
-            keys, timeoutSeconds);
-    for (db::Column& c : r.columns)
-        if (c.name == QLatin1String("id_mark_mag")) {
-            c.type = db::FieldType::AutoInc;
-            c.readOnly = true;
-        }
-    return r;
+    JournalRows journal(sink);
+    SqliteDriver::query(
+        QStringLiteral("SELECT m.") +
+            QString(JournalColumns).replace(QStringLiteral(", "), QStringLiteral(", m.")) +
+            QStringLiteral(" FROM mark_mag m "
+                           "LEFT JOIN s_fio s ON s.id_student = m.id_student "
+                           "WHERE m.id_group = ? AND m.id_semester = ? "
+                           "AND m.id_discipline = ? AND m.id_examination = ? "
+                           "AND (") +
+            condition + QStringLiteral(") ORDER BY s.s_fio COLLATE KEL_CI, m.id_mark_mag"),
+        keys, timeoutSeconds, journal);
 }
 
 db::Result EmbeddedServer::ctrlZMarkMag(const std::vector<QVariant>& args) {

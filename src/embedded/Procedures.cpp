@@ -66,10 +66,13 @@ void EmbeddedServer::checkExecute(const QString& procedure) {
         Rights().denial(QStringLiteral("EXECUTE"), procedure, QString(), database_));
 }
 
-db::Result EmbeddedServer::callProcedure(const QString& name, db::Parameters& parameters,
-                                         int timeoutSeconds) {
+namespace {
+
+// The arguments of a call; the return value's place, if any, in returnValue.
+std::vector<std::pair<QString, QVariant>> argumentsOf(const db::Parameters& parameters,
+                                                      int& returnValue) {
     std::vector<std::pair<QString, QVariant>> arguments;
-    int returnValue = -1;
+    returnValue = -1;
     for (int i = 0; i < parameters.count(); ++i) {
         const db::Parameter& p = parameters[i];
         if (p.direction == db::ParameterDirection::ReturnValue)
@@ -77,16 +80,46 @@ db::Result EmbeddedServer::callProcedure(const QString& name, db::Parameters& pa
         else
             arguments.emplace_back(p.name, p.value);
     }
+    return arguments;
+}
+
+} // namespace
+
+db::Result EmbeddedServer::callProcedure(const QString& name, db::Parameters& parameters,
+                                         int timeoutSeconds) {
+    int returnValue = -1;
+    const auto arguments = argumentsOf(parameters, returnValue);
     db::Result result = callWithArguments(name, arguments, timeoutSeconds);
     if (returnValue >= 0)
         parameters[returnValue].value = 0;
     return result;
 }
 
+void EmbeddedServer::queryProcedure(const QString& name, db::Parameters& parameters,
+                                    int timeoutSeconds, db::RowSink& sink) {
+    int returnValue = -1;
+    const auto arguments = argumentsOf(parameters, returnValue);
+    const ProcedureCall call = resolveCall(name, arguments);
+    // The journal's rows go to the sink as they are read; the other results are small.
+    if (call.name == QLatin1String("SORT_MARK_MAG"))
+        sortMarkMag(call.arguments, timeoutSeconds, sink);
+    else
+        sink.take(runProcedure(call.name, call.arguments, timeoutSeconds));
+    if (returnValue >= 0)
+        parameters[returnValue].value = 0;
+}
+
 db::Result
 EmbeddedServer::callWithArguments(const QString& name,
                                   const std::vector<std::pair<QString, QVariant>>& arguments,
                                   int timeoutSeconds) {
+    const ProcedureCall call = resolveCall(name, arguments);
+    return runProcedure(call.name, call.arguments, timeoutSeconds);
+}
+
+EmbeddedServer::ProcedureCall
+EmbeddedServer::resolveCall(const QString& name,
+                            const std::vector<std::pair<QString, QVariant>>& arguments) {
     QString bare = name.trimmed();
     const qsizetype semicolon = bare.indexOf(QLatin1Char(';'));
     if (semicolon >= 0)
@@ -133,7 +166,7 @@ EmbeddedServer::callWithArguments(const QString& name,
         values.push_back(*args[k]);
     }
     checkExecute(canonical);
-    return runProcedure(canonical, values, timeoutSeconds);
+    return {canonical, std::move(values)};
 }
 
 db::Result EmbeddedServer::runProcedure(const QString& name, const std::vector<QVariant>& args,

@@ -14,6 +14,11 @@ protected:
 
     // SORT_MARK_MAG;1 as the journal data set calls it.
     db::Result sort(const QVariant& condition, int examination = Exam) {
+        db::Parameters p = sortParameters(condition, examination);
+        return work->callProcedure(QStringLiteral("SORT_MARK_MAG;1"), p, 120);
+    }
+
+    static db::Parameters sortParameters(const QVariant& condition, int examination = Exam) {
         db::Parameters p;
         p.add({QStringLiteral("@RETURN_VALUE"), db::FieldType::Integer,
                db::ParameterDirection::ReturnValue, 0, 0, false, 0});
@@ -27,7 +32,7 @@ protected:
                    0, true, value});
         p.add({QStringLiteral("@DoNotShow"), db::FieldType::Memo, db::ParameterDirection::Input, 0,
                0, true, condition});
-        return work->callProcedure(QStringLiteral("SORT_MARK_MAG;1"), p, 120);
+        return p;
     }
 
     std::vector<int> students(const db::Result& r) {
@@ -219,4 +224,28 @@ TEST_F(Journal, AProcedureInsideTheSessionsTransactionFollowsItsOutcome) {
             .toInt(),
         2);
     EXPECT_TRUE(reader.exec(QStringLiteral("select * from DEL_mark_mag")).rows.empty());
+}
+
+TEST_F(Journal, RowsHandedOverAsTheyAreReadAreThoseOfTheWholeResult) {
+    prepare();
+    setMark(Ivanov, 25);
+    const db::Result whole = sort(QStringLiteral("1=1"));
+    ASSERT_FALSE(whole.rows.empty());
+    db::Parameters p = sortParameters(QStringLiteral("1=1"));
+    p[0].value = 99;
+    db::ResultCollector streamed;
+    work->queryProcedure(QStringLiteral("SORT_MARK_MAG;1"), p, 120, streamed);
+    EXPECT_EQ(p[0].value, QVariant(0)) << "the return value";
+    ASSERT_EQ(streamed.result.columns.size(), whole.columns.size());
+    for (size_t c = 0; c < whole.columns.size(); ++c) {
+        const db::Column& a = streamed.result.columns[c];
+        const db::Column& b = whole.columns[c];
+        EXPECT_TRUE(a.name == b.name && a.type == b.type && a.readOnly == b.readOnly)
+            << b.name.toStdString();
+    }
+    EXPECT_EQ(streamed.result.rows, whole.rows);
+    // Refusals come as from the whole call.
+    db::Parameters missing;
+    EXPECT_THROW(work->queryProcedure(QStringLiteral("SORT_MARK_MAG"), missing, 0, streamed),
+                 db::DatabaseError);
 }
