@@ -2,7 +2,6 @@
 #include "controls/DBGridDelegate.h"
 
 #include "controls/DBGridEh.h"
-#include "controls/DataSetGuards.h"
 #include "controls/DateLineEdit.h"
 #include "controls/HandlerErrors.h"
 #include "db/Connection.h"
@@ -29,7 +28,7 @@ void fillLookupItems(QComboBox* box, const db::Field& field) {
         return;
     const int n = list->recordCount();
     for (int i = 0; i < n; ++i) {
-        DisplayRow row(*list, i);
+        db::DisplayRowScope row(*list, i);
         box->addItem(shown->text(), key->value());
     }
 }

@@ -3,7 +3,6 @@
 
 #include "controls/DBGridDelegate.h"
 #include "controls/DBGridModel.h"
-#include "controls/DataSetGuards.h"
 #include "controls/HandlerErrors.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -349,7 +348,7 @@ int TDBGridEh::currentDataRow() const {
     db::DataSet* ds = dataSet();
     if (ds == nullptr || !ds->active())
         return -1;
-    DisplayRow cursor(*ds, -1);
+    db::DisplayRowScope cursor(*ds, -1);
     return ds->indexOfBookmark(ds->bookmark());
 }
 

@@ -1,7 +1,6 @@
 // The grid's find dialog (Ctrl+F): looks for a text in the current column, row by row.
 #include "controls/DBGridEh.h"
 
-#include "controls/DataSetGuards.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/Cp1251Validator.h"
@@ -20,7 +19,7 @@ int findRow(db::DataSet& ds, db::Field& field, int from, const QString& wanted) 
     const int n = ds.recordCount();
     for (int i = 0; i < n; ++i) {
         const int row = (from + i) % n;
-        DisplayRow shown(ds, row);
+        db::DisplayRowScope shown(ds, row);
         if (field.text().contains(wanted, Qt::CaseInsensitive))
             return row;
     }

@@ -2,7 +2,6 @@
 // handler, so a failed post reaches the application's error box and the row stays current.
 #include "controls/DBGridDelegate.h"
 #include "controls/DBGridEh.h"
-#include "controls/DataSetGuards.h"
 #include "controls/HandlerErrors.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"

@@ -1,7 +1,6 @@
 // Painting of the grid's data cells: draw state, cell parameters, default drawing, events.
 #include "controls/DBGridEh.h"
 
-#include "controls/DataSetGuards.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 
@@ -17,7 +16,7 @@ void TDBGridEh::paintCell(QPainter* painter, const QRect& rect, int row, int col
         painter->fillRect(rect, color_);
         return;
     }
-    DisplayRow shown(*ds, row);
+    db::DisplayRowScope shown(*ds, row);
     const QModelIndex cur = currentIndex();
     const bool currentRow = cur.isValid() && cur.row() == row;
     TGridDrawState state;

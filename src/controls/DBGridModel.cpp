@@ -2,7 +2,6 @@
 #include "controls/DBGridModel.h"
 
 #include "controls/DBGridEh.h"
-#include "controls/DataSetGuards.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 
@@ -28,7 +27,7 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
     db::Field* field = column->Field();
     if (field == nullptr)
         return QVariant();
-    DisplayRow row(*ds, index.row());
+    db::DisplayRowScope row(*ds, index.row());
     return role == Qt::DisplayRole ? QVariant(field->text()) : field->value();
 }
 

@@ -2,7 +2,7 @@
 #include "controls/DBGridSelection.h"
 
 #include "controls/DBGridEh.h"
-#include "controls/DataSetGuards.h"
+#include "db/DataSet.h"
 
 TBMListEh::TBMListEh(TDBGridEh* grid)
     : grid_(grid) {}
@@ -11,7 +11,7 @@ void TBMListEh::SelectAll() {
     db::DataSet* ds = grid_->dataSet();
     if (ds == nullptr || !ds->active())
         return;
-    ControlsDisabled off(*ds);
+    db::ControlsDisabled off(*ds);
     const db::Bookmark kept = ds->bookmark();
     items_.clear();
     ids_.clear();

@@ -6,6 +6,7 @@
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/ValueCompare.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -29,7 +30,7 @@ void TDBLookupComboBox::refill() {
     bool same = count() == int(items.size());
     for (int i = 0; same && i < count(); ++i)
         same = itemText(i) == items[size_t(i)].text &&
-               LookupBinding::sameKey(itemData(i), items[size_t(i)].key);
+               db::sameValue(itemData(i), items[size_t(i)].key);
     if (!same) {
         clear();
         for (const auto& item : items)

@@ -1,10 +1,10 @@
 // The lookup selectors' list, value and current-row rule.
 #include "controls/LookupBinding.h"
 
-#include "controls/DataSetGuards.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
+#include "db/ValueCompare.h"
 
 LookupBinding::LookupBinding(QObject* parent)
     : QObject(parent) {}
@@ -51,7 +51,7 @@ void LookupBinding::reload() {
         const int n = ds->recordCount();
         items_.reserve(size_t(n));
         for (int i = 0; i < n && key != nullptr; ++i) {
-            DisplayRow row(*ds, i);
+            db::DisplayRowScope row(*ds, i);
             items_.push_back(Item{key->value(), shown != nullptr ? shown->text() : QString()});
         }
     }
@@ -64,10 +64,10 @@ void LookupBinding::reload() {
 }
 
 int LookupBinding::indexOfValue() const {
-    if (!value_.isValid() || value_.isNull())
+    if (db::isNullValue(value_))
         return -1;
     for (size_t i = 0; i < items_.size(); ++i)
-        if (sameKey(items_[i].key, value_))
+        if (db::sameValue(items_[i].key, value_))
             return int(i);
     return -1;
 }
@@ -107,15 +107,4 @@ void LookupBinding::follow() {
     db::DataSet* ds = listDataSet();
     if (i >= 0 && ds != nullptr && ds->active() && ds->recNo() != i + 1)
         ds->setRecNo(i + 1);
-}
-
-bool LookupBinding::sameKey(const QVariant& a, const QVariant& b) {
-    if (!a.isValid() || a.isNull() || !b.isValid() || b.isNull())
-        return false;
-    bool okA = false, okB = false;
-    const qlonglong na = a.toLongLong(&okA);
-    const qlonglong nb = b.toLongLong(&okB);
-    if (okA && okB)
-        return na == nb;
-    return a.toString() == b.toString();
 }

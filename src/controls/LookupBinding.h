@@ -47,8 +47,6 @@ public:
     // Told whenever items() or the value changed, so the widget can redraw.
     std::function<void()> changed;
 
-    static bool sameKey(const QVariant& a, const QVariant& b);
-
 private:
     void reload();
     void follow();

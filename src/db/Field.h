@@ -2,6 +2,7 @@
 #pragma once
 
 #include "db/Result.h"
+#include "db/ValueCompare.h"
 
 #include <QObject>
 #include <QString>
@@ -58,10 +59,7 @@ public:
     QVariant value() const;
     // The value last read from or written to the database (data fields).
     QVariant oldValue() const;
-    bool isNull() const {
-        const QVariant v = value();
-        return !v.isValid() || v.isNull();
-    }
+    bool isNull() const { return isNullValue(value()); }
     // The plain text of the value: empty for null, short date (and long time unless
     // midnight), "True"/"False", decimal digits.
     QString text() const;

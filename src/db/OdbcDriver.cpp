@@ -5,10 +5,9 @@
 #include "db/FreeTds.h"
 #include "db/OdbcDiagnostics.h"
 #include "db/OdbcStatement.h"
+#include "db/OdbcValueCodec.h"
 #include "db/SqlBrowser.h"
-#include "db/SqliteValues.h"
 
-#include <QDateTime>
 #include <QStringList>
 
 #include <iterator>
@@ -127,6 +126,7 @@ void OdbcDriver::openOdbc(const QString& odbcConnectionString) {
         dbmsName_ =
             QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
                                std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), 255));
+    codec_ = odbc::ValueCodec::forDbms(dbmsName_);
 }
 
 void OdbcDriver::close() {
@@ -140,10 +140,17 @@ void OdbcDriver::close() {
         environment_ = nullptr;
     }
     dbmsName_.clear();
+    codec_.reset();
 }
 
 bool OdbcDriver::isOpen() const {
     return connection_ != nullptr;
+}
+
+const odbc::ValueCodec& OdbcDriver::codec() const {
+    if (!codec_)
+        throw DatabaseError(noConnection, QStringLiteral("08003"));
+    return *codec_;
 }
 
 void* OdbcDriver::connectionHandle() const {
@@ -180,20 +187,9 @@ Result OdbcDriver::execute(const QString& sql, const std::vector<QVariant>& bind
                            int timeoutSeconds) {
     std::vector<odbc::Argument> arguments;
     arguments.reserve(binds.size());
-    const bool sqlite = dbmsName_.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
     for (const QVariant& value : binds) {
         odbc::Argument argument;
-        argument.value = value;
-        if (sqlite) {
-            // SQLite compares date-times as text: the form the embedded driver stores lets a
-            // file read and match the same through either driver.
-            argument.value = sqlite::toStored(value);
-        } else if (value.typeId() == QMetaType::QDateTime && !value.isNull()) {
-            // As text the server converts the value to the column's own type, so an old
-            // DATETIME value read back (1/300 s ticks, rounded to milliseconds) still matches the
-            // stored one; a typed value may travel as DATETIME2 and miss it by a fraction.
-            argument.value = value.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
-        }
+        argument.value = codec().bound(value);
         arguments.push_back(std::move(argument));
     }
     return guarded([&](void* connection) {
@@ -228,11 +224,7 @@ Result OdbcDriver::callProcedure(const QString& name, Parameters& parameters, in
 }
 
 QVariant OdbcDriver::lastInsertId() {
-    // @@IDENTITY, not SCOPE_IDENTITY(): each statement is its own batch, hence its own scope.
-    const QString sql = dbmsName_.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)
-                            ? QStringLiteral("SELECT last_insert_rowid()")
-                            : QStringLiteral("SELECT @@IDENTITY");
-    const Result result = execute(sql);
+    const Result result = execute(codec().lastInsertIdQuery());
     if (result.rows.empty() || result.rows.front().empty())
         return {};
     const QVariant id = result.rows.front().front();

@@ -3,7 +3,13 @@
 
 #include "db/Driver.h"
 
+#include <memory>
+
 namespace db {
+
+namespace odbc {
+class ValueCodec;
+}
 
 // The connection is an ODBC handle of its own, so that a failed sign-in keeps the driver's
 // diagnostics (SQLSTATE, native number) and a dead link can be asked about; statements run on
@@ -53,6 +59,8 @@ public:
 
 private:
     void* connectionHandle() const;
+    // Chosen by the DBMS the connection reached; set while open.
+    const odbc::ValueCodec& codec() const;
     [[noreturn]] void failOnConnection();
     void setAutoCommit(bool on);
     // Runs a statement; a failure that finds the link gone closes the connection first.
@@ -61,6 +69,7 @@ private:
     void* environment_ = nullptr;
     void* connection_ = nullptr;
     QString dbmsName_;
+    std::unique_ptr<odbc::ValueCodec> codec_;
 };
 
 // The user's message for a statement that found the link to the server gone.

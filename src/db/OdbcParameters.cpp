@@ -2,6 +2,7 @@
 #include "db/OdbcValues.h"
 
 #include "db/DatabaseError.h"
+#include "db/ValueCompare.h"
 
 #include <QDate>
 #include <QTime>
@@ -65,10 +66,6 @@ Kind kindOfField(FieldType type, const QVariant& value) {
     }
 }
 
-bool isNull(const QVariant& value) {
-    return !value.isValid() || value.isNull();
-}
-
 template <typename T> void store(QByteArray& buffer, const T& value) {
     buffer.resize(sizeof(T));
     std::memcpy(buffer.data(), &value, sizeof(T));
@@ -122,7 +119,7 @@ void bindArgument(SQLHSTMT statement, SQLUSMALLINT number, Argument& argument, S
         slot.io = SQL_PARAM_OUTPUT;
         break;
     }
-    const bool sendsValue = slot.io != SQL_PARAM_OUTPUT && !isNull(argument.value);
+    const bool sendsValue = slot.io != SQL_PARAM_OUTPUT && !isNullValue(argument.value);
     slot.kind = kindOfField(argument.type, argument.value);
     slot.indicator = sendsValue ? 0 : SQL_NULL_DATA;
 

@@ -1,4 +1,5 @@
 #include "db/SqliteValues.h"
+#include "db/ValueCompare.h"
 
 #include <QDateTime>
 
@@ -92,7 +93,7 @@ QDateTime parseDateTime(const QString& text) {
 } // namespace
 
 QVariant fromStored(const QVariant& stored, FieldType type) {
-    if (!stored.isValid() || stored.isNull())
+    if (isNullValue(stored))
         return QVariant();
     switch (type) {
     case FieldType::Integer:
@@ -147,7 +148,7 @@ QString canonicalDateTime(const QDateTime& dt) {
 }
 
 QVariant toStored(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
+    if (isNullValue(value))
         return QVariant();
     switch (value.typeId()) {
     case QMetaType::QDateTime:

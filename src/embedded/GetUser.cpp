@@ -1,6 +1,7 @@
 // GET_USER: verifies a user, changes a password and hands out the working login.
 #include "db/DatabaseError.h"
 #include "db/SqliteValues.h"
+#include "db/ValueCompare.h"
 #include "embedded/EmbeddedServer.h"
 #include "embedded/ProcedureCalls.h"
 #include "embedded/ProcedureTransaction.h"
@@ -160,7 +161,7 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
 
     QDateTime setAt = passwordSet.toDateTime();
     QString outcome = QStringLiteral("signed in");
-    if (newArgument.isValid() && !newArgument.isNull()) {
+    if (!db::isNullValue(newArgument)) {
         const QString newDigest = textArgument(newArgument).trimmed().toUpper();
         if (!isDigest(newDigest))
             answer.message = QStringLiteral("Новый пароль передан в неверном виде.");

@@ -1,5 +1,6 @@
 // Calling the server's procedures: names, arguments, rights and the return value.
 #include "db/DatabaseError.h"
+#include "db/ValueCompare.h"
 #include "embedded/EmbeddedServer.h"
 #include "embedded/ProcedureCalls.h"
 #include "embedded/Rights.h"
@@ -39,7 +40,7 @@ QString withoutAt(const QString& name) {
 } // namespace
 
 std::optional<qint32> integerArgument(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
+    if (db::isNullValue(value))
         return std::nullopt;
     bool ok = false;
     qlonglong v = 0;
@@ -53,7 +54,7 @@ std::optional<qint32> integerArgument(const QVariant& value) {
 }
 
 QString textArgument(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
+    if (db::isNullValue(value))
         return QString();
     return value.toString();
 }

@@ -2,7 +2,6 @@
 // select all, with the records travelling in the private clipboard format.
 #include "gridevents/Kv_DBGrd_Evns.h"
 
-#include "controls/DataSetGuards.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
@@ -114,7 +113,7 @@ void TKvDBGridEvents::CopyRows(bool cut) {
     TBMListEh& selected = grid_->SelectedRows();
     if (selected.Count() > 0) {
         const db::Bookmark kept = ds.bookmark();
-        ControlsDisabled off(ds);
+        db::ControlsDisabled off(ds);
         QByteArray buffer;
         const int n = selected.Count();
         for (int i = 0; i < n; ++i) {
@@ -154,7 +153,7 @@ void TKvDBGridEvents::PasteRows() {
     QByteArray text = *block + '\0';
     pasted_.clear();
     {
-        ControlsDisabled off(ds);
+        db::ControlsDisabled off(ds);
         while (!text.isEmpty() && text != QByteArray(1, '\0')) {
             const qsizetype end = text.indexOf(kv::kRecordEnd);
             if (end < 0)
@@ -207,7 +206,7 @@ void TKvDBGridEvents::DeleteRows() {
     db::DataSet& ds = *dataSet();
     TBMListEh& selected = grid_->SelectedRows();
     {
-        ControlsDisabled off(ds);
+        db::ControlsDisabled off(ds);
         const int n = selected.Count();
         for (int i = 0; i < n; ++i) {
             ds.gotoBookmark(selected.Item(i));

@@ -2,7 +2,6 @@
 // checks work through the data set's filter; the full scan counts in one pass.
 #include "gridevents/Kv_DBGrd_Evns.h"
 
-#include "controls/DataSetGuards.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
@@ -110,7 +109,7 @@ bool TKvDBGridEvents::ScanDuplicates() {
         return false;
     }
     duplicates_.clear();
-    ControlsDisabled off(*ds);
+    db::ControlsDisabled off(*ds);
     try {
         ds->open();
     } catch (const std::exception&) {

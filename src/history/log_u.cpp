@@ -1,23 +1,13 @@
 // The update-history recorder: change messages, row images and the pending statements.
 #include "history/log_u.h"
 
+#include "db/ValueCompare.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
 
 namespace {
-
-bool isNullValue(const QVariant& v) {
-    return !v.isValid() || v.isNull();
-}
-
-bool sameValue(const QVariant& a, const QVariant& b) {
-    const bool aNull = isNullValue(a);
-    const bool bNull = isNullValue(b);
-    if (aNull || bNull)
-        return aNull == bNull;
-    return a == b;
-}
 
 bool holdsText(db::FieldType t) {
     return t == db::FieldType::String || t == db::FieldType::WideString || t == db::FieldType::Memo;
@@ -134,7 +124,8 @@ void TADOUpdateHistoryExec::beforePost(db::DataSet& ds) {
     if (OnFieldChanged && ds.state() == db::DataSetState::Edit && ds.fieldCount() > 0) {
         statements_.clear();
         for (db::Field* field : ds.fields()) {
-            if (!field->isData() || sameValue(field->value(), field->oldValue()))
+            // The write-back's own test, so that a reported change is a written one.
+            if (!field->isData() || db::sameValue(field->value(), field->oldValue()))
                 continue;
             OnFieldChanged(changeMessage(*field), ds, tableName_, keyFieldName_, statements_);
         }

@@ -123,7 +123,7 @@ std::optional<qint32> TForm2::selectorKey(JournalSelector selector) const {
         key = DBLookupListBox1->KeyValue();
         break;
     }
-    if (!key.isValid() || key.isNull())
+    if (db::isNullValue(key))
         return std::nullopt;
     bool ok = false;
     const qint32 value = key.toInt(&ok);

@@ -1,9 +1,9 @@
 // The hand-in date of the picker written to every journal row of the form "Ведомость".
 #include "journal/Unit2.h"
 
-#include "controls/DataSetGuards.h"
 #include "controls/DateTimePicker.h"
 #include "data/Unit_2_1.h"
+#include "db/DataSet.h"
 #include "journal/EditHistory.h"
 #include "journal/Unit4.h"
 #include "platform/MessageBoxes.h"
@@ -44,7 +44,7 @@ void TForm2::SpeedButton1Click(QObject*) {
 
     NoticeShown notice;
     // A refused post ends the run at its row; the grid repaints and the notice goes anyway.
-    ControlsDisabled quiet(journal);
+    db::ControlsDisabled quiet(journal);
     // The rows written are one change to take back.
     EditHistory::Group step(*history_);
     const db::Bookmark remembered = journal.bookmark();

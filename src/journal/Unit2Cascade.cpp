@@ -6,16 +6,13 @@
 #include "controls/DBLookupListBox.h"
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
+#include "db/ValueCompare.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QToolButton>
 
 namespace {
-
-bool hasValue(const QVariant& v) {
-    return v.isValid() && !v.isNull();
-}
 
 QString keyText(const QVariant& v) {
     return QString::number(v.toLongLong());
@@ -93,8 +90,8 @@ void TForm2::DoNavigation_2() {
     DBLookupListBox1->setListSource(DBLookupComboBox5->Text().isEmpty() ? nullptr
                                                                         : &dm.DataSource2);
 
-    const bool groupSet = hasValue(DBLookupComboBox3->KeyValue());
-    const bool semesterSet = hasValue(DBLookupComboBox4->KeyValue());
+    const bool groupSet = !db::isNullValue(DBLookupComboBox3->KeyValue());
+    const bool semesterSet = !db::isNullValue(DBLookupComboBox4->KeyValue());
     if (groupSet && semesterSet) {
         requery(dm.ADOQ_Year, QStringLiteral("Select top (1) g_r_y.* from g_r_y  where id_group=") +
                                   groupValue + QStringLiteral(" and id_rate=") +
@@ -118,7 +115,7 @@ void TForm2::DBLookupComboBox3Click(QObject*) {
     dm.ADOQ_Discipline.close();
     dm.ADOQ_Vremennyi.close();
     ComboBox1->setEnabled(false);
-    if (!hasValue(DBLookupComboBox3->KeyValue()))
+    if (db::isNullValue(DBLookupComboBox3->KeyValue()))
         return;
     DBGridEh2->setDataSource(nullptr);
     requery(dm.ADOQ_g_s, QStringLiteral("Select * from g_s where id_group=") +
@@ -135,7 +132,7 @@ void TForm2::DBLookupComboBox4Click(QObject*) {
     dm.ADOQ_Vremennyi.close();
     dm.ADOQ_Discipline.close();
     ComboBox1->setEnabled(false);
-    if (!hasValue(DBLookupComboBox4->KeyValue()))
+    if (db::isNullValue(DBLookupComboBox4->KeyValue()))
         return;
     DBGridEh2->setDataSource(nullptr);
     DoNavigation_2();

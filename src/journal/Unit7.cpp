@@ -2,9 +2,9 @@
 #include "journal/Unit7.h"
 
 #include "controls/DBNavigator.h"
-#include "controls/DataSetGuards.h"
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
+#include "db/DataSet.h"
 #include "platform/ApplicationState.h"
 
 #include <QVBoxLayout>
@@ -86,7 +86,7 @@ void TForm7::FormCreate() {
     QString statement;
     {
         // The journal's row and its display come back however the walk ends.
-        ControlsDisabled quiet(journal);
+        db::ControlsDisabled quiet(journal);
         const db::Bookmark remembered = journal.active() ? journal.bookmark() : db::Bookmark();
         struct Return {
             db::DataSet& journal;

@@ -1,5 +1,7 @@
 #include "reports/CsvWriter.h"
 
+#include "db/ValueCompare.h"
+
 #include "reports/SheetTable.h"
 
 #include <QDate>
@@ -8,7 +10,7 @@ namespace reports {
 namespace {
 
 QString fieldText(const QVariant& cell) {
-    if (!cell.isValid() || cell.isNull())
+    if (db::isNullValue(cell))
         return {};
     if (cell.typeId() == QMetaType::QDate)
         return cell.toDate().toString(QStringLiteral("dd.MM.yyyy"));

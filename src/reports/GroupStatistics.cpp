@@ -1,6 +1,7 @@
 #include "reports/GroupStatistics.h"
 
 #include "db/Connection.h"
+#include "db/ValueCompare.h"
 #include "reports/SheetTable.h"
 
 #include <QRegularExpression>
@@ -25,7 +26,7 @@ void count(QList<QPair<QString, int>>& counts, const QString& name) {
 }
 
 QString text(const QVariant& v) {
-    return v.isValid() && !v.isNull() ? v.toString().trimmed() : QString();
+    return db::isNullValue(v) ? QString() : v.toString().trimmed();
 }
 
 } // namespace
@@ -124,7 +125,7 @@ GroupStatistics readGroupStatistics(db::Connection& connection, qint32 group, qi
         row.student = text(r.at(1));
         row.discipline = text(r.at(2));
         row.formOfControl = text(r.at(3));
-        if (r.at(4).isValid() && !r.at(4).isNull())
+        if (!db::isNullValue(r.at(4)))
             row.mark = r.at(4).toInt();
         row.markName = text(r.at(5));
         rows.push_back(row);

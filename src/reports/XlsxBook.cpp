@@ -1,5 +1,6 @@
 #include "reports/XlsxBook.h"
 
+#include "db/ValueCompare.h"
 #include "reports/SheetTable.h"
 
 #include <QDate>
@@ -58,7 +59,7 @@ bool writeCells(lxw_workbook* book, const SheetTable& table) {
             const auto rr = lxw_row_t(r);
             const auto cc = lxw_col_t(c);
             lxw_error result = LXW_NO_ERROR;
-            if (!cell.isValid() || cell.isNull())
+            if (db::isNullValue(cell))
                 continue;
             switch (cell.typeId()) {
             case QMetaType::QDate: {

@@ -8,10 +8,10 @@
 #include "platform/ComputerName.h"
 #include "platform/Cp1251.h"
 #include "platform/IPWatch.h"
-#include "signin/ConnectionString.h"
 #include "signin/PictureButton.h"
 #include "signin/SelfUpdate.h"
 #include "signin/SettingsFile.h"
+#include "signin/SignInConnectionString.h"
 #include "signin/md5.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 
 #include "controls/ControlsFixture.h"
 
-#include "controls/DataSetGuards.h"
+#include "db/DataSet.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
 
 #include <QTest>

@@ -79,7 +79,7 @@ struct Painting : Component {
         QPainter painter(&image);
         TCanvas& canvas = grid.Canvas();
         canvas.setPainter(&painter);
-        DisplayRow shown(marks_, row);
+        db::DisplayRowScope shown(marks_, row);
         kv.GridDrawColumnCell(&grid, QRect(0, 0, 100, 20), column, grid.Column(column), state);
         canvas.setPainter(nullptr);
         return {canvas.brushColor(), canvas.font()};
@@ -188,7 +188,7 @@ TEST_F(Painting, TextStartsTwoPixelsInOrEndsThreeShortOfTheRightEdge) {
         QPainter painter(&image);
         TCanvas& canvas = grid.Canvas();
         canvas.setPainter(&painter);
-        DisplayRow shown(marks_, rowOf(4));
+        db::DisplayRowScope shown(marks_, rowOf(4));
         int ownerCalls = 0;
         kv.OnDrawColumnCell = [&](QObject* sender, const QRect& r, int col, TColumnEh* column,
                                   TGridDrawState) {

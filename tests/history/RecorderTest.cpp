@@ -216,6 +216,52 @@ TEST_F(RecorderTest, DateChangedOnlyInItsTimeShowsTheSameDateTwice) {
                                         .arg(date)});
 }
 
+// Edits applied one after another to row 123; each reports the columns the UPDATE names, which
+// triggers on the columns write down.
+TEST_F(RecorderTest, ReportsExactlyTheColumnsTheWriteChanges) {
+    const char* watched[] = {"id_estimation", "id_teacher", "p35", "p36", "primech", "dopusk_izm"};
+    conn.execute(QStringLiteral("CREATE TABLE written(col TEXT)"));
+    for (const char* col : watched)
+        conn.execute(QStringLiteral("CREATE TRIGGER written_%1 AFTER UPDATE OF %1 ON mark_mag "
+                                    "BEGIN INSERT INTO written VALUES('%1'); END")
+                         .arg(QString::fromLatin1(col)));
+    recorder.MessageTemplate = QStringLiteral("<?>");
+    attach();
+    const QDateTime midnight(QDate(2024, 4, 5), QTime(0, 0));
+    const struct {
+        const char* name;
+        const char* field;
+        QVariant value;
+        bool changed;
+    } cases[] = {
+        {"a mark given as a double of its value", "id_estimation", 3.0, false},
+        {"a mark given as text", "id_estimation", QStringLiteral("3"), false},
+        {"a sheet number with a trailing space", "p35", QStringLiteral("12 "), true},
+        {"the same sheet number again", "p35", QStringLiteral("12 "), false},
+        {"zero where there was null", "id_teacher", 0, true},
+        {"an empty note where there was text", "primech", QStringLiteral(""), true},
+        {"null where there was an empty note", "primech", QVariant(), true},
+        {"the stored date as a date-time", "p36", midnight, false},
+        {"the date with milliseconds", "p36", midnight.addMSecs(250), true},
+        {"the same milliseconds again", "p36", midnight.addMSecs(250), false},
+        {"a flag given as a number", "dopusk_izm", 0, false},
+        {"a flag set", "dopusk_izm", true, true},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        conn.execute(QStringLiteral("DELETE FROM written"));
+        editFirst(c.field, c.value);
+        journal.post();
+        QStringList written;
+        for (const auto& row : conn.query(QStringLiteral("SELECT col FROM written")).rows)
+            written << row.at(0).toString();
+        const QStringList expected =
+            c.changed ? QStringList{QString::fromLatin1(c.field)} : QStringList();
+        EXPECT_EQ(written, expected) << c.name << ": the write";
+        EXPECT_EQ(messages, expected) << c.name << ": the report";
+    }
+}
+
 TEST_F(RecorderTest, QuoteInSheetNumberIsDoubledInTheMessageAndStoredOnce) {
     attach();
     editFirst("p35", QStringLiteral("12'a"));

@@ -3,7 +3,7 @@
 
 #include "db/ConnectionString.h"
 #include "db/DataSet.h"
-#include "signin/ConnectionString.h"
+#include "signin/SignInConnectionString.h"
 
 #include <QLabel>
 #include <QLineEdit>

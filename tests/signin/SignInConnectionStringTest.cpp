@@ -1,4 +1,4 @@
-#include "signin/ConnectionString.h"
+#include "signin/SignInConnectionString.h"
 
 #include <gtest/gtest.h>
 
