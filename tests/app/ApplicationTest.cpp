@@ -2,6 +2,7 @@
 #include "db/DatabaseError.h"
 #include "platform/ApplicationState.h"
 #include "platform/MessageBoxes.h"
+#include "support/BoxScript.h"
 
 #include <gtest/gtest.h>
 
@@ -28,10 +29,7 @@ public:
 TEST(Application, EscapingErrorShowsItsTextInOneCriticalBox) {
     platform::setApplicationTitle(QStringLiteral("KEL 14 Учет успеваемости"));
     std::vector<platform::MessageBoxRequest> boxes;
-    platform::ScopedMessageBoxScript script([&](const platform::MessageBoxRequest& r) {
-        boxes.push_back(r);
-        return QMessageBox::Ok;
-    });
+    platform::ScopedMessageBoxScript script(testsupport::recordBoxes(boxes));
 
     Thrower t;
     t.fail = [] { throw db::DatabaseError(QStringLiteral("Invalid object name 'mark_mag'.")); };

@@ -1,5 +1,5 @@
 // The main window's creation waits for the sign-in and keeps what it leaves behind.
-#include "signin/SignInFixture.h"
+#include "support/SignInFixture.h"
 
 #include "journal/Unit2.h"
 
@@ -7,7 +7,7 @@
 #include <QSysInfo>
 #include <QTimer>
 
-using signintest::SignInFixture;
+using testsupport::SignInFixture;
 
 TEST_F(SignInFixture, MainWindowHoldsTheSignInStateOnceTheUserIsIn) {
     const int id = addUser(QStringLiteral("ivanov"), QStringLiteral("secret"), 3);

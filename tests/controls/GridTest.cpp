@@ -1,6 +1,7 @@
 // The data-aware grid over a real SQLite data set: reading rows in place, editing and
 // posting on leaving a row, lookup editing, selected rows and keyboard movement.
-#include "ControlsFixture.h"
+#include "support/CaughtErrors.h"
+#include "support/JournalDb.h"
 
 #include "controls/DBGridEh.h"
 
@@ -10,7 +11,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-using controlstest::JournalDb;
+using testsupport::JournalDb;
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST_F(Grid, EditingACellAndLeavingTheRowPostsTheEdit) {
     QWidget* editor = startEditing();
     ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
     // The editor takes only what code page 1251 can hold.
-    type(editor, QStringLiteral("7б\u4E2D"));
+    testsupport::typeText(editor, QStringLiteral("7б\u4E2D"));
     EXPECT_EQ(static_cast<QLineEdit*>(editor)->text(), QStringLiteral("7б"));
     QTest::keyClick(editor, Qt::Key_Down);
     EXPECT_EQ(marks_.state(), db::DataSetState::Browse);
@@ -77,11 +78,11 @@ TEST_F(Grid, AFailedPostKeepsTheRowCurrentAndPassesTheErrorOn) {
     other.execute(QStringLiteral("update mark set p35 = 'theirs' where id_mark = 1"));
     grid.setSelectedIndex(2);
     QWidget* editor = startEditing();
-    type(editor, QStringLiteral("mine"));
-    controlstest::caughtErrors().clear();
+    testsupport::typeText(editor, QStringLiteral("mine"));
+    testsupport::caughtErrors().clear();
     QTest::keyClick(editor, Qt::Key_Down);
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(controlstest::caughtErrors(),
+    EXPECT_EQ(testsupport::caughtErrors(),
               QStringList{QStringLiteral("Row cannot be located for updating. Some values may "
                                          "have been changed since it was last read.")});
     EXPECT_EQ(marks_.state(), db::DataSetState::Edit);
@@ -91,7 +92,7 @@ TEST_F(Grid, AFailedPostKeepsTheRowCurrentAndPassesTheErrorOn) {
     const QPoint other3 = grid.visualRect(grid.model()->index(3, 0)).center();
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, other3);
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(controlstest::caughtErrors().size(), 2);
+    EXPECT_EQ(testsupport::caughtErrors().size(), 2);
     EXPECT_EQ(grid.currentIndex().row(), 0);
     marks_.cancel();
 }

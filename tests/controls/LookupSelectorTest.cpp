@@ -1,6 +1,7 @@
 // The lookup drop-down and list box: a key or none, text from the list, the list's current
 // row following the key, and a click handler on every user choice and never on the program's.
-#include "ControlsFixture.h"
+#include "support/CaughtErrors.h"
+#include "support/JournalDb.h"
 
 #include "controls/DBLookupComboBox.h"
 #include "controls/DBLookupListBox.h"
@@ -8,7 +9,7 @@
 #include <QAbstractItemView>
 #include <QTest>
 
-using controlstest::JournalDb;
+using testsupport::JournalDb;
 
 namespace {
 
@@ -207,10 +208,10 @@ TEST_F(Selectors, AnErrorOfTheClickHandlerReachesTheApplicationAfterTheChoice) {
         ++clicks;
         throw db::DatabaseError(QStringLiteral("server gone"));
     };
-    controlstest::caughtErrors().clear();
+    testsupport::caughtErrors().clear();
     QTest::keyClick(&box, Qt::Key_Down);
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(box.KeyValue().toInt(), 1);
-    EXPECT_EQ(controlstest::caughtErrors(), QStringList{QStringLiteral("server gone")});
+    EXPECT_EQ(testsupport::caughtErrors(), QStringList{QStringLiteral("server gone")});
 }

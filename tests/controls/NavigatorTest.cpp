@@ -1,12 +1,12 @@
 // The navigator's post and cancel buttons over a real data set.
-#include "ControlsFixture.h"
+#include "support/JournalDb.h"
 
 #include "controls/DBNavigator.h"
 #include "controls/DateTimePicker.h"
 
 #include <QTest>
 
-using controlstest::JournalDb;
+using testsupport::JournalDb;
 
 TEST_F(JournalDb, NavigatorPostsAndCancelsTheEditWithHintedButtons) {
     addMarks({{12, 1, 1}});

@@ -1,5 +1,5 @@
 // The data module on a signed-in working connection: its data sets, fields and refusals.
-#include "data/DataModuleFixture.h"
+#include "support/DataModuleFixture.h"
 
 #include "platform/MessageBoxes.h"
 

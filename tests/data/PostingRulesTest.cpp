@@ -1,6 +1,7 @@
 // The journal's row numbers and posting rules, with the recorder attached as the main window
 // attaches it, against the embedded server's rights.
-#include "data/DataModuleFixture.h"
+#include "support/BoxScript.h"
+#include "support/DataModuleFixture.h"
 
 #include "history/log_u.h"
 #include "platform/MessageBoxes.h"
@@ -124,10 +125,7 @@ protected:
 };
 
 TEST_F(RefusedPostTest, FirstRefusalGoesOnThroughTheRecorderLaterOnesAreReported) {
-    platform::ScopedMessageBoxScript script([this](const platform::MessageBoxRequest& r) {
-        boxes.push_back(r);
-        return QMessageBox::Ok;
-    });
+    platform::ScopedMessageBoxScript script(testsupport::recordBoxes(boxes));
     db::DataSet& j = dm.ADO_SP_Sort;
     const auto mark = [&] { return j.fieldByName(QStringLiteral("id_estimation"))->value(); };
     ASSERT_TRUE(j.locate(QStringLiteral("id_student"), 7));
@@ -171,10 +169,7 @@ TEST_F(RefusedPostTest, FirstRefusalGoesOnThroughTheRecorderLaterOnesAreReported
 
 // A post that lost the link is no refused right: the user is told so and keeps the values.
 TEST_F(RefusedPostTest, ALostLinkIsReportedAsSuchAndKeepsTheUsersValues) {
-    platform::ScopedMessageBoxScript script([this](const platform::MessageBoxRequest& r) {
-        boxes.push_back(r);
-        return QMessageBox::Ok;
-    });
+    platform::ScopedMessageBoxScript script(testsupport::recordBoxes(boxes));
     db::DataSet& j = dm.ADO_SP_Sort;
     ASSERT_NO_FATAL_FAILURE(editMark(7, 5));
     const db::DatabaseError lost(QStringLiteral("Связь с сервером потеряна.\nUnexpected EOF"),

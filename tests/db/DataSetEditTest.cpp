@@ -1,15 +1,20 @@
-// Editing data sets against a real SQLite file: write-back of changed columns, optimistic
-// concurrency, insert, delete, the error handlers and refused input.
-#include "DataSetFixture.h"
+// Editing data sets against a real SQLite file, through each driver: write-back of changed
+// columns, optimistic concurrency, insert, delete, the error handlers and refused input.
+#include "support/MarksDb.h"
 
 #include "db/Field.h"
 
 using namespace db;
-using dbtest::MarksDb;
+using DataSetEdit = testsupport::MarksOverDrivers;
+
+INSTANTIATE_TEST_SUITE_P(Drivers, DataSetEdit,
+                         ::testing::Values(testsupport::MarksDriver::Sqlite,
+                                           testsupport::MarksDriver::SqliteOdbc),
+                         testsupport::driverName);
 
 // Equal texts down a column are kept once; editing one row's text leaves its neighbours as
 // they were, and empty and null texts stay apart.
-TEST_F(MarksDb, EqualTextsDownAColumnStayApartWhenOneIsEdited) {
+TEST_P(DataSetEdit, EqualTextsDownAColumnStayApartWhenOneIsEdited) {
     DB_STEP(conn_.execute(QStringLiteral(
         "INSERT INTO mark (id_mark, p35) VALUES (20, 'x'), (21, 'x'), (22, 'x'), (23, ''), "
         "(24, NULL), (25, '')")));
@@ -30,7 +35,7 @@ TEST_F(MarksDb, EqualTextsDownAColumnStayApartWhenOneIsEdited) {
     EXPECT_EQ(column(marks_, "p35"), (QStringList{"x", "y", "x", "", "", ""}));
 }
 
-TEST_F(MarksDb, PostWritesOnlyChangedColumnsAndOnlyWhenSomethingChanged) {
+TEST_P(DataSetEdit, PostWritesOnlyChangedColumnsAndOnlyWhenSomethingChanged) {
     addMarkFields();
     DB_STEP(teachers_.open());
     DB_STEP(marks_.open());
@@ -73,10 +78,10 @@ TEST_F(MarksDb, PostWritesOnlyChangedColumnsAndOnlyWhenSomethingChanged) {
         QStringLiteral("2024-01-02 00:00:00"));
 }
 
-TEST_F(MarksDb, AnotherClientsChangeMakesThePostFailAndKeepsBothRows) {
+TEST_P(DataSetEdit, AnotherClientsChangeMakesThePostFailAndKeepsBothRows) {
     DB_STEP(marks_.open());
     Connection other;
-    other.setConnectionString(QStringLiteral("Data Source=") + path_);
+    other.setConnectionString(connectionText());
     other.execute(QStringLiteral("update mark set p35 = 'theirs' where id_mark = 10"));
 
     marks_.edit();
@@ -121,7 +126,7 @@ TEST_F(MarksDb, AnotherClientsChangeMakesThePostFailAndKeepsBothRows) {
               QStringLiteral("mine"));
 }
 
-TEST_F(MarksDb, BeforeInsertAbortAddsNoRow) {
+TEST_P(DataSetEdit, BeforeInsertAbortAddsNoRow) {
     DB_STEP(marks_.open());
     marks_.setRecNo(2);
     marks_.beforeInsert = [](DataSet&) { throw Abort(); };
@@ -135,7 +140,7 @@ TEST_F(MarksDb, BeforeInsertAbortAddsNoRow) {
     EXPECT_TRUE(statements_.isEmpty());
 }
 
-TEST_F(MarksDb, InsertWritesTheGivenColumnsAndTakesTheNewKey) {
+TEST_P(DataSetEdit, InsertWritesTheGivenColumnsAndTakesTheNewKey) {
     addMarkFields();
     DB_STEP(teachers_.open());
     DB_STEP(marks_.open());
@@ -172,7 +177,7 @@ TEST_F(MarksDb, InsertWritesTheGivenColumnsAndTakesTheNewKey) {
     EXPECT_EQ(marks_.recNo(), 5);
 }
 
-TEST_F(MarksDb, DeleteRemovesByKeyAndAFailedDeleteKeepsTheRow) {
+TEST_P(DataSetEdit, DeleteRemovesByKeyAndAFailedDeleteKeepsTheRow) {
     DB_STEP(marks_.open());
     marks_.setRecNo(2);
     statements_.clear();
@@ -201,7 +206,7 @@ TEST_F(MarksDb, DeleteRemovesByKeyAndAFailedDeleteKeepsTheRow) {
     EXPECT_EQ(text("id_mark"), QStringLiteral("12"));
 }
 
-TEST_F(MarksDb, RefusedInputLeavesRowsAndStateAsTheyWere) {
+TEST_P(DataSetEdit, RefusedInputLeavesRowsAndStateAsTheyWere) {
     addMarkFields();
     DB_STEP(teachers_.open());
     DB_STEP(marks_.open());
@@ -270,4 +275,55 @@ TEST_F(MarksDb, RefusedInputLeavesRowsAndStateAsTheyWere) {
     EXPECT_FALSE(teachers_.canModify());
     EXPECT_THROW(teachers_.edit(), DatabaseError);
     EXPECT_EQ(teachers_.state(), DataSetState::Browse);
+}
+
+TEST_P(DataSetEdit, OpenEditPostInsertAndDelete) {
+    addMarkFields();
+    DB_STEP(teachers_.open());
+    DB_STEP(marks_.open());
+    ASSERT_EQ(marks_.recordCount(), 4);
+    EXPECT_EQ(text("teacher"), QStringLiteral("Петров П")); // cut to the field's size
+    EXPECT_EQ(marks_.fieldByName(QStringLiteral("p36"))->value().toDateTime(),
+              QDateTime(QDate(2024, 3, 5), QTime(14, 30)));
+    EXPECT_TRUE(marks_.fieldByName(QStringLiteral("done"))->value().toBool());
+
+    marks_.next(); // id 11
+    marks_.edit();
+    marks_.fieldByName(QStringLiteral("p35"))->setText(QStringLiteral("зачёт"));
+    marks_.fieldByName(QStringLiteral("grade"))->setValue(2);
+    DB_STEP(marks_.post());
+    EXPECT_EQ(dbValue(QStringLiteral("select p35 || '|' || grade from mark where id_mark = 11"))
+                  .toString(),
+              QStringLiteral("зачёт|2"));
+
+    marks_.insert();
+    marks_.fieldByName(QStringLiteral("grade"))->setValue(4);
+    marks_.fieldByName(QStringLiteral("teacher"))->setValue(QStringLiteral("Сидоров С.С."));
+    DB_STEP(marks_.post());
+    EXPECT_EQ(marks_.fieldByName(QStringLiteral("id_mark"))->value().toInt(), 14);
+    EXPECT_EQ(dbValue(QStringLiteral("select id_teacher from mark where id_mark = 14")).toInt(), 3);
+
+    DB_STEP(marks_.deleteRecord());
+    EXPECT_EQ(dbValue(QStringLiteral("select count(*) from mark")).toInt(), 4);
+    EXPECT_EQ(marks_.recordCount(), 4);
+
+    // Re-reading keeps the current row and shows what the database holds.
+    marks_.setRecNo(2);
+    DB_STEP(marks_.refresh());
+    EXPECT_EQ(text("id_mark"), QStringLiteral("11"));
+    EXPECT_EQ(text("p35"), QStringLiteral("зачёт"));
+}
+
+// A date-time column takes part in the optimistic check of a post.
+TEST_P(DataSetEdit, DateTimeColumnsMatchTheirOldValues) {
+    DB_STEP(marks_.open());
+    marks_.edit(); // id 10, p36 2024-03-05 14:30
+    marks_.fieldByName(QStringLiteral("p36"))->setValue(QDateTime(QDate(2024, 3, 6), QTime(8, 0)));
+    DB_STEP(marks_.post());
+    marks_.edit();
+    marks_.fieldByName(QStringLiteral("p36"))->setValue(QDateTime(QDate(2024, 3, 7), QTime(9, 0)));
+    DB_STEP(marks_.post());
+    DB_STEP(marks_.refresh());
+    EXPECT_EQ(marks_.fieldByName(QStringLiteral("p36"))->value().toDateTime(),
+              QDateTime(QDate(2024, 3, 7), QTime(9, 0)));
 }

@@ -1,15 +1,20 @@
 // Reading data sets from a real SQLite file: fields, lookups, texts, navigation, sort,
 // filter, bookmarks, record numbers, refresh and silenced controls.
-#include "DataSetFixture.h"
+#include "support/MarksDb.h"
 
 #include "db/Field.h"
 
 #include <QSignalSpy>
 
 using namespace db;
-using dbtest::MarksDb;
+using DataSetRead = testsupport::MarksOverDrivers;
 
-TEST_F(MarksDb, DynamicFieldsFollowTheResultAndTypesFollowDeclarations) {
+INSTANTIATE_TEST_SUITE_P(Drivers, DataSetRead,
+                         ::testing::Values(testsupport::MarksDriver::Sqlite,
+                                           testsupport::MarksDriver::SqliteOdbc),
+                         testsupport::driverName);
+
+TEST_P(DataSetRead, DynamicFieldsFollowTheResultAndTypesFollowDeclarations) {
     DB_STEP(marks_.open());
     ASSERT_EQ(marks_.fieldCount(), 6);
     EXPECT_EQ(marks_.recordCount(), 4);
@@ -24,7 +29,7 @@ TEST_F(MarksDb, DynamicFieldsFollowTheResultAndTypesFollowDeclarations) {
     EXPECT_FALSE(marks_.active());
 }
 
-TEST_F(MarksDb, FieldTextsUseTheUserLocale) {
+TEST_P(DataSetRead, FieldTextsUseTheUserLocale) {
     DB_STEP(marks_.open());
     // Row 1: a date with a time of day, a true flag.
     EXPECT_EQ(text("p36"), QStringLiteral("05.03.2024 14:30:00"));
@@ -39,7 +44,7 @@ TEST_F(MarksDb, FieldTextsUseTheUserLocale) {
     EXPECT_TRUE(marks_.fieldByName(QStringLiteral("p36"))->isNull());
 }
 
-TEST_F(MarksDb, LookupShowsTheNameCutToSizeAndStoresTheKey) {
+TEST_P(DataSetRead, LookupShowsTheNameCutToSizeAndStoresTheKey) {
     addMarkFields();
     DB_STEP(teachers_.open());
     DB_STEP(marks_.open());
@@ -71,7 +76,7 @@ TEST_F(MarksDb, LookupShowsTheNameCutToSizeAndStoresTheKey) {
     EXPECT_EQ(teacher->text(), QStringLiteral("Новиков"));
 }
 
-TEST_F(MarksDb, NavigationRecordNumbersAndCalculatedRowNumbers) {
+TEST_P(DataSetRead, NavigationRecordNumbersAndCalculatedRowNumbers) {
     addMarkFields();
     DB_STEP(teachers_.open());
     DB_STEP(marks_.open());
@@ -103,7 +108,7 @@ TEST_F(MarksDb, NavigationRecordNumbersAndCalculatedRowNumbers) {
     EXPECT_EQ(text("id_mark"), QStringLiteral("11"));
 }
 
-TEST_F(MarksDb, SortIsStableAndLostOnReopen) {
+TEST_P(DataSetRead, SortIsStableAndLostOnReopen) {
     DB_STEP(marks_.open());
     marks_.setRecNo(3); // id 12
     marks_.sortBy(QStringLiteral("grade"), false);
@@ -117,7 +122,7 @@ TEST_F(MarksDb, SortIsStableAndLostOnReopen) {
     EXPECT_EQ(column(marks_, "id_mark"), (QStringList{"10", "11", "12", "13"}));
 }
 
-TEST_F(MarksDb, FilterLanguageSelectsRows) {
+TEST_P(DataSetRead, FilterLanguageSelectsRows) {
     addMarkFields();
     DB_STEP(teachers_.open());
     DB_STEP(marks_.open());
@@ -156,7 +161,7 @@ TEST_F(MarksDb, FilterLanguageSelectsRows) {
     EXPECT_EQ(marks_.recNo(), 1);
 }
 
-TEST_F(MarksDb, BookmarksSurviveSortFilterAndRefreshButNotDeletion) {
+TEST_P(DataSetRead, BookmarksSurviveSortFilterAndRefreshButNotDeletion) {
     DB_STEP(marks_.open());
     marks_.setRecNo(3);
     const Bookmark b = marks_.bookmark();
@@ -185,11 +190,11 @@ TEST_F(MarksDb, BookmarksSurviveSortFilterAndRefreshButNotDeletion) {
     EXPECT_FALSE(marks_.bookmarkValid(marks_.bookmarkFromString(QStringLiteral("junk"))));
 }
 
-TEST_F(MarksDb, RefreshKeepsTheCurrentRowByKeyAndShowsOtherClientsChanges) {
+TEST_P(DataSetRead, RefreshKeepsTheCurrentRowByKeyAndShowsOtherClientsChanges) {
     DB_STEP(marks_.open());
     marks_.setRecNo(3); // id 12
     Connection other;
-    other.setConnectionString(QStringLiteral("Data Source=") + path_);
+    other.setConnectionString(connectionText());
     other.execute(QStringLiteral("insert into mark (id_mark, grade) values (5, 2), (6, 2)"));
     other.execute(QStringLiteral("update mark set p35 = 'new' where id_mark = 12"));
     DB_STEP(marks_.refresh());
@@ -205,7 +210,7 @@ TEST_F(MarksDb, RefreshKeepsTheCurrentRowByKeyAndShowsOtherClientsChanges) {
     EXPECT_EQ(text("id_mark"), QStringLiteral("13"));
 }
 
-TEST_F(MarksDb, QueryParametersBindByName) {
+TEST_P(DataSetRead, QueryParametersBindByName) {
     marks_.setSql(QStringLiteral("select * from mark where grade = :g and p35 <> ':no' "
                                  "and id_teacher = :t order by id_mark"));
     ASSERT_EQ(marks_.parameters().count(), 2);
@@ -221,7 +226,7 @@ TEST_F(MarksDb, QueryParametersBindByName) {
     EXPECT_EQ(marks_.parameters()[0].value.toInt(), 5);
 }
 
-TEST_F(MarksDb, DisabledControlsHearNothingUntilOneRefreshAtTheEnd) {
+TEST_P(DataSetRead, DisabledControlsHearNothingUntilOneRefreshAtTheEnd) {
     DataSource source;
     source.setDataSet(&marks_);
     QSignalSpy moved(&source, &DataSource::recordMoved);

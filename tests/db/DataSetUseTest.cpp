@@ -1,6 +1,6 @@
 // Data sets as the windows and components use them: a stored procedure journal, a table,
 // statements without rows, control signals while editing, and a key-filter count walk.
-#include "DataSetFixture.h"
+#include "support/MarksDb.h"
 
 #include "db/Field.h"
 #include "db/SqliteDriver.h"
@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 
 using namespace db;
-using dbtest::MarksDb;
+using testsupport::MarksDb;
 
 namespace {
 

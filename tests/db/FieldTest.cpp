@@ -1,11 +1,12 @@
 // Field texts and conversions: what a grid shows, and that the same text pasted back gives
 // the same value.
-#include "DataSetFixture.h"
+#include "support/MarksDb.h"
 
 #include "db/Field.h"
 
 using namespace db;
-using dbtest::MarksDb;
+// SQLite only: its columns hold any value, which unixODBC reads by the declared type.
+using testsupport::MarksDb;
 
 TEST_F(MarksDb, EveryTextAFieldShowsConvertsBackToItsValue) {
     conn_.execute(QStringLiteral("CREATE TABLE kinds (id INTEGER PRIMARY KEY, n INTEGER, r REAL, "

@@ -126,20 +126,51 @@ TEST_F(Rights, AnEditByTheClientFillsTheCarriedColumns) {
               fixedNow().addSecs(3600));
 }
 
+// Each write the client makes changes one row, read back with every right: a write that
+// silently matched nothing would fail here.
 TEST_F(Rights, AWorkingLoginWritesStudentCodesTicksAndTheAuditLog) {
     auto work = signIn();
     const int id = journalRow(*work);
-    EXPECT_RUNS(
-        work->execute(QStringLiteral("UPDATE s_fio SET idid = ? WHERE id_student = ? AND idid = ?"),
-                      {QStringLiteral("21999"), Ivanov, QStringLiteral("21001")}));
-    EXPECT_RUNS(work->execute(QStringLiteral("DELETE FROM mark_mag WHERE id_mark_mag = ?"), {id}));
-    EXPECT_RUNS(work->execute(
-        QStringLiteral("UPDATE DEL_mark_mag SET Check_ch = ? WHERE id_mark_mag = ?"), {true, id}));
-    EXPECT_RUNS(work->execute(
-        QStringLiteral("INSERT INTO KEL_LOG([table], [row_id], [descr], [KEL_User], [comp]) "
-                       "VALUES('mark_mag', %1, 'd', 'ivanova', 'PC-7\\10.0.0.7')")
-            .arg(id)));
     embedded::ServerAdmin admin(path);
+    const struct {
+        const char* what;
+        QString sql;
+        std::vector<QVariant> binds;
+        QString readBack;
+        QVariant expected;
+    } cases[] = {
+        {"student code",
+         QStringLiteral("UPDATE s_fio SET idid = ? WHERE id_student = ? AND idid = ?"),
+         {QStringLiteral("21999"), Ivanov, QStringLiteral("21001")},
+         QStringLiteral("select idid from s_fio where id_student = %1").arg(Ivanov),
+         QStringLiteral("21999")},
+        {"journal row deleted",
+         QStringLiteral("DELETE FROM mark_mag WHERE id_mark_mag = ?"),
+         {id},
+         QStringLiteral("select count(*) from mark_mag where id_mark_mag = %1").arg(id),
+         0},
+        {"restore tick",
+         QStringLiteral("UPDATE DEL_mark_mag SET Check_ch = ? WHERE id_mark_mag = ?"),
+         {true, id},
+         QStringLiteral("select count(*) from DEL_mark_mag where Check_ch = 1 and id_mark_mag = %1")
+             .arg(id),
+         1},
+        {"audit record",
+         QStringLiteral("INSERT INTO KEL_LOG([table], [row_id], [descr], [KEL_User], [comp]) "
+                        "VALUES('mark_mag', %1, 'd', 'ivanova', 'PC-7\\10.0.0.7')")
+             .arg(id),
+         {},
+         QStringLiteral("select descr from KEL_LOG where row_id = %1").arg(id),
+         QStringLiteral("d")},
+    };
+    for (const auto& c : cases) {
+        int changed = -1;
+        EXPECT_RUNS(changed = work->execute(c.sql, c.binds));
+        EXPECT_EQ(changed, 1) << c.what;
+        const db::Result r = admin.exec(c.readBack);
+        ASSERT_EQ(r.rows.size(), 1u) << c.what;
+        EXPECT_EQ(r.rows[0][0].toString(), c.expected.toString()) << c.what;
+    }
     const db::Result log = admin.exec(QStringLiteral("select log_login, log_date from KEL_LOG"));
     ASSERT_EQ(log.rows.size(), 1u);
     EXPECT_EQ(log.rows[0][0].toString(), QStringLiteral("ivanova"));

@@ -9,17 +9,14 @@
 #include "platform/Cp1251.h"
 #include "signin/SettingsFile.h"
 #include "signin/md5.h"
+#include "support/DbStep.h"
 #include "support/TempDir.h"
+#include "support/TextPrinting.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <ostream>
-
-// Failed comparisons of texts print the texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace embeddedtest {
 
@@ -31,14 +28,6 @@ const QString CheckPassword = QStringLiteral("Проверка1");
 inline QDateTime fixedNow() {
     return QDateTime(QDate(2024, 4, 5), QTime(10, 0));
 }
-
-// Runs a statement and fails the test with the server's text if it throws.
-#define EXPECT_RUNS(statement)                                                                     \
-    try {                                                                                          \
-        statement;                                                                                 \
-    } catch (const db::DatabaseError& e) {                                                         \
-        ADD_FAILURE() << #statement << ": " << e.message().toStdString();                          \
-    }
 
 // The server's error text for a statement, or "" when it ran.
 template <typename F> QString errorOf(F&& f) {

@@ -1,6 +1,7 @@
 // Copy, cut, paste, delete and select-all of whole records through the private clipboard
 // format, with their reports and confirmations.
 #include "GridEventsFixture.h"
+#include "support/BoxScript.h"
 
 #include "platform/Clipboard.h"
 #include "platform/MessageBoxes.h"
@@ -165,10 +166,7 @@ TEST_F(Records, ConfirmationComesFromTheOwnerOrFromABox) {
     select({0});
     std::vector<platform::MessageBoxRequest> asked;
     {
-        platform::ScopedMessageBoxScript script([&](const platform::MessageBoxRequest& r) {
-            asked.push_back(r);
-            return QMessageBox::No;
-        });
+        platform::ScopedMessageBoxScript script(testsupport::recordBoxes(asked, QMessageBox::No));
         ctrl(Qt::Key_X);
         ctrl(Qt::Key_Delete);
     }

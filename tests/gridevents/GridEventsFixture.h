@@ -1,7 +1,7 @@
 // The grid editing events component on a journal-like grid over a real SQLite file.
 #pragma once
 
-#include "controls/ControlsFixture.h"
+#include "support/JournalDb.h"
 
 #include "db/DataSet.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
@@ -10,7 +10,7 @@
 
 namespace gridtest {
 
-class Component : public controlstest::JournalDb {
+class Component : public testsupport::JournalDb {
 protected:
     void SetUp() override {
         JournalDb::SetUp();

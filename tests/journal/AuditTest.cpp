@@ -1,6 +1,7 @@
 // Deleting journal rows through the warning window, the audit records of changes and
 // deletions read back from the database, and the bulk hand-in date.
-#include "KeyboardFixture.h"
+#include "support/BoxScript.h"
+#include "support/KeyboardFixture.h"
 
 #include "controls/DateTimePicker.h"
 #include "history/log_u.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-using Audit = journaltest::KeyboardFixture;
+using Audit = testsupport::KeyboardFixture;
 
 struct LogRow {
     int rowId;
@@ -138,10 +139,7 @@ TEST_F(AuditLog, BulkDateWritesMidnightToFormOneRowsAndLogsOnlyChanges) {
     clickCell(1, QStringLiteral("student"));
 
     // "Нет" changes nothing.
-    platform::ScopedMessageBoxScript no([&](const platform::MessageBoxRequest& r) {
-        boxes.push_back(r);
-        return QMessageBox::No;
-    });
+    platform::ScopedMessageBoxScript no(testsupport::recordBoxes(boxes, QMessageBox::No));
     QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text,
@@ -151,10 +149,7 @@ TEST_F(AuditLog, BulkDateWritesMidnightToFormOneRowsAndLogsOnlyChanges) {
     EXPECT_EQ(boxes[0].caption, QStringLiteral("Уведомление"));
     EXPECT_TRUE(stored(QStringLiteral("p36"), first).isNull());
 
-    platform::ScopedMessageBoxScript yes([&](const platform::MessageBoxRequest& r) {
-        boxes.push_back(r);
-        return QMessageBox::Yes;
-    });
+    platform::ScopedMessageBoxScript yes(testsupport::recordBoxes(boxes, QMessageBox::Yes));
     QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
     const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0));
     EXPECT_EQ(stored(QStringLiteral("p36"), first).toDateTime(), midnight);
@@ -212,10 +207,7 @@ TEST_F(AuditLog, BulkDateStoppedByARefusalLeavesNoNoticeAndAWorkingGrid) {
         {QStringLiteral("UPDATE mark_mag SET p36 = '2020-01-01 00:00:00' WHERE id_mark_mag = %1")
              .arg(second)});
     window->DateTimePicker1->setDateTimeValue(QDateTime(QDate(2024, 3, 5), QTime(9, 0)));
-    platform::ScopedMessageBoxScript yes([&](const platform::MessageBoxRequest& r) {
-        boxes.push_back(r);
-        return QMessageBox::Yes;
-    });
+    platform::ScopedMessageBoxScript yes(testsupport::recordBoxes(boxes, QMessageBox::Yes));
     QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
     QApplication::processEvents(); // the error reaches the box from an event of its own
 

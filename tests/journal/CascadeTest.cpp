@@ -1,12 +1,12 @@
 // The selection cascade on a small database: its statements in order and the window after
 // each choice.
-#include "MainWindowFixture.h"
+#include "support/MainWindowFixture.h"
 
 #include <QLabel>
 
 namespace {
 
-using journaltest::MainWindowFixture;
+using testsupport::MainWindowFixture;
 
 // What a user sees of the selectors, the filter, the codes button and the grid.
 struct WindowState {

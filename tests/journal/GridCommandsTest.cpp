@@ -1,6 +1,6 @@
 // The journal grid's commands as a person uses them: single-cell copy and paste, the restore
 // chord, the comma rule, the two column rules and the row colours.
-#include "KeyboardFixture.h"
+#include "support/KeyboardFixture.h"
 
 #include <algorithm>
 
@@ -11,8 +11,8 @@
 
 namespace {
 
-using journaltest::columnOf;
-using GridCommands = journaltest::KeyboardFixture;
+using testsupport::columnOf;
+using GridCommands = testsupport::KeyboardFixture;
 
 TEST_F(GridCommands, CopiedCellPastesItsKeyIntoAnotherRow) {
     const int source = rowId(0), target = rowId(2);

@@ -1,18 +1,17 @@
 // Loading the journal from the cascade: the filter's conditions, reloads, duplicate colours,
 // posting on the way out of a row or into a selector, row numbers and the record panel.
-#include "MainWindowFixture.h"
+#include "support/MainWindowFixture.h"
 
 #include "gridevents/Kv_DBGrd_Evns.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFocusEvent>
 #include <QImage>
 
 namespace {
 
-using journaltest::columnOf;
-using journaltest::MainWindowFixture;
+using testsupport::columnOf;
+using testsupport::MainWindowFixture;
 
 QString cellText(const TKvDBGridEh* grid, int row, const QString& field) {
     return grid->model()->index(row, columnOf(grid, field)).data().toString();
@@ -22,9 +21,19 @@ int id(db::DataSet& journal) {
     return journal.fieldByName(QStringLiteral("id_mark_mag"))->value().toInt();
 }
 
+// The keyboard in the grid, as while a person edits a mark there.
+void focusGrid(TKvDBGridEh* grid) {
+    grid->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(grid->window()));
+    grid->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(grid->hasFocus());
+}
+
+// Moves the keyboard focus into a selector, as Tab or a click does.
 void enter(QWidget* selector) {
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(selector, &in);
+    selector->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(selector->hasFocus())
+        << "the focus stayed with " << QApplication::focusWidget()->objectName().toStdString();
 }
 
 int noticesOnScreen() {
@@ -166,9 +175,10 @@ TEST_F(MainWindowFixture, EnteringAnySelectorPostsThePendingEdit) {
         SCOPED_TRACE(selector->objectName().toStdString());
         const QString text = QStringLiteral("В-%1").arg(++n);
         const int row = id(journal());
+        ASSERT_NO_FATAL_FAILURE(focusGrid(w.DBGridEh2));
         journal().edit();
         journal().fieldByName(QStringLiteral("p35"))->setValue(text);
-        enter(selector);
+        ASSERT_NO_FATAL_FAILURE(enter(selector));
         EXPECT_EQ(journal().state(), db::DataSetState::Browse);
         EXPECT_EQ(stored(QStringLiteral("p35"), row).toString(), text);
     }
@@ -181,18 +191,19 @@ TEST_F(MainWindowFixture, RefusedPostThroughASelectorAddsNoMessage) {
     const int row = id(journal());
     // Someone else changed the row meanwhile, so the post finds nothing to update.
     asOwner({QStringLiteral("UPDATE mark_mag SET p35 = 'чужое' WHERE id_mark_mag = %1").arg(row)});
+    ASSERT_NO_FATAL_FAILURE(focusGrid(w.DBGridEh2));
     journal().edit();
     journal().fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("моё"));
 
     // The first refusal goes past the audit recorder to the poster, which says nothing; the
     // row keeps what the user typed.
-    enter(w.DBLookupComboBox4);
+    ASSERT_NO_FATAL_FAILURE(enter(w.DBLookupComboBox4));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(journal().state(), db::DataSetState::Edit);
     EXPECT_EQ(journal().fieldByName(QStringLiteral("p35"))->text(), QStringLiteral("моё"));
 
     // From then on the journal's own warning is the only message.
-    enter(w.DBLookupComboBox3);
+    ASSERT_NO_FATAL_FAILURE(enter(w.DBLookupComboBox3));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes.front().text.startsWith(QStringLiteral("Вы пытаетесь изменить запись")));
     EXPECT_NE(journal().state(), db::DataSetState::Edit);

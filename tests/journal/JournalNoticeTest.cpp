@@ -1,6 +1,6 @@
 // The loading notice around the journal's opening, with the real notice window.
-#include "data/DataModuleFixture.h"
 #include "journal/Unit4.h"
+#include "support/DataModuleFixture.h"
 
 #include <QApplication>
 #include <QEvent>

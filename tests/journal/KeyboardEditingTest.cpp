@@ -1,6 +1,6 @@
 // Editing the journal as a person does: clicks on cells, keys sent to the window and reaching
 // whatever widget has the focus, the value then left by Tab, Enter, Down or a click.
-#include "KeyboardFixture.h"
+#include "support/KeyboardFixture.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -12,11 +12,11 @@
 
 namespace {
 
-using journaltest::columnOf;
-using journaltest::MainWindowFixture;
+using testsupport::columnOf;
+using testsupport::MainWindowFixture;
 
-using KeyboardEditing = journaltest::KeyboardFixture;
-using journaltest::isInside;
+using KeyboardEditing = testsupport::KeyboardFixture;
+using testsupport::isInside;
 
 // How a value is put into the first row.
 enum class Entry { TypedNumber, PickedMark, TypedDate };

@@ -1,6 +1,6 @@
 // The main window as it opens: strips, controls, grid columns, status bar, size rules, and
 // the address history it leaves behind.
-#include "MainWindowFixture.h"
+#include "support/MainWindowFixture.h"
 
 #include "controls/DateTimePicker.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-using journaltest::MainWindowFixture;
+using testsupport::MainWindowFixture;
 
 TEST_F(MainWindowFixture, OpensWithItsControlsWhereTheyBelong) {
     TForm2& w = openMainWindow();

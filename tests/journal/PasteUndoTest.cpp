@@ -1,7 +1,8 @@
 // A column of values pasted from the clipboard with Ctrl+Shift+V, and this user's own
 // changes taken back with Alt+Backspace: what reaches the database, its audit records and
 // the boxes the user sees.
-#include "KeyboardFixture.h"
+#include "support/BoxScript.h"
+#include "support/KeyboardFixture.h"
 
 #include "controls/DateTimePicker.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr int JournalRows = 24;
 
-class PasteUndo : public journaltest::KeyboardFixture {
+class PasteUndo : public testsupport::KeyboardFixture {
 protected:
     void SetUp() override {
         KeyboardFixture::SetUp();
@@ -229,10 +230,7 @@ TEST_F(PasteUndo, UndoTakesBackATypedChangeAPasteAndABulkDateInTurn) {
     // A bulk date, then a paste, then a typed number: three steps.
     window->DateTimePicker1->setDateTimeValue(QDateTime(QDate(2024, 3, 5), QTime(9, 0)));
     {
-        platform::ScopedMessageBoxScript yes([&](const platform::MessageBoxRequest& r) {
-            boxes.push_back(r);
-            return QMessageBox::Yes;
-        });
+        platform::ScopedMessageBoxScript yes(testsupport::recordBoxes(boxes, QMessageBox::Yes));
         QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
     }
     backToMainWindow();

@@ -1,6 +1,6 @@
 // Deleted journal rows brought back through the Ctrl+Z+D chord and the restore window, with
 // ticks read back from the server.
-#include "KeyboardFixture.h"
+#include "support/KeyboardFixture.h"
 
 #include "journal/Unit3.h"
 #include "journal/Unit6.h"
@@ -9,9 +9,9 @@
 
 namespace {
 
-using journaltest::columnOf;
+using testsupport::columnOf;
 
-class Restore : public journaltest::KeyboardFixture {
+class Restore : public testsupport::KeyboardFixture {
 protected:
     // Deletes journal rows as a person does: indicators, Ctrl+Delete, "Да".
     void deleteRows(std::initializer_list<int> rows) {

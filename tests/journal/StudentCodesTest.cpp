@@ -1,6 +1,6 @@
 // The student codes window opened from the main window: its list built from the journal, a
 // code changed as a person types it, and the journal refreshed only after a change.
-#include "KeyboardFixture.h"
+#include "support/KeyboardFixture.h"
 
 #include "controls/DBNavigator.h"
 #include "journal/Unit7.h"
@@ -9,9 +9,9 @@
 
 namespace {
 
-using journaltest::columnOf;
+using testsupport::columnOf;
 
-class StudentCodes : public journaltest::KeyboardFixture {
+class StudentCodes : public testsupport::KeyboardFixture {
 protected:
     static void clickCodeCell(TForm7* form, int row, const QString& field) {
         TKvDBGridEh* g = form->KvDBGridEh2;

@@ -1,16 +1,14 @@
 #include "platform/Cp1251.h"
 #include "platform/Cp1251Validator.h"
+#include "support/KeyTyping.h"
 
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QApplication>
-#include <QKeyEvent>
 
 using namespace platform;
 
-TEST(Cp1251, RoundTripsEveryDefinedByte)
-{
+TEST(Cp1251, RoundTripsEveryDefinedByte) {
     // 0x98 is the one byte code page 1251 leaves undefined.
     QByteArray all;
     for (int b = 1; b < 256; ++b)
@@ -21,14 +19,12 @@ TEST(Cp1251, RoundTripsEveryDefinedByte)
     EXPECT_EQ(toCp1251(text), all);
 }
 
-TEST(Cp1251, CyrillicLettersAreSingleBytes)
-{
+TEST(Cp1251, CyrillicLettersAreSingleBytes) {
     EXPECT_EQ(toCp1251(QStringLiteral("Абв ёЁ№")), QByteArray("\xC0\xE1\xE2\x20\xB8\xA8\xB9"));
     EXPECT_EQ(fromCp1251(QByteArray("\xCF\xE0\xF0\xEE\xEB\xFC")), QStringLiteral("Пароль"));
 }
 
-TEST(Cp1251, TellsWhatDoesNotFit)
-{
+TEST(Cp1251, TellsWhatDoesNotFit) {
     EXPECT_TRUE(fitsCp1251(QStringLiteral("Иванов И.И. 5 «отл» №3")));
     EXPECT_FALSE(fitsCp1251(QStringLiteral("日本")));
     EXPECT_FALSE(fitsCp1251(QStringLiteral("ok 😀")));
@@ -36,25 +32,11 @@ TEST(Cp1251, TellsWhatDoesNotFit)
     EXPECT_TRUE(firstNonCp1251(QStringLiteral("abc")).isNull());
 }
 
-namespace {
-
-// Types each character as a key press carrying its text, as a keyboard layout would.
-void type(QWidget* w, const QString& text)
-{
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-    }
-}
-
-} // namespace
-
-TEST(Cp1251Validator, EditRefusesCharactersOutsideTheCodePage)
-{
+TEST(Cp1251Validator, EditRefusesCharactersOutsideTheCodePage) {
     QLineEdit edit;
     restrictToCp1251(&edit);
-    type(&edit, QStringLiteral("Жук"));
-    type(&edit, QStringLiteral("Ā"));
+    testsupport::typeText(&edit, QStringLiteral("Жук"));
+    testsupport::typeText(&edit, QStringLiteral("Ā"));
     EXPECT_EQ(edit.text(), QStringLiteral("Жук"));
 
     // A paste of mixed text is refused whole rather than partly replaced.

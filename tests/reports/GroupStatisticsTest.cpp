@@ -1,9 +1,9 @@
 // Group statistics read from the embedded server by the signed-in user's own connection,
 // against counts made by hand; and the window that shows them.
 #include "reports/GroupStatistics.h"
-#include "journal/KeyboardFixture.h"
 #include "platform/FileDialogs.h"
 #include "reports/GroupStatisticsDialog.h"
+#include "support/KeyboardFixture.h"
 
 #include "data/Unit_2_1.h"
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-class GroupStatisticsRead : public journaltest::MainWindowFixture {
+class GroupStatisticsRead : public testsupport::MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
@@ -114,7 +114,7 @@ TEST_F(GroupStatisticsRead, CountsMatchTheHandMadeOnes) {
     }
 }
 
-class GroupStatisticsWindow : public journaltest::KeyboardFixture {};
+class GroupStatisticsWindow : public testsupport::KeyboardFixture {};
 
 TEST_F(GroupStatisticsWindow, OpensFromTheMenuShowsNoMarksAsSuchAndSavesCsv) {
     asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 5 WHERE id_student = 7"),

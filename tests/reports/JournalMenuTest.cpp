@@ -3,8 +3,8 @@
 #include "ReadBack.h"
 
 #include "journal/JournalGridMenu.h"
-#include "journal/KeyboardFixture.h"
 #include "platform/FileDialogs.h"
+#include "support/KeyboardFixture.h"
 
 #include <QClipboard>
 #include <QDialog>
@@ -16,7 +16,7 @@
 
 namespace {
 
-using journaltest::columnOf;
+using testsupport::columnOf;
 
 // Closes every modal dialog that opens, noting its class and, for a preview, its pages.
 class ModalWatcher {
@@ -42,7 +42,7 @@ private:
     QTimer timer_;
 };
 
-class JournalMenu : public journaltest::KeyboardFixture {
+class JournalMenu : public testsupport::KeyboardFixture {
 protected:
     void SetUp() override {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
@@ -302,7 +302,7 @@ TEST_F(JournalMenu, PasteAndUndoSayWhetherTheyCanActAndUndoRunsFromTheMenu) {
     EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
 }
 
-class JournalMenuUnloaded : public journaltest::MainWindowFixture {};
+class JournalMenuUnloaded : public testsupport::MainWindowFixture {};
 
 TEST_F(JournalMenuUnloaded, CommandsAreDisabledWithoutAJournal) {
     TForm2& w = openMainWindow();

@@ -1,6 +1,6 @@
 // The self-update from the sign-in window: a real download from 127.0.0.1, the real script,
 // and the real client as the newer build, which must come up and delete the script.
-#include "SignInFixture.h"
+#include "support/SignInFixture.h"
 
 #include "signin/PictureButton.h"
 #include "support/HttpServer.h"
@@ -50,7 +50,7 @@ QList<qint64> processesOf(const QString& path) {
     return found;
 }
 
-class SelfUpdate : public signintest::SignInFixture {
+class SelfUpdate : public testsupport::SignInFixture {
 protected:
     void SetUp() override {
         SignInFixture::SetUp();

@@ -1,5 +1,5 @@
 // Sign-in attempts against the embedded server: the statement, the answers, the failures.
-#include "SignInFixture.h"
+#include "support/SignInFixture.h"
 
 #include "db/ConnectionString.h"
 #include "db/DataSet.h"
@@ -12,7 +12,7 @@
 
 #include "signin/PictureButton.h"
 
-using signintest::SignInFixture;
+using testsupport::SignInFixture;
 
 namespace {
 
@@ -94,7 +94,7 @@ TEST_F(SignInFixture, WrongPasswordShowsTheServersMessageAndTheWindowStays) {
     // A server message leaves the first connection open.
     EXPECT_TRUE(dataModule->ADO_TAZ.connected());
     EXPECT_EQ(db::ConnectionString(dataModule->ADO_TAZ.connectionString()).userId(),
-              signintest::CheckLogin);
+              testsupport::CheckLogin);
 }
 
 TEST_F(SignInFixture, ExpiredPasswordMustBeChangedAndOnlyTheNewOneWorksAfterwards) {
@@ -225,7 +225,7 @@ TEST_F(SignInFixture, MissingSettingsFileShowsFileNotFoundAndTheWindowStays) {
 TEST_F(SignInFixture, RefusedFirstConnectionShowsItsErrorThenTheLoginMessage) {
     addUser(QStringLiteral("ivanov"), QStringLiteral("secret"), 3);
     settingsPath = dir.write(QStringLiteral("KEL2"),
-                             signin::encodeSettings({signintest::CheckLogin, QStringLiteral("bad"),
+                             signin::encodeSettings({testsupport::CheckLogin, QStringLiteral("bad"),
                                                      QStringLiteral("KEL"), databaseName}));
     TForm8& w = openWindow();
 

@@ -1,5 +1,5 @@
 // The sign-in window as a user meets it: layout, pictures, keys, panel and drag.
-#include "SignInFixture.h"
+#include "support/SignInFixture.h"
 
 #include "signin/Picture.h"
 #include "signin/PictureButton.h"
@@ -14,7 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 
-using signintest::SignInFixture;
+using testsupport::SignInFixture;
 
 TEST_F(SignInFixture, WindowShowsEveryControlWhereItBelongs) {
     TForm8& w = openWindow();
@@ -101,7 +101,7 @@ TEST_F(SignInFixture, NewPasswordEditsTakeOnlyLatinLettersDigitsAndUnderscore) {
     QApplication::clipboard()->setText(QStringLiteral("pasted"));
     for (QLineEdit* e : {w.Edit1, w.Edit2}) {
         e->setFocus();
-        signintest::typeText(e, QStringLiteral("aЖ b-_7;Z"));
+        testsupport::typeText(e, QStringLiteral("aЖ b-_7;Z"));
         EXPECT_EQ(e->text(), QStringLiteral("ab_7Z")) << e->objectName().toStdString();
         QTest::keyClick(e, Qt::Key_Backspace);
         EXPECT_EQ(e->text(), QStringLiteral("ab_7"));
@@ -109,7 +109,7 @@ TEST_F(SignInFixture, NewPasswordEditsTakeOnlyLatinLettersDigitsAndUnderscore) {
         EXPECT_EQ(e->text(), QStringLiteral("ab_7"));
     }
     // The login takes any character of the code page.
-    signintest::typeText(w.Login_Edit, QStringLiteral("Иванов И.-И"));
+    testsupport::typeText(w.Login_Edit, QStringLiteral("Иванов И.-И"));
     EXPECT_EQ(w.Login_Edit->text(), QStringLiteral("Иванов И.-И"));
 }
 

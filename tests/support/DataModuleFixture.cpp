@@ -1,5 +1,5 @@
 // The embedded database, the sign-in and the journal load behind the data module's tests.
-#include "data/DataModuleFixture.h"
+#include "support/DataModuleFixture.h"
 
 #include "embedded/ServerAdmin.h"
 #include "platform/Cp1251.h"

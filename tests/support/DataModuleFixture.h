@@ -1,11 +1,11 @@
 // A signed-in data module on a fresh embedded database with one group's small journal.
 #pragma once
 
+#include "support/BoxScript.h"
 #include "support/TempDir.h"
 
 #include "data/JournalView.h"
 #include "data/Unit_2_1.h"
-#include "platform/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 
@@ -56,10 +56,7 @@ protected:
 
     // A box nobody expected fails the test instead of waiting for a click; tests that expect
     // boxes set their own script over this one.
-    platform::ScopedMessageBoxScript unexpectedBoxes{[](const platform::MessageBoxRequest& r) {
-        ADD_FAILURE() << "unexpected message box: " << r.text.toStdString();
-        return QMessageBox::Ok;
-    }};
+    platform::ScopedMessageBoxScript unexpectedBoxes{failOnBoxes()};
     TempDir dir;
     QString path;
     int userId = 0;

@@ -2,7 +2,7 @@
 // cells, keys sent to whichever window has the keyboard; Qt's warnings collected.
 #pragma once
 
-#include "MainWindowFixture.h"
+#include "support/MainWindowFixture.h"
 
 #include "support/QtWarnings.h"
 
@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-namespace journaltest {
+namespace testsupport {
 
 inline bool isInside(const QWidget* w, const QWidget* ancestor) {
     for (; w != nullptr; w = w->parentWidget())
@@ -125,4 +125,4 @@ protected:
     testsupport::QtWarnings warnings;
 };
 
-} // namespace journaltest
+} // namespace testsupport

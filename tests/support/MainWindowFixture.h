@@ -2,7 +2,7 @@
 // and boxes recorded, and the user's ways of choosing in the selectors.
 #pragma once
 
-#include "signin/SignInFixture.h"
+#include "support/SignInFixture.h"
 
 #include "controls/DBLookupComboBox.h"
 #include "controls/DBLookupListBox.h"
@@ -12,6 +12,7 @@
 #include "journal/Unit2.h"
 #include "journal/Unit4.h"
 #include "support/JournalRows.h"
+#include "support/TextPrinting.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -19,12 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-// Test failures show statements as text.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
-namespace journaltest {
+namespace testsupport {
 
 // The index of the grid's column showing a field.
 inline int columnOf(const TDBGridEh* grid, const QString& field) {
@@ -35,7 +31,7 @@ inline int columnOf(const TDBGridEh* grid, const QString& field) {
     return -1;
 }
 
-class MainWindowFixture : public signintest::SignInFixture {
+class MainWindowFixture : public testsupport::SignInFixture {
 protected:
     void SetUp() override {
         SignInFixture::SetUp();
@@ -148,4 +144,4 @@ protected:
     std::unique_ptr<TForm2> window;
 };
 
-} // namespace journaltest
+} // namespace testsupport

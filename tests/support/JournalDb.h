@@ -6,26 +6,17 @@
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 
+#include "support/DbStep.h"
+#include "support/KeyTyping.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QStringList>
 #include <QWidget>
 
-namespace controlstest {
-
-// Errors that escaped event handlers and reached the application object, oldest first.
-QStringList& caughtErrors();
-
-#define DB_STEP(statement)                                                                         \
-    try {                                                                                          \
-        statement;                                                                                 \
-    } catch (const db::DatabaseError& e) {                                                         \
-        FAIL() << "database step failed: " << e.message().toStdString();                           \
-    }
+namespace testsupport {
 
 class JournalDb : public ::testing::Test {
 protected:
@@ -100,17 +91,6 @@ protected:
         w.setFocus();
     }
 
-    // Types a text into a widget one character at a time, any alphabet.
-    static void type(QWidget* w, const QString& text) {
-        for (QChar ch : text) {
-            QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(w, &press);
-            QKeyEvent release(QEvent::KeyRelease, ch.toUpper().unicode(), Qt::NoModifier,
-                              QString(ch));
-            QApplication::sendEvent(w, &release);
-        }
-    }
-
     testsupport::TempDir dir_;
     db::Connection conn_;
     db::DataSet teachers_{db::DataSetKind::Query};
@@ -119,4 +99,4 @@ protected:
     db::DataSource markSource_;
 };
 
-} // namespace controlstest
+} // namespace testsupport

@@ -1,6 +1,8 @@
 // Test programs of the controls run under an application object that, like the program's
 // own, catches what escapes an event handler; tests read what it caught.
-#include "ControlsFixture.h"
+#include "support/CaughtErrors.h"
+
+#include "db/DatabaseError.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +17,9 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const db::DatabaseError& e) {
-            controlstest::caughtErrors().push_back(e.message());
+            testsupport::caughtErrors().push_back(e.message());
         } catch (const std::exception& e) {
-            controlstest::caughtErrors().push_back(QString::fromUtf8(e.what()));
+            testsupport::caughtErrors().push_back(QString::fromUtf8(e.what()));
         }
         return false;
     }
@@ -25,7 +27,7 @@ public:
 
 } // namespace
 
-QStringList& controlstest::caughtErrors() {
+QStringList& testsupport::caughtErrors() {
     static QStringList errors;
     return errors;
 }

@@ -1,5 +1,5 @@
-// The sign-in window's tests run under the program's own application object, so an error
-// that escapes a handler ends in the program's error box as it would for a user.
+// Programs whose tests run under the program's own application object, so an error that
+// escapes a handler ends in the program's error box as it would for a user.
 #include "app/Application.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,13 @@
-// A small marks database on a real SQLite file, with a teachers lookup and a marks data set.
+// A small marks database on a real SQLite file, with a teachers lookup and a marks data set,
+// reached through the SQLite driver or through unixODBC's SQLite driver.
 #pragma once
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
+#include "db/OdbcDriver.h"
 
+#include "support/DbStep.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +16,10 @@
 #include <QStringList>
 
 #include <memory>
+#include <ostream>
+#include <string>
 
-namespace dbtest {
-
-// Runs a database step and fails the test with the database's text when it throws.
-#define DB_STEP(statement)                                                                         \
-    try {                                                                                          \
-        statement;                                                                                 \
-    } catch (const db::DatabaseError& e) {                                                         \
-        FAIL() << "database step failed: " << e.message().toStdString();                           \
-    }
+namespace testsupport {
 
 class MarksDb : public ::testing::Test {
 protected:
@@ -117,4 +114,36 @@ protected:
     QStringList statements_;
 };
 
-} // namespace dbtest
+// The ways the data sets reach the marks file.
+enum class MarksDriver { Sqlite, SqliteOdbc };
+
+inline void PrintTo(MarksDriver d, std::ostream* os) {
+    *os << (d == MarksDriver::Sqlite ? "the SQLite driver" : "the SQLite ODBC driver");
+}
+
+inline std::string driverName(const ::testing::TestParamInfo<MarksDriver>& info) {
+    return info.param == MarksDriver::Sqlite ? "Sqlite" : "SqliteOdbc";
+}
+
+// The marks file reached through each driver in turn; the statements are the same.
+class MarksOverDrivers : public MarksDb, public ::testing::WithParamInterface<MarksDriver> {
+protected:
+    void SetUp() override {
+        MarksDb::SetUp();
+        if (GetParam() != MarksDriver::SqliteOdbc)
+            return;
+        conn_.close();
+        conn_.setConnectionString(connectionText());
+        DB_STEP(conn_.open());
+        ASSERT_NE(dynamic_cast<db::OdbcDriver*>(&conn_.driver()), nullptr);
+    }
+
+    // How another client reaches the same file through the same driver.
+    QString connectionText() const {
+        return GetParam() == MarksDriver::SqliteOdbc
+                   ? QStringLiteral("Driver=SQLite3;Database=") + path_
+                   : QStringLiteral("Data Source=") + path_;
+    }
+};
+
+} // namespace testsupport

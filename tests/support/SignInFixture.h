@@ -7,9 +7,10 @@
 #include "embedded/ServerAdmin.h"
 #include "platform/ApplicationState.h"
 #include "platform/IPWatch.h"
-#include "platform/MessageBoxes.h"
 #include "signin/SettingsFile.h"
 #include "signin/Unit10.h"
+#include "support/BoxScript.h"
+#include "support/KeyTyping.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,25 +20,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
 #include <memory>
 #include <vector>
 
-namespace signintest {
-
-// Types a text key by key, as a keyboard would, whatever its alphabet.
-inline void typeText(QWidget* widget, const QString& text) {
-    for (QChar c : text) {
-        const int key = c.toUpper().unicode();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QApplication::sendEvent(widget, &release);
-    }
-}
+namespace testsupport {
 
 // The login of the settings file, which may only verify users.
 inline const QString CheckLogin = QStringLiteral("kel_check");
@@ -123,11 +112,7 @@ protected:
     std::vector<QString> statements;
     std::vector<platform::MessageBoxRequest> boxes;
     int beeps = 0;
-    platform::ScopedMessageBoxScript script{[this](const platform::MessageBoxRequest& r) {
-                                                boxes.push_back(r);
-                                                return QMessageBox::Ok;
-                                            },
-                                            &beeps};
+    platform::ScopedMessageBoxScript script{recordBoxes(boxes), &beeps};
 };
 
-} // namespace signintest
+} // namespace testsupport
