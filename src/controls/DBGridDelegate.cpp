@@ -5,7 +5,6 @@
 #include "controls/DataSetGuards.h"
 #include "controls/DateLineEdit.h"
 #include "controls/HandlerErrors.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/Cp1251Validator.h"
 

@@ -5,7 +5,6 @@
 #include "controls/DBGridModel.h"
 #include "controls/DataSetGuards.h"
 #include "controls/HandlerErrors.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 

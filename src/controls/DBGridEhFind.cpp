@@ -2,7 +2,6 @@
 #include "controls/DBGridEh.h"
 
 #include "controls/DataSetGuards.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/Cp1251Validator.h"
 #include "platform/MessageBoxes.h"

@@ -4,7 +4,6 @@
 #include "controls/DBGridEh.h"
 #include "controls/DataSetGuards.h"
 #include "controls/HandlerErrors.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/MessageBoxes.h"
 

@@ -3,7 +3,6 @@
 
 #include "controls/DBGridEh.h"
 #include "controls/DataSetGuards.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 
 DBGridModel::DBGridModel(TDBGridEh* grid)

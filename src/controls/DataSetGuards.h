@@ -1,7 +1,6 @@
 // Scoped pairs on a data set: controls disabled, display row set.
 #pragma once
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 
 #include <QPointer>

@@ -3,7 +3,6 @@
 #include "gridevents/Kv_DBGrd_Evns.h"
 
 #include "controls/DataSetGuards.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 
