@@ -5,7 +5,7 @@
 #include "controls/DataSetGuards.h"
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
-#include "platform/ApplicationState.h"
+#include "platform/ExceptionBox.h"
 
 #include <QVBoxLayout>
 
