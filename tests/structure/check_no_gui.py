@@ -28,7 +28,10 @@ def build_commands(build_dir, make_program, generator, target):
 
 
 def loaded_libraries(program):
-    return subprocess.run(["ldd", program], check=True, capture_output=True, text=True).stdout
+    run = subprocess.run(["ldd", program], capture_output=True, text=True)
+    if run.returncode != 0:
+        raise SystemExit(f"ldd {program}: {run.stderr.strip()}")
+    return run.stdout
 
 
 def main(build_dir, make_program, generator, pairs):
