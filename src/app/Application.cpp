@@ -1,7 +1,7 @@
 #include "app/Application.h"
 
 #include "db/DatabaseError.h"
-#include "platform/ApplicationState.h"
+#include "platform/ExceptionBox.h"
 
 #include <QFont>
 #include <QLocale>

@@ -2,7 +2,6 @@
 #include "controls/DBGridColumn.h"
 
 #include "controls/DBGridEh.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 
 TColumnEh::TColumnEh(TDBGridEh* grid, const QString& fieldName)

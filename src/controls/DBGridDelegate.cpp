@@ -4,7 +4,6 @@
 #include "controls/DBGridEh.h"
 #include "controls/DateLineEdit.h"
 #include "controls/HandlerErrors.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/Cp1251Validator.h"
 

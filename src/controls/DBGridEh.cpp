@@ -4,7 +4,6 @@
 #include "controls/DBGridDelegate.h"
 #include "controls/DBGridModel.h"
 #include "controls/HandlerErrors.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 

@@ -5,7 +5,6 @@
 #include "controls/DBGridSelection.h"
 #include "controls/Graphics.h"
 #include "controls/GridTypes.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 

@@ -1,7 +1,6 @@
 // The grid's find dialog (Ctrl+F): looks for a text in the current column, row by row.
 #include "controls/DBGridEh.h"
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/Cp1251Validator.h"
 #include "platform/MessageBoxes.h"

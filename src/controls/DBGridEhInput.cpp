@@ -3,7 +3,6 @@
 #include "controls/DBGridDelegate.h"
 #include "controls/DBGridEh.h"
 #include "controls/HandlerErrors.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "platform/MessageBoxes.h"
 

@@ -1,7 +1,6 @@
 // Painting of the grid's data cells: draw state, cell parameters, default drawing, events.
 #include "controls/DBGridEh.h"
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 
 #include <QApplication>

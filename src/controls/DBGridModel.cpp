@@ -2,7 +2,6 @@
 #include "controls/DBGridModel.h"
 
 #include "controls/DBGridEh.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 
 DBGridModel::DBGridModel(TDBGridEh* grid)

@@ -1,7 +1,6 @@
 // The grid's list of selected rows, held as bookmarks of its data set.
 #pragma once
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 
 #include <QSet>

@@ -4,7 +4,6 @@
 
 #include "controls/HandlerErrors.h"
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/ValueCompare.h"
 

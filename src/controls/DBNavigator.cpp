@@ -2,7 +2,6 @@
 #include "controls/DBNavigator.h"
 
 #include "controls/HandlerErrors.h"
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 

@@ -1,7 +1,6 @@
 // The lookup selectors' list, value and current-row rule.
 #include "controls/LookupBinding.h"
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "db/ValueCompare.h"

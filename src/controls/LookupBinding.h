@@ -2,7 +2,6 @@
 // and the rule that the list's current row follows that key.
 #pragma once
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 

@@ -1,6 +1,6 @@
 // GET_USER: verifies a user, changes a password and hands out the working login.
 #include "db/DatabaseError.h"
-#include "db/SqliteValues.h"
+#include "db/Result.h"
 #include "db/ValueCompare.h"
 #include "embedded/EmbeddedServer.h"
 #include "embedded/ProcedureCalls.h"

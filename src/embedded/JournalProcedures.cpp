@@ -1,5 +1,4 @@
 // The journal's procedures: preparing rows, reading a selection and restoring deleted rows.
-#include "db/DatabaseError.h"
 #include "embedded/EmbeddedServer.h"
 #include "embedded/JournalCondition.h"
 #include "embedded/ProcedureCalls.h"

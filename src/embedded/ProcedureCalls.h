@@ -1,8 +1,6 @@
 // Helpers the procedures share: reading arguments and building one-row answers.
 #pragma once
 
-#include "db/Result.h"
-
 #include <QString>
 #include <QVariant>
 

@@ -1,7 +1,6 @@
 // The grid editing events component: its lists, attaching and releasing a grid, painting.
 #include "gridevents/Kv_DBGrd_Evns.h"
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "platform/Clipboard.h"

@@ -2,7 +2,6 @@
 // select all, with the records travelling in the private clipboard format.
 #include "gridevents/Kv_DBGrd_Evns.h"
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 #include "platform/Clipboard.h"

@@ -2,7 +2,6 @@
 // checks work through the data set's filter; the full scan counts in one pass.
 #include "gridevents/Kv_DBGrd_Evns.h"
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
 

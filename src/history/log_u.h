@@ -1,7 +1,6 @@
 // The update-history recorder and the value texts it and the audit-log writers build.
 #pragma once
 
-#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/Field.h"
 

@@ -1,7 +1,6 @@
 // The journal grid: its settings and columns, the grid events component and the grid handlers.
 #include "journal/Unit2.h"
 
-#include "controls/DBLookupListBox.h"
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "gridevents/Kv_DBGrd_Evns.h"

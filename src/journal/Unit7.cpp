@@ -6,6 +6,7 @@
 #include "data/Unit_2_1.h"
 #include "db/DataSet.h"
 #include "platform/ApplicationState.h"
+#include "platform/ExceptionBox.h"
 
 #include <QVBoxLayout>
 

@@ -1,10 +1,6 @@
 #include "platform/ApplicationState.h"
 
-#include "platform/MessageBoxes.h"
-
-#include <QApplication>
 #include <QCoreApplication>
-#include <QWidget>
 
 namespace platform {
 namespace {
@@ -49,11 +45,6 @@ void requestTermination() {
 
 void resetApplicationState() {
     state() = State{};
-}
-
-void showExceptionBox(const std::exception& error) {
-    messageBox(QApplication::activeWindow(), QString::fromUtf8(error.what()), state().title,
-               QMessageBox::Critical);
 }
 
 } // namespace platform

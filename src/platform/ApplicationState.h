@@ -3,8 +3,6 @@
 
 #include <QString>
 
-#include <exception>
-
 namespace platform {
 
 // The show-main-window flag: off at start, switched on by a successful sign-in.
@@ -21,9 +19,5 @@ bool terminationRequested();
 void requestTermination();
 // Back to the starting state; for the entry point and tests.
 void resetApplicationState();
-
-// The application's standard error box: the exception's text in one critical box titled
-// with the application's title. A db::Abort-like silent exception is never passed here.
-void showExceptionBox(const std::exception& error);
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "platform/ApplicationState.h"
 #include "platform/Cp1251Validator.h"
+#include "platform/ExceptionBox.h"
 #include "platform/IPWatch.h"
 #include "signin/Picture.h"
 #include "signin/PictureButton.h"

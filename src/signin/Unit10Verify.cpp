@@ -7,6 +7,7 @@
 #include "platform/ApplicationState.h"
 #include "platform/ComputerName.h"
 #include "platform/Cp1251.h"
+#include "platform/ExceptionBox.h"
 #include "platform/IPWatch.h"
 #include "signin/PictureButton.h"
 #include "signin/SelfUpdate.h"
