@@ -222,6 +222,7 @@ private:
     void writeBack();
     void writeInsert();
     void writeDelete();
+    void insertRowAt(bool atEnd);
     void dropInsertedRow();
     int dataIndex(const Field& f) const;
     int keyColumn() const;

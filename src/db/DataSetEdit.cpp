@@ -3,6 +3,7 @@
 
 #include "db/DataSource.h"
 #include "db/ValueCompare.h"
+#include "db/WriteStatements.h"
 
 #include <algorithm>
 
@@ -111,37 +112,16 @@ void DataSet::edit() {
 }
 
 void DataSet::insert() {
-    checkActive("insert");
-    checkBrowse();
-    checkCanModify();
-    if (beforeInsert)
-        beforeInsert(*this);
-    const int at = cursor_ < 0 ? 0 : cursor_;
-    cursorBeforeInsert_ = cursor_;
-    rows_.push_back(Row{nextRowId_++});
-    store_.appendRow();
-    insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
-    editBuffer_.assign(columns_.size(), QVariant());
-    const auto pos = std::find(order_.begin(), order_.end(),
-                               view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
-    order_.insert(pos, insertRow_);
-    view_.insert(view_.begin() + at, insertRow_);
-    invalidateIndexes();
-    cursor_ = at;
-    eof_ = bof_ = false;
-    modified_ = false;
-    state_ = DataSetState::Insert;
-    notifyControls(DataSource::DataSetChanged);
-    notifyControls(DataSource::StateChanged);
-    if (onNewRecord)
-        onNewRecord(*this);
-    if (afterInsert)
-        afterInsert(*this);
-    doScroll();
+    insertRowAt(false);
 }
 
 void DataSet::append() {
-    checkActive("append");
+    insertRowAt(true);
+}
+
+// A new row before the current one, or after the last.
+void DataSet::insertRowAt(bool atEnd) {
+    checkActive(atEnd ? "append" : "insert");
     checkBrowse();
     checkCanModify();
     if (beforeInsert)
@@ -151,10 +131,19 @@ void DataSet::append() {
     store_.appendRow();
     insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
     editBuffer_.assign(columns_.size(), QVariant());
-    order_.push_back(insertRow_);
-    view_.push_back(insertRow_);
+    if (atEnd) {
+        order_.push_back(insertRow_);
+        view_.push_back(insertRow_);
+        cursor_ = static_cast<int>(view_.size()) - 1;
+    } else {
+        const int at = cursor_ < 0 ? 0 : cursor_;
+        const auto pos = std::find(order_.begin(), order_.end(),
+                                   view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
+        order_.insert(pos, insertRow_);
+        view_.insert(view_.begin() + at, insertRow_);
+        cursor_ = at;
+    }
     invalidateIndexes();
-    cursor_ = static_cast<int>(view_.size()) - 1;
     eof_ = bof_ = false;
     modified_ = false;
     state_ = DataSetState::Insert;
@@ -254,41 +243,23 @@ void DataSet::writeBack() {
         throw DatabaseError(
             QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
     const std::vector<QVariant> stored = store_.row(static_cast<size_t>(editRow_));
-    QStringList sets, where;
-    std::vector<QVariant> setBinds, whereBinds;
-    where << updateKey_ + QStringLiteral(" = ?");
-    whereBinds.push_back(stored[static_cast<size_t>(keyCol)]);
+    std::vector<WriteColumn> columns;
     for (const Field* f : fieldPtrs_) {
         const int c = dataIndex(*f);
-        if (!f->isData() || c < 0)
-            continue;
-        const QVariant& now = editBuffer_[static_cast<size_t>(c)];
-        const QVariant& old = stored[static_cast<size_t>(c)];
-        if (sameValue(now, old))
-            continue;
-        sets << f->fieldName() + QStringLiteral(" = ?");
-        setBinds.push_back(now);
-        if (isNullValue(old)) {
-            where << f->fieldName() + QStringLiteral(" IS NULL");
-        } else {
-            where << f->fieldName() + QStringLiteral(" = ?");
-            whereBinds.push_back(old);
-        }
+        if (f->isData() && c >= 0)
+            columns.push_back({f->fieldName(), stored[static_cast<size_t>(c)],
+                               editBuffer_[static_cast<size_t>(c)]});
     }
-    if (sets.isEmpty())
+    const WriteStatement s = WriteStatements(updateTable_, updateKey_)
+                                 .update(stored[static_cast<size_t>(keyCol)], columns);
+    if (s.isEmpty())
         return;
-    const QString sql = QStringLiteral("UPDATE ") + updateTable_ + QStringLiteral(" SET ") +
-                        sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
-                        where.join(QStringLiteral(" AND "));
-    setBinds.insert(setBinds.end(), whereBinds.begin(), whereBinds.end());
-    const int changed = connection_->execute(sql, setBinds);
-    if (changed == 0)
+    if (connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
 void DataSet::writeInsert() {
-    QStringList columns;
-    std::vector<QVariant> binds;
+    std::vector<WriteColumn> columns;
     const Field* autoInc = nullptr;
     const Field* key = findField(updateKey_);
     for (const Field* f : fieldPtrs_) {
@@ -296,25 +267,12 @@ void DataSet::writeInsert() {
         if (!f->isData() || c < 0)
             continue;
         const QVariant& v = editBuffer_[static_cast<size_t>(c)];
-        if (isNullValue(v)) {
-            if (f->dataType() == FieldType::AutoInc || f == key)
-                autoInc = f;
-            continue;
-        }
-        columns << f->fieldName();
-        binds.push_back(v);
+        if (isNullValue(v) && (f->dataType() == FieldType::AutoInc || f == key))
+            autoInc = f;
+        columns.push_back({f->fieldName(), QVariant(), v});
     }
-    QString sql = QStringLiteral("INSERT INTO ") + updateTable_;
-    if (columns.isEmpty()) {
-        sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-        QStringList marks;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        sql += QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
-               QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + u')';
-    }
-    connection_->execute(sql, binds);
+    const WriteStatement s = WriteStatements(updateTable_, updateKey_).insert(columns);
+    connection_->execute(s.sql, s.binds);
     if (autoInc) {
         // The database chose the key; the row needs it for later updates and deletes.
         const QVariant id = connection_->driver().lastInsertId();
@@ -329,12 +287,10 @@ void DataSet::writeDelete() {
         throw DatabaseError(
             QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
     const int r = view_[static_cast<size_t>(cursor_)];
-    const QVariant key = store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol));
-    const int changed =
-        connection_->execute(QStringLiteral("DELETE FROM ") + updateTable_ +
-                                 QStringLiteral(" WHERE ") + updateKey_ + QStringLiteral(" = ?"),
-                             {key});
-    if (changed == 0)
+    const WriteStatement s =
+        WriteStatements(updateTable_, updateKey_)
+            .remove(store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)));
+    if (connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
