@@ -1,6 +1,7 @@
 // Data set editing: edit, insert, post, cancel, delete and the write-back statements.
 #include "db/DataSet.h"
 
+#include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
 #include "db/ValueCompare.h"
 #include "db/WriteStatements.h"
@@ -17,8 +18,12 @@ const QString rowNotFound = QStringLiteral(
 
 } // namespace
 
+bool DataSet::modified() const {
+    return d->modified_;
+}
+
 bool DataSet::canModify() const {
-    return active() && !updateTable_.isEmpty() && !updateKey_.isEmpty();
+    return active() && !d->updateTable_.isEmpty() && !d->updateKey_.isEmpty();
 }
 
 void DataSet::checkCanModify() const {
@@ -28,23 +33,23 @@ void DataSet::checkCanModify() const {
 }
 
 void DataSet::setState(DataSetState s) {
-    if (state_ == s)
+    if (d->state_ == s)
         return;
-    state_ = s;
+    d->state_ = s;
     notifyControls(DataSource::StateChanged);
 }
 
 void DataSet::setFieldValue(Field& f, const QVariant& v) {
     checkActive("change a field");
     if (f.fieldKind() == FieldKind::Calculated) {
-        if (state_ != DataSetState::CalcFields)
+        if (d->state_ != DataSetState::CalcFields)
             throw DatabaseError(QStringLiteral("Calculated field '%1' can be set only while its "
                                                "values are calculated.")
                                     .arg(f.fieldName()));
-        calcBuffer_[static_cast<size_t>(f.index())] = f.convert(v);
+        d->calcBuffer_[static_cast<size_t>(f.index())] = f.convert(v);
         return;
     }
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         throw DatabaseError(QStringLiteral("Cannot change field '%1': %2 is not in edit or "
                                            "insert mode.")
                                 .arg(f.fieldName(), describe()));
@@ -52,7 +57,7 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
         throw DatabaseError(QStringLiteral("Field '%1' cannot be modified.").arg(f.fieldName()));
     if (f.isLookup()) {
         // A lookup takes the key of the lookup row whose result is the value.
-        Field* key = field(keyFieldOfLookup_[static_cast<size_t>(f.index())]);
+        Field* key = field(d->keyFieldOfLookup_[static_cast<size_t>(f.index())]);
         QVariant keyValue;
         if (!isNullValue(v)) {
             const DataSet* source = f.lookupDataSet();
@@ -60,8 +65,8 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
             const Field* sourceKey = source ? source->findField(f.lookupKeyFields()) : nullptr;
             bool found = false;
             if (result && sourceKey && source->active()) {
-                for (int r : source->view_) {
-                    if (r == source->insertRow_)
+                for (int r : source->d->view_) {
+                    if (r == source->d->insertRow_)
                         continue;
                     const QVariant rv = source->valueOf(*result, r, -1);
                     if (sameValue(rv, v) || result->textOf(rv) == result->textOf(v)) {
@@ -83,18 +88,18 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
     if (c < 0)
         throw DatabaseError(QStringLiteral("Field '%1' has no column.").arg(f.fieldName()));
     QVariant value = f.convert(v);
-    editBuffer_[static_cast<size_t>(c)] = std::move(value);
-    modified_ = true;
+    d->editBuffer_[static_cast<size_t>(c)] = std::move(value);
+    d->modified_ = true;
     notifyControls(DataSource::RecordChanged, f.index());
-    for (size_t i = 0; i < keyFieldOfLookup_.size(); ++i) {
-        if (keyFieldOfLookup_[i] == f.index())
+    for (size_t i = 0; i < d->keyFieldOfLookup_.size(); ++i) {
+        if (d->keyFieldOfLookup_[i] == f.index())
             notifyControls(DataSource::RecordChanged, static_cast<int>(i));
     }
 }
 
 void DataSet::edit() {
     checkActive("edit");
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+    if (d->state_ == DataSetState::Edit || d->state_ == DataSetState::Insert)
         return;
     if (recordCount() == 0) {
         insert();
@@ -103,9 +108,9 @@ void DataSet::edit() {
     checkCanModify();
     if (beforeEdit)
         beforeEdit(*this);
-    editRow_ = view_[static_cast<size_t>(cursor_)];
-    editBuffer_ = store_.row(static_cast<size_t>(editRow_));
-    modified_ = false;
+    d->editRow_ = d->view_[static_cast<size_t>(d->cursor_)];
+    d->editBuffer_ = d->store_.row(static_cast<size_t>(d->editRow_));
+    d->modified_ = false;
     setState(DataSetState::Edit);
     if (afterEdit)
         afterEdit(*this);
@@ -126,27 +131,27 @@ void DataSet::insertRowAt(bool atEnd) {
     checkCanModify();
     if (beforeInsert)
         beforeInsert(*this);
-    cursorBeforeInsert_ = cursor_;
-    rows_.push_back(Row{nextRowId_++});
-    store_.appendRow();
-    insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
-    editBuffer_.assign(columns_.size(), QVariant());
+    d->cursorBeforeInsert_ = d->cursor_;
+    d->rows_.push_back(d->nextRowId_++);
+    d->store_.appendRow();
+    d->insertRow_ = d->editRow_ = static_cast<int>(d->rows_.size()) - 1;
+    d->editBuffer_.assign(d->columns_.size(), QVariant());
     if (atEnd) {
-        order_.push_back(insertRow_);
-        view_.push_back(insertRow_);
-        cursor_ = static_cast<int>(view_.size()) - 1;
+        d->order_.push_back(d->insertRow_);
+        d->view_.push_back(d->insertRow_);
+        d->cursor_ = static_cast<int>(d->view_.size()) - 1;
     } else {
-        const int at = cursor_ < 0 ? 0 : cursor_;
-        const auto pos = std::find(order_.begin(), order_.end(),
-                                   view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
-        order_.insert(pos, insertRow_);
-        view_.insert(view_.begin() + at, insertRow_);
-        cursor_ = at;
+        const int at = d->cursor_ < 0 ? 0 : d->cursor_;
+        const auto pos = std::find(d->order_.begin(), d->order_.end(),
+                                   d->view_.empty() ? -1 : d->view_[static_cast<size_t>(at)]);
+        d->order_.insert(pos, d->insertRow_);
+        d->view_.insert(d->view_.begin() + at, d->insertRow_);
+        d->cursor_ = at;
     }
     invalidateIndexes();
-    eof_ = bof_ = false;
-    modified_ = false;
-    state_ = DataSetState::Insert;
+    d->eof_ = d->bof_ = false;
+    d->modified_ = false;
+    d->state_ = DataSetState::Insert;
     notifyControls(DataSource::DataSetChanged);
     notifyControls(DataSource::StateChanged);
     if (onNewRecord)
@@ -157,31 +162,31 @@ void DataSet::insertRowAt(bool atEnd) {
 }
 
 void DataSet::dropInsertedRow() {
-    const int r = insertRow_;
-    order_.erase(std::remove(order_.begin(), order_.end(), r), order_.end());
-    view_.erase(std::remove(view_.begin(), view_.end(), r), view_.end());
-    rows_.erase(rows_.begin() + r); // the row being inserted is always the last
-    store_.eraseRow(static_cast<size_t>(r));
-    insertRow_ = editRow_ = -1;
+    const int r = d->insertRow_;
+    d->order_.erase(std::remove(d->order_.begin(), d->order_.end(), r), d->order_.end());
+    d->view_.erase(std::remove(d->view_.begin(), d->view_.end(), r), d->view_.end());
+    d->rows_.erase(d->rows_.begin() + r); // the row being inserted is always the last
+    d->store_.eraseRow(static_cast<size_t>(r));
+    d->insertRow_ = d->editRow_ = -1;
     invalidateIndexes();
-    if (view_.empty())
+    if (d->view_.empty())
         moveTo(-1);
     else
-        moveTo(cursorBeforeInsert_ < 0 ? 0 : cursorBeforeInsert_);
+        moveTo(d->cursorBeforeInsert_ < 0 ? 0 : d->cursorBeforeInsert_);
 }
 
 void DataSet::cancel() {
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         return;
     if (beforeCancel)
         beforeCancel(*this);
-    const bool inserting = state_ == DataSetState::Insert;
+    const bool inserting = d->state_ == DataSetState::Insert;
     if (inserting)
         dropInsertedRow();
-    editRow_ = -1;
-    editBuffer_.clear();
-    modified_ = false;
-    state_ = DataSetState::Browse;
+    d->editRow_ = -1;
+    d->editBuffer_.clear();
+    d->modified_ = false;
+    d->state_ = DataSetState::Browse;
     notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
     notifyControls(DataSource::StateChanged);
     if (afterCancel)
@@ -210,27 +215,27 @@ void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function
 
 void DataSet::post() {
     checkActive("post");
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         throw DatabaseError(
             QStringLiteral("Cannot post: %1 is not in edit or insert mode.").arg(describe()));
     if (beforePost)
         beforePost(*this);
-    const bool inserting = state_ == DataSetState::Insert;
+    const bool inserting = d->state_ == DataSetState::Insert;
     runWithErrorHandler(onPostError, [&] {
-        if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
             return; // the handler cancelled and asked to retry
         inserting ? writeInsert() : writeBack();
     });
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         return;
-    store_.setRow(static_cast<size_t>(editRow_), editBuffer_);
-    editBuffer_.clear();
-    editRow_ = insertRow_ = -1;
-    modified_ = false;
-    ++changeCount_;
+    d->store_.setRow(static_cast<size_t>(d->editRow_), d->editBuffer_);
+    d->editBuffer_.clear();
+    d->editRow_ = d->insertRow_ = -1;
+    d->modified_ = false;
+    ++d->changeCount_;
     if (inserting)
         invalidateIndexes();
-    state_ = DataSetState::Browse;
+    d->state_ = DataSetState::Browse;
     notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
     notifyControls(DataSource::StateChanged);
     if (afterPost)
@@ -241,43 +246,43 @@ void DataSet::writeBack() {
     const int keyCol = keyColumn();
     if (keyCol < 0)
         throw DatabaseError(
-            QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
-    const std::vector<QVariant> stored = store_.row(static_cast<size_t>(editRow_));
+            QStringLiteral("Key field '%1' not found in %2.").arg(d->updateKey_, describe()));
+    const std::vector<QVariant> stored = d->store_.row(static_cast<size_t>(d->editRow_));
     std::vector<WriteColumn> columns;
-    for (const Field* f : fieldPtrs_) {
+    for (const Field* f : d->fieldPtrs_) {
         const int c = dataIndex(*f);
         if (f->isData() && c >= 0)
             columns.push_back({f->fieldName(), stored[static_cast<size_t>(c)],
-                               editBuffer_[static_cast<size_t>(c)]});
+                               d->editBuffer_[static_cast<size_t>(c)]});
     }
-    const WriteStatement s = WriteStatements(updateTable_, updateKey_)
+    const WriteStatement s = WriteStatements(d->updateTable_, d->updateKey_)
                                  .update(stored[static_cast<size_t>(keyCol)], columns);
     if (s.isEmpty())
         return;
-    if (connection_->execute(s.sql, s.binds) == 0)
+    if (d->connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
 void DataSet::writeInsert() {
     std::vector<WriteColumn> columns;
     const Field* autoInc = nullptr;
-    const Field* key = findField(updateKey_);
-    for (const Field* f : fieldPtrs_) {
+    const Field* key = findField(d->updateKey_);
+    for (const Field* f : d->fieldPtrs_) {
         const int c = dataIndex(*f);
         if (!f->isData() || c < 0)
             continue;
-        const QVariant& v = editBuffer_[static_cast<size_t>(c)];
+        const QVariant& v = d->editBuffer_[static_cast<size_t>(c)];
         if (isNullValue(v) && (f->dataType() == FieldType::AutoInc || f == key))
             autoInc = f;
         columns.push_back({f->fieldName(), QVariant(), v});
     }
-    const WriteStatement s = WriteStatements(updateTable_, updateKey_).insert(columns);
-    connection_->execute(s.sql, s.binds);
+    const WriteStatement s = WriteStatements(d->updateTable_, d->updateKey_).insert(columns);
+    d->connection_->execute(s.sql, s.binds);
     if (autoInc) {
         // The database chose the key; the row needs it for later updates and deletes.
-        const QVariant id = connection_->driver().lastInsertId();
+        const QVariant id = d->connection_->driver().lastInsertId();
         if (!isNullValue(id))
-            editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
+            d->editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
     }
 }
 
@@ -285,18 +290,18 @@ void DataSet::writeDelete() {
     const int keyCol = keyColumn();
     if (keyCol < 0)
         throw DatabaseError(
-            QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
-    const int r = view_[static_cast<size_t>(cursor_)];
+            QStringLiteral("Key field '%1' not found in %2.").arg(d->updateKey_, describe()));
+    const int r = d->view_[static_cast<size_t>(d->cursor_)];
     const WriteStatement s =
-        WriteStatements(updateTable_, updateKey_)
-            .remove(store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)));
-    if (connection_->execute(s.sql, s.binds) == 0)
+        WriteStatements(d->updateTable_, d->updateKey_)
+            .remove(d->store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)));
+    if (d->connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
 void DataSet::deleteRecord() {
     checkActive("delete");
-    if (state_ == DataSetState::Insert) {
+    if (d->state_ == DataSetState::Insert) {
         cancel();
         return;
     }
@@ -307,13 +312,13 @@ void DataSet::deleteRecord() {
     if (beforeDelete)
         beforeDelete(*this);
     runWithErrorHandler(onDeleteError, [&] { writeDelete(); });
-    const int r = view_[static_cast<size_t>(cursor_)];
-    const bool wasEditing = state_ == DataSetState::Edit;
-    editRow_ = -1;
-    editBuffer_.clear();
-    modified_ = false;
-    rows_.erase(rows_.begin() + r);
-    store_.eraseRow(static_cast<size_t>(r));
+    const int r = d->view_[static_cast<size_t>(d->cursor_)];
+    const bool wasEditing = d->state_ == DataSetState::Edit;
+    d->editRow_ = -1;
+    d->editBuffer_.clear();
+    d->modified_ = false;
+    d->rows_.erase(d->rows_.begin() + r);
+    d->store_.eraseRow(static_cast<size_t>(r));
     const auto drop = [r](std::vector<int>& list) {
         list.erase(std::remove(list.begin(), list.end(), r), list.end());
         for (int& i : list) {
@@ -321,12 +326,12 @@ void DataSet::deleteRecord() {
                 --i;
         }
     };
-    drop(order_);
-    drop(view_);
+    drop(d->order_);
+    drop(d->view_);
     invalidateIndexes();
-    ++changeCount_;
-    moveTo(cursor_);
-    state_ = DataSetState::Browse;
+    ++d->changeCount_;
+    moveTo(d->cursor_);
+    d->state_ = DataSetState::Browse;
     notifyControls(DataSource::DataSetChanged);
     if (wasEditing)
         notifyControls(DataSource::StateChanged);

@@ -2,19 +2,20 @@
 #include "db/DataSet.h"
 
 #include "db/DataSetInternal.h"
+#include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
 #include "db/ValueCompare.h"
 
 namespace db {
 
 QVariant DataSet::cell(int rowIndex, int column) const {
-    if (rowIndex == editRow_ && rowIndex >= 0)
-        return editBuffer_[static_cast<size_t>(column)];
-    return store_.get(static_cast<size_t>(rowIndex), static_cast<size_t>(column));
+    if (rowIndex == d->editRow_ && rowIndex >= 0)
+        return d->editBuffer_[static_cast<size_t>(column)];
+    return d->store_.get(static_cast<size_t>(rowIndex), static_cast<size_t>(column));
 }
 
 QVariant DataSet::valueOf(const Field& f, int rowIndex, int visibleIndex) const {
-    if (rowIndex < 0 || rowIndex >= static_cast<int>(rows_.size()))
+    if (rowIndex < 0 || rowIndex >= static_cast<int>(d->rows_.size()))
         return {};
     switch (f.fieldKind()) {
     case FieldKind::Data: {
@@ -31,10 +32,10 @@ QVariant DataSet::valueOf(const Field& f, int rowIndex, int visibleIndex) const 
 
 QVariant DataSet::keyOfLookupField(const Field& f, int rowIndex) const {
     const auto i = static_cast<size_t>(f.index());
-    const int keyField = i < keyFieldOfLookup_.size() ? keyFieldOfLookup_[i] : -1;
+    const int keyField = i < d->keyFieldOfLookup_.size() ? d->keyFieldOfLookup_[i] : -1;
     if (keyField < 0)
         return {};
-    const int c = dataColumnOfField_[static_cast<size_t>(keyField)];
+    const int c = d->dataColumnOfField_[static_cast<size_t>(keyField)];
     return c >= 0 ? cell(rowIndex, c) : QVariant();
 }
 
@@ -55,33 +56,31 @@ int DataSet::lookupRowOf(const QString& keyFields, const QString& resultField, c
                          int* resultFieldIndex) const {
     if (!active())
         return -1;
-    if (!lookups_)
-        lookups_ = std::make_unique<Lookups>();
     LookupIndex* index = nullptr;
-    for (LookupIndex& li : lookups_->indexes) {
+    for (LookupIndex& li : d->lookups_) {
         if (li.keyFields == keyFields && li.resultField == resultField) {
             index = &li;
             break;
         }
     }
     if (!index) {
-        lookups_->indexes.push_back(LookupIndex{keyFields, resultField, 0, false, -1, {}});
-        index = &lookups_->indexes.back();
+        d->lookups_.push_back(LookupIndex{keyFields, resultField, 0, false, -1, {}});
+        index = &d->lookups_.back();
     }
-    if (!index->built || index->builtAt != changeCount_) {
+    if (!index->built || index->builtAt != d->changeCount_) {
         index->keys.clear();
         const Field* keyField = findField(keyFields);
         const Field* result = findField(resultField);
         index->resultFieldIndex = result ? result->index() : -1;
         if (keyField && result) {
-            index->keys.reserve(static_cast<int>(view_.size()));
+            index->keys.reserve(static_cast<int>(d->view_.size()));
             // Inserted back to front, so the first visible row with a key wins.
-            for (auto it = view_.rbegin(); it != view_.rend(); ++it) {
-                if (*it != insertRow_)
+            for (auto it = d->view_.rbegin(); it != d->view_.rend(); ++it) {
+                if (*it != d->insertRow_)
                     index->keys.insert(valueOf(*keyField, *it, -1), *it);
             }
         }
-        index->builtAt = changeCount_;
+        index->builtAt = d->changeCount_;
         index->built = true;
     }
     *resultFieldIndex = index->resultFieldIndex;
@@ -94,14 +93,14 @@ QVariant DataSet::lookupResult(const QString& keyFields, const QString& resultFi
     const int row = lookupRowOf(keyFields, resultField, key, &resultIndex);
     if (row < 0 || resultIndex < 0)
         return {};
-    return valueOf(*fieldPtrs_[static_cast<size_t>(resultIndex)], row, -1);
+    return valueOf(*d->fieldPtrs_[static_cast<size_t>(resultIndex)], row, -1);
 }
 
 // Calculated fields are computed on each read, in the CalcFields state, with the record
 // number of the row being computed.
 QVariant DataSet::calcValue(const Field& f, int rowIndex, int visibleIndex) const {
-    if (state_ == DataSetState::CalcFields && calcRow_ == rowIndex)
-        return calcBuffer_[static_cast<size_t>(f.index())];
+    if (d->state_ == DataSetState::CalcFields && d->calcRow_ == rowIndex)
+        return d->calcBuffer_[static_cast<size_t>(f.index())];
     if (!onCalcFields)
         return {};
     auto* self = const_cast<DataSet*>(this);
@@ -111,51 +110,51 @@ QVariant DataSet::calcValue(const Field& f, int rowIndex, int visibleIndex) cons
         int row, visible;
         std::vector<QVariant> buffer;
         ~Restore() {
-            ds->state_ = state;
-            ds->calcRow_ = row;
-            ds->calcVisible_ = visible;
-            ds->calcBuffer_ = std::move(buffer);
+            ds->d->state_ = state;
+            ds->d->calcRow_ = row;
+            ds->d->calcVisible_ = visible;
+            ds->d->calcBuffer_ = std::move(buffer);
         }
-    } restore{self, state_, calcRow_, calcVisible_, std::move(calcBuffer_)};
-    self->state_ = DataSetState::CalcFields;
-    calcRow_ = rowIndex;
-    calcVisible_ = visibleIndex;
-    calcBuffer_.assign(fields_.size(), QVariant());
+    } restore{self, d->state_, d->calcRow_, d->calcVisible_, std::move(d->calcBuffer_)};
+    self->d->state_ = DataSetState::CalcFields;
+    d->calcRow_ = rowIndex;
+    d->calcVisible_ = visibleIndex;
+    d->calcBuffer_.assign(d->fields_.size(), QVariant());
     onCalcFields(*self);
-    return calcBuffer_[static_cast<size_t>(f.index())];
+    return d->calcBuffer_[static_cast<size_t>(f.index())];
 }
 
 QVariant DataSet::fieldValue(const Field& f) const {
     if (!active())
         return {};
-    if (state_ == DataSetState::CalcFields)
-        return valueOf(f, calcRow_, calcVisible_);
+    if (d->state_ == DataSetState::CalcFields)
+        return valueOf(f, d->calcRow_, d->calcVisible_);
     const int v = readVisible();
-    if (v < 0 || v >= static_cast<int>(view_.size()))
+    if (v < 0 || v >= static_cast<int>(d->view_.size()))
         return {};
-    return valueOf(f, view_[static_cast<size_t>(v)], v);
+    return valueOf(f, d->view_[static_cast<size_t>(v)], v);
 }
 
 QVariant DataSet::fieldOldValue(const Field& f) const {
     if (!active())
         return {};
-    int r = calcRow_;
-    if (state_ != DataSetState::CalcFields) {
+    int r = d->calcRow_;
+    if (d->state_ != DataSetState::CalcFields) {
         const int v = readVisible();
-        r = v >= 0 && v < static_cast<int>(view_.size()) ? view_[static_cast<size_t>(v)] : -1;
+        r = v >= 0 && v < static_cast<int>(d->view_.size()) ? d->view_[static_cast<size_t>(v)] : -1;
     }
-    if (r < 0 || r >= static_cast<int>(rows_.size()))
+    if (r < 0 || r >= static_cast<int>(d->rows_.size()))
         return {};
     const auto stored = [&](int c) {
-        return store_.get(static_cast<size_t>(r), static_cast<size_t>(c));
+        return d->store_.get(static_cast<size_t>(r), static_cast<size_t>(c));
     };
     if (f.isData()) {
         const int c = dataIndex(f);
         return c >= 0 ? stored(c) : QVariant();
     }
     if (f.isLookup()) {
-        const int keyField = keyFieldOfLookup_[static_cast<size_t>(f.index())];
-        const int c = keyField >= 0 ? dataColumnOfField_[static_cast<size_t>(keyField)] : -1;
+        const int keyField = d->keyFieldOfLookup_[static_cast<size_t>(f.index())];
+        const int c = keyField >= 0 ? d->dataColumnOfField_[static_cast<size_t>(keyField)] : -1;
         return c >= 0 ? lookupValue(f, stored(c)) : QVariant();
     }
     return {};

@@ -1,13 +1,13 @@
 // Data set navigation: cursor, record numbers, bookmarks, sort, filter and display rows.
 #include "db/DataSet.h"
 
+#include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
 #include "db/FilterExpression.h"
 #include "db/SortKeys.h"
 #include "db/ValueCompare.h"
 
 #include <algorithm>
-#include <limits>
 #include <numeric>
 
 namespace db {
@@ -25,6 +25,30 @@ private:
     int row_;
 };
 
+bool DataSet::eof() const {
+    return d->eof_;
+}
+
+bool DataSet::bof() const {
+    return d->bof_;
+}
+
+int DataSet::visibleRowCount() const {
+    return static_cast<int>(d->view_.size());
+}
+
+QString DataSet::sortField() const {
+    return d->sortField_;
+}
+
+QString DataSet::filter() const {
+    return d->filterText_;
+}
+
+bool DataSet::filtered() const {
+    return d->filtered_;
+}
+
 void DataSet::checkActive(const char* what) const {
     if (!active())
         throw DatabaseError(
@@ -33,8 +57,8 @@ void DataSet::checkActive(const char* what) const {
 
 // Leaving a row posts its changes (or drops an untouched new row), as a grid expects.
 void DataSet::checkBrowse() {
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
-        if (modified_)
+    if (d->state_ == DataSetState::Edit || d->state_ == DataSetState::Insert) {
+        if (d->modified_)
             post();
         else
             cancel();
@@ -47,22 +71,22 @@ void DataSet::doScroll() {
 }
 
 void DataSet::moveTo(int visibleIndex) {
-    const int n = static_cast<int>(view_.size());
+    const int n = static_cast<int>(d->view_.size());
     if (n == 0) {
-        cursor_ = -1;
-        eof_ = bof_ = true;
+        d->cursor_ = -1;
+        d->eof_ = d->bof_ = true;
         return;
     }
-    cursor_ = std::clamp(visibleIndex, 0, n - 1);
-    bof_ = eof_ = false;
+    d->cursor_ = std::clamp(visibleIndex, 0, n - 1);
+    d->bof_ = d->eof_ = false;
 }
 
 void DataSet::first() {
     checkActive("move to the first row");
     checkBrowse();
     moveTo(0);
-    bof_ = true;
-    eof_ = view_.empty();
+    d->bof_ = true;
+    d->eof_ = d->view_.empty();
     notifyControls(DataSource::RecordMoved);
     doScroll();
 }
@@ -70,9 +94,9 @@ void DataSet::first() {
 void DataSet::last() {
     checkActive("move to the last row");
     checkBrowse();
-    moveTo(static_cast<int>(view_.size()) - 1);
-    eof_ = true;
-    bof_ = view_.empty();
+    moveTo(static_cast<int>(d->view_.size()) - 1);
+    d->eof_ = true;
+    d->bof_ = d->view_.empty();
     notifyControls(DataSource::RecordMoved);
     doScroll();
 }
@@ -80,18 +104,18 @@ void DataSet::last() {
 int DataSet::moveBy(int distance) {
     checkActive("move");
     checkBrowse();
-    const int n = static_cast<int>(view_.size());
+    const int n = static_cast<int>(d->view_.size());
     if (n == 0 || distance == 0) {
         if (n == 0)
-            eof_ = bof_ = true;
+            d->eof_ = d->bof_ = true;
         return 0;
     }
-    const int target = cursor_ + distance;
-    const int from = cursor_;
-    cursor_ = std::clamp(target, 0, n - 1);
-    eof_ = target > n - 1;
-    bof_ = target < 0;
-    const int moved = cursor_ - from;
+    const int target = d->cursor_ + distance;
+    const int from = d->cursor_;
+    d->cursor_ = std::clamp(target, 0, n - 1);
+    d->eof_ = target > n - 1;
+    d->bof_ = target < 0;
+    const int moved = d->cursor_ - from;
     if (moved != 0) {
         notifyControls(DataSource::RecordMoved);
         doScroll();
@@ -108,28 +132,31 @@ void DataSet::prior() {
 }
 
 int DataSet::readVisible() const {
-    if (state_ == DataSetState::CalcFields)
-        return calcVisible_;
-    return displayRow_ >= 0 && displayRow_ < static_cast<int>(view_.size()) ? displayRow_ : cursor_;
+    if (d->state_ == DataSetState::CalcFields)
+        return d->calcVisible_;
+    return d->displayRow_ >= 0 && d->displayRow_ < static_cast<int>(d->view_.size())
+               ? d->displayRow_
+               : d->cursor_;
 }
 
 int DataSet::recNo() const {
     if (!active())
         return -1;
     const int v = readVisible();
-    if (v < 0 || v >= static_cast<int>(view_.size()))
+    if (v < 0 || v >= static_cast<int>(d->view_.size()))
         return -1;
-    if (view_[static_cast<size_t>(v)] == insertRow_)
+    if (d->view_[static_cast<size_t>(v)] == d->insertRow_)
         return -1;
     // A row inserted before others shifts their numbers; the numbers count stored rows.
-    return insertRow_ >= 0 && visibleOfRow(insertRow_) >= 0 && visibleOfRow(insertRow_) < v ? v
-                                                                                            : v + 1;
+    return d->insertRow_ >= 0 && visibleOfRow(d->insertRow_) >= 0 && visibleOfRow(d->insertRow_) < v
+               ? v
+               : v + 1;
 }
 
 void DataSet::setRecNo(int recNo) {
     checkActive("change the record number");
     checkBrowse();
-    if (recNo < 1 || recNo > static_cast<int>(view_.size()) || recNo - 1 == cursor_)
+    if (recNo < 1 || recNo > static_cast<int>(d->view_.size()) || recNo - 1 == d->cursor_)
         return;
     moveTo(recNo - 1);
     notifyControls(DataSource::RecordMoved);
@@ -139,51 +166,36 @@ void DataSet::setRecNo(int recNo) {
 int DataSet::recordCount() const {
     if (!active())
         return 0;
-    return static_cast<int>(view_.size()) - (insertRow_ >= 0 ? 1 : 0);
+    return static_cast<int>(d->view_.size()) - (d->insertRow_ >= 0 ? 1 : 0);
 }
 
 // --- Row indexes
 
 void DataSet::invalidateIndexes() {
-    indexesValid_ = false;
+    d->rowIndex_.invalidate();
 }
 
 void DataSet::ensureIndexes() const {
-    if (indexesValid_)
-        return;
-    viewPos_.assign(rows_.size(), -1);
-    for (size_t v = 0; v < view_.size(); ++v)
-        viewPos_[static_cast<size_t>(view_[v])] = static_cast<int>(v);
-    idIndex_.clear();
-    idIndex_.reserve(rows_.size());
-    for (size_t r = 0; r < rows_.size(); ++r)
-        idIndex_.emplace_back(rows_[r].id, static_cast<int>(r));
-    // Rows are numbered in the order they arrive; only a re-read by key mixes them.
-    if (!std::is_sorted(idIndex_.begin(), idIndex_.end()))
-        std::sort(idIndex_.begin(), idIndex_.end());
-    indexesValid_ = true;
+    if (!d->rowIndex_.built())
+        d->rowIndex_.build(d->rows_, d->view_);
 }
 
 int DataSet::rowIndexOfId(quint64 id) const {
     ensureIndexes();
-    const auto it = std::lower_bound(idIndex_.begin(), idIndex_.end(),
-                                     std::make_pair(id, std::numeric_limits<int>::min()));
-    return it != idIndex_.end() && it->first == id ? it->second : -1;
+    return d->rowIndex_.rowOfId(id);
 }
 
 int DataSet::visibleOfRow(int rowIndex) const {
     ensureIndexes();
-    return rowIndex >= 0 && rowIndex < static_cast<int>(viewPos_.size())
-               ? viewPos_[static_cast<size_t>(rowIndex)]
-               : -1;
+    return d->rowIndex_.visibleOf(rowIndex);
 }
 
 // --- Bookmarks
 
 Bookmark DataSet::bookmarkAt(int visibleIndex) const {
-    if (visibleIndex < 0 || visibleIndex >= static_cast<int>(view_.size()))
+    if (visibleIndex < 0 || visibleIndex >= static_cast<int>(d->view_.size()))
         return {};
-    return Bookmark{rows_[static_cast<size_t>(view_[static_cast<size_t>(visibleIndex)])].id};
+    return Bookmark{d->rows_[static_cast<size_t>(d->view_[static_cast<size_t>(visibleIndex)])]};
 }
 
 Bookmark DataSet::bookmark() const {
@@ -238,10 +250,10 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value) {
     checkActive("locate a row");
     const Field* f = fieldByName(fieldName);
     checkBrowse();
-    for (size_t v = 0; v < view_.size(); ++v) {
-        if (sameValue(valueOf(*f, view_[v], static_cast<int>(v)), value) ||
+    for (size_t v = 0; v < d->view_.size(); ++v) {
+        if (sameValue(valueOf(*f, d->view_[v], static_cast<int>(v)), value) ||
             (!isNullValue(value) &&
-             f->textOf(valueOf(*f, view_[v], static_cast<int>(v))) == f->textOf(value))) {
+             f->textOf(valueOf(*f, d->view_[v], static_cast<int>(v))) == f->textOf(value))) {
             moveTo(static_cast<int>(v));
             notifyControls(DataSource::RecordMoved);
             doScroll();
@@ -261,47 +273,48 @@ QVariant DataSet::valueAt(Bookmark b, const QString& fieldName) const {
 }
 
 int DataSet::setDisplayRow(int visibleIndex) {
-    const int previous = displayRow_;
-    displayRow_ = visibleIndex;
+    const int previous = d->displayRow_;
+    d->displayRow_ = visibleIndex;
     return previous;
 }
 
 // --- Sort and filter
 
 void DataSet::rebuildOrder() {
-    order_.resize(rows_.size());
-    std::iota(order_.begin(), order_.end(), 0);
-    if (sortField_.isEmpty())
+    d->order_.resize(d->rows_.size());
+    std::iota(d->order_.begin(), d->order_.end(), 0);
+    if (d->sortField_.isEmpty())
         return;
-    const Field* f = findField(sortField_);
+    const Field* f = findField(d->sortField_);
     if (!f)
         return;
-    std::vector<QVariant> values(rows_.size());
-    for (size_t r = 0; r < rows_.size(); ++r)
+    std::vector<QVariant> values(d->rows_.size());
+    for (size_t r = 0; r < d->rows_.size(); ++r)
         values[r] = valueOf(*f, static_cast<int>(r), -1);
     const SortKeys keys(std::move(values));
-    const bool asc = sortAscending_;
-    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+    const bool asc = d->sortAscending_;
+    std::stable_sort(d->order_.begin(), d->order_.end(), [&](int a, int b) {
         const int c = keys.compare(static_cast<size_t>(a), static_cast<size_t>(b));
         return asc ? c < 0 : c > 0;
     });
 }
 
 void DataSet::rebuildView(bool keepCurrent) {
-    const int currentRow = keepCurrent && cursor_ >= 0 ? view_[static_cast<size_t>(cursor_)] : -1;
-    view_.clear();
-    const bool filtering = filtered_ && filterExpr_ && !filterExpr_->isEmpty();
+    const int currentRow =
+        keepCurrent && d->cursor_ >= 0 ? d->view_[static_cast<size_t>(d->cursor_)] : -1;
+    d->view_.clear();
+    const bool filtering = d->filtered_ && d->filterExpr_ && !d->filterExpr_->isEmpty();
     if (!filtering) {
-        view_ = order_;
+        d->view_ = d->order_;
     } else {
-        view_.reserve(order_.size());
-        for (int r : order_) {
-            if (r == insertRow_ || filterExpr_->matches(FilterRowReader(*this, r)))
-                view_.push_back(r);
+        d->view_.reserve(d->order_.size());
+        for (int r : d->order_) {
+            if (r == d->insertRow_ || d->filterExpr_->matches(FilterRowReader(*this, r)))
+                d->view_.push_back(r);
         }
     }
-    indexesValid_ = false;
-    ++changeCount_;
+    d->rowIndex_.invalidate();
+    ++d->changeCount_;
     if (currentRow >= 0) {
         const int v = visibleOfRow(currentRow);
         moveTo(v >= 0 ? v : 0);
@@ -318,8 +331,8 @@ void DataSet::sortBy(const QString& fieldName, bool ascending) {
         throw DatabaseError(
             QStringLiteral("Cannot sort %1: field '%2' not found.").arg(describe(), fieldName));
     checkBrowse();
-    sortField_ = findField(fieldName)->fieldName();
-    sortAscending_ = ascending;
+    d->sortField_ = findField(fieldName)->fieldName();
+    d->sortAscending_ = ascending;
     rebuildOrder();
     rebuildView(true);
     notifyControls(DataSource::DataSetChanged);
@@ -327,13 +340,13 @@ void DataSet::sortBy(const QString& fieldName, bool ascending) {
 
 void DataSet::setFilter(const QString& text) {
     std::unique_ptr<FilterExpression> expr = FilterExpression::parse(text);
-    const bool apply = active() && filtered_;
+    const bool apply = active() && d->filtered_;
     if (active())
         bindFilter(expr.get());
     if (apply)
         checkBrowse();
-    filterText_ = text;
-    filterExpr_ = std::move(expr);
+    d->filterText_ = text;
+    d->filterExpr_ = std::move(expr);
     if (apply) {
         rebuildView(false);
         moveTo(0);
@@ -343,16 +356,16 @@ void DataSet::setFilter(const QString& text) {
 }
 
 void DataSet::setFiltered(bool on) {
-    if (on == filtered_)
+    if (on == d->filtered_)
         return;
     if (!active()) {
-        filtered_ = on;
+        d->filtered_ = on;
         return;
     }
-    if (on && filterExpr_)
-        bindFilter(filterExpr_.get());
+    if (on && d->filterExpr_)
+        bindFilter(d->filterExpr_.get());
     checkBrowse();
-    filtered_ = on;
+    d->filtered_ = on;
     rebuildView(false);
     moveTo(0);
     notifyControls(DataSource::DataSetChanged);
