@@ -16,7 +16,7 @@ namespace db {
 
 DataSet::DataSet(DataSetKind kind, QObject* parent)
     : QObject(parent)
-    , d(std::make_unique<Private>(kind)) {}
+    , d(std::make_unique<Private>(this, kind)) {}
 
 DataSet::~DataSet() {
     Q_EMIT destroyedDataSet();
@@ -88,8 +88,8 @@ bool DataSet::controlsDisabled() const {
     return d->disableCount_ > 0;
 }
 
-QString DataSet::describe() const {
-    return objectName().isEmpty() ? QStringLiteral("the data set") : objectName();
+QString DataSet::Private::describe() const {
+    return q->objectName().isEmpty() ? QStringLiteral("the data set") : q->objectName();
 }
 
 void DataSet::setSql(const QString& text) {
@@ -136,9 +136,9 @@ const std::vector<Field*>& DataSet::fields() const {
 void DataSet::addFieldDef(const FieldDef& def) {
     if (active())
         throw DatabaseError(
-            QStringLiteral("Cannot add field '%1' while %2 is open.").arg(def.name, describe()));
+            QStringLiteral("Cannot add field '%1' while %2 is open.").arg(def.name, d->describe()));
     if (!hasPersistentFields())
-        destroyDynamicFields();
+        d->destroyDynamicFields();
     if (findField(def.name))
         throw DatabaseError(QStringLiteral("Field '%1' is defined twice.").arg(def.name));
     d->fieldDefs_.push_back(def);
@@ -150,23 +150,23 @@ void DataSet::addFieldDef(const FieldDef& def) {
 void DataSet::clearFieldDefs() {
     if (active())
         throw DatabaseError(
-            QStringLiteral("Cannot remove the fields while %1 is open.").arg(describe()));
+            QStringLiteral("Cannot remove the fields while %1 is open.").arg(d->describe()));
     d->fieldDefs_.clear();
-    destroyDynamicFields();
+    d->destroyDynamicFields();
 }
 
-void DataSet::destroyDynamicFields() {
-    d->fieldPtrs_.clear();
-    d->fields_.clear();
-    d->dataColumnOfField_.clear();
-    d->keyFieldOfLookup_.clear();
+void DataSet::Private::destroyDynamicFields() {
+    fieldPtrs_.clear();
+    fields_.clear();
+    dataColumnOfField_.clear();
+    keyFieldOfLookup_.clear();
 }
 
 Field* DataSet::field(int index) const {
     if (index < 0 || index >= fieldCount())
         throw DatabaseError(QStringLiteral("Field index %1 is out of range (%2 has %3 fields).")
                                 .arg(index)
-                                .arg(describe())
+                                .arg(d->describe())
                                 .arg(fieldCount()));
     return d->fieldPtrs_[static_cast<size_t>(index)];
 }
@@ -183,42 +183,41 @@ Field* DataSet::findField(const QString& name) const {
 Field* DataSet::fieldByName(const QString& name) const {
     if (Field* f = findField(name))
         return f;
-    throw DatabaseError(QStringLiteral("Field '%1' not found in %2.").arg(name, describe()));
+    throw DatabaseError(QStringLiteral("Field '%1' not found in %2.").arg(name, d->describe()));
 }
 
-int DataSet::dataIndex(const Field& f) const {
+int DataSet::Private::dataIndex(const Field& f) const {
     const auto i = static_cast<size_t>(f.index());
-    return i < d->dataColumnOfField_.size() ? d->dataColumnOfField_[i] : -1;
+    return i < dataColumnOfField_.size() ? dataColumnOfField_[i] : -1;
 }
 
-int DataSet::keyColumn() const {
-    if (d->updateKey_.isEmpty())
+int DataSet::Private::keyColumn() const {
+    if (updateKey_.isEmpty())
         return -1;
-    const Field* f = findField(d->updateKey_);
+    const Field* f = q->findField(updateKey_);
     return f ? dataIndex(*f) : -1;
 }
 
 // --- Fetching
 
-void DataSet::fetchInto(RowSink& sink) {
-    if (!d->connection_)
+void DataSet::Private::fetchInto(RowSink& sink) {
+    if (!connection_)
         throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
-    switch (d->kind_) {
+    switch (kind_) {
     case DataSetKind::Query: {
         std::vector<QVariant> binds;
-        const QString text = internal::positionalSql(d->sql_, d->parameters_, binds);
-        d->connection_->query(text, binds, d->commandTimeout_, sink);
+        const QString text = internal::positionalSql(sql_, parameters_, binds);
+        connection_->query(text, binds, commandTimeout_, sink);
         return;
     }
     case DataSetKind::Table:
-        if (d->tableName_.isEmpty())
+        if (tableName_.isEmpty())
             throw DatabaseError(QStringLiteral("%1 has no table name.").arg(describe()));
-        d->connection_->query(QStringLiteral("select * from ") + d->tableName_, {},
-                              d->commandTimeout_, sink);
+        connection_->query(QStringLiteral("select * from ") + tableName_, {}, commandTimeout_,
+                           sink);
         return;
     case DataSetKind::StoredProc: {
-        Result result =
-            d->connection_->callProcedure(d->procedureName_, d->parameters_, d->commandTimeout_);
+        Result result = connection_->callProcedure(procedureName_, parameters_, commandTimeout_);
         for (size_t c = 0; c < result.columns.size(); ++c)
             if (result.columns[c].type == FieldType::Unknown)
                 result.columns[c].type = internal::inferType(result, c);
@@ -230,12 +229,12 @@ void DataSet::fetchInto(RowSink& sink) {
 
 // Maps fields onto the result's columns; dynamic fields are made from the columns. On a
 // re-read the fields are kept and only re-mapped.
-void DataSet::bindFields(const Result& result, bool reread) {
+void DataSet::Private::bindFields(const Result& result, bool reread) {
     QHash<QString, int> columnOf;
     for (size_t c = 0; c < result.columns.size(); ++c)
         columnOf.insert(result.columns[c].name.toLower(), static_cast<int>(c));
 
-    if (!hasPersistentFields() && !reread) {
+    if (!q->hasPersistentFields() && !reread) {
         destroyDynamicFields();
         for (size_t c = 0; c < result.columns.size(); ++c) {
             const Column& col = result.columns[c];
@@ -244,15 +243,15 @@ void DataSet::bindFields(const Result& result, bool reread) {
             def.type = col.type == FieldType::Unknown ? internal::inferType(result, c) : col.type;
             def.size = col.size;
             def.readOnly = col.readOnly;
-            auto f = std::make_unique<Field>(this, def, static_cast<int>(d->fields_.size()));
-            d->fieldPtrs_.push_back(f.get());
-            d->fields_.push_back(std::move(f));
+            auto f = std::make_unique<Field>(q, def, static_cast<int>(fields_.size()));
+            fieldPtrs_.push_back(f.get());
+            fields_.push_back(std::move(f));
         }
     }
-    std::vector<int> dataColumns(d->fields_.size(), -1);
-    std::vector<int> lookupKeys(d->fields_.size(), -1);
-    for (size_t i = 0; i < d->fields_.size(); ++i) {
-        const Field& f = *d->fields_[i];
+    std::vector<int> dataColumns(fields_.size(), -1);
+    std::vector<int> lookupKeys(fields_.size(), -1);
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const Field& f = *fields_[i];
         if (f.isData()) {
             const int c = columnOf.value(f.fieldName().toLower(), -1);
             if (c < 0)
@@ -260,7 +259,7 @@ void DataSet::bindFields(const Result& result, bool reread) {
                                         .arg(f.fieldName(), describe()));
             dataColumns[i] = c;
         } else if (f.isLookup()) {
-            const Field* key = findField(f.keyFields());
+            const Field* key = q->findField(f.keyFields());
             if (!key || !key->isData() || !f.lookupDataSet())
                 throw DatabaseError(QStringLiteral("Lookup field '%1' has no key field '%2' or "
                                                    "no lookup data set.")
@@ -275,18 +274,18 @@ void DataSet::bindFields(const Result& result, bool reread) {
             lookupKeys[i] = key->index();
         }
     }
-    d->dataColumnOfField_ = std::move(dataColumns);
-    d->keyFieldOfLookup_ = std::move(lookupKeys);
-    d->columns_ = result.columns;
+    dataColumnOfField_ = std::move(dataColumns);
+    keyFieldOfLookup_ = std::move(lookupKeys);
+    columns_ = result.columns;
 }
 
 // Takes a result's rows into a column store of its own as the driver reads them; the data set
 // takes them when the read is complete. Values that a driver left in another type (a BIT read
 // as an integer, a date read as text) are converted and texts are cut to their field's size
 // on the way; values already right cost one type check.
-class DataSet::Intake : public RowSink {
+class DataSet::Private::Intake : public RowSink {
 public:
-    Intake(DataSet& dataSet, bool reread)
+    Intake(Private& dataSet, bool reread)
         : ds_(dataSet)
         , reread_(reread) {}
 
@@ -297,9 +296,9 @@ public:
         width_ = columns.size();
         checks_.assign(width_, Check());
         std::vector<int> types(width_, QMetaType::UnknownType);
-        for (size_t i = 0; i < ds_.d->fields_.size(); ++i) {
-            const Field& f = *ds_.d->fields_[i];
-            const int c = ds_.d->dataColumnOfField_[i];
+        for (size_t i = 0; i < ds_.fields_.size(); ++i) {
+            const Field& f = *ds_.fields_[i];
+            const int c = ds_.dataColumnOfField_[i];
             const int expected = internal::metaTypeOf(f.dataType());
             if (c < 0 || expected == QMetaType::UnknownType)
                 continue;
@@ -317,7 +316,7 @@ public:
     void row(std::vector<QVariant>& values) override {
         const size_t r = read_.rowCount();
         read_.pushRow();
-        ids_.push_back(ds_.d->nextRowId_++);
+        ids_.push_back(ds_.nextRowId_++);
         values.resize(width_);
         for (size_t c = 0; c < width_; ++c) {
             QVariant& v = values[c];
@@ -350,8 +349,8 @@ public:
             begin({}, 0);
         read_.shrinkToFit();
         ids_.shrink_to_fit();
-        ds_.d->store_ = std::move(read_);
-        ds_.d->rows_ = std::move(ids_);
+        ds_.store_ = std::move(read_);
+        ds_.rows_ = std::move(ids_);
     }
 
 private:
@@ -360,7 +359,7 @@ private:
         int cut = 0;
         const Field* field = nullptr;
     };
-    DataSet& ds_;
+    Private& ds_;
     bool reread_;
     bool begun_ = false;
     size_t width_ = 0;
@@ -369,25 +368,25 @@ private:
     std::vector<quint64> ids_;
 };
 
-void DataSet::readRows(bool reread) {
+void DataSet::Private::readRows(bool reread) {
     Intake intake(*this, reread);
     fetchInto(intake);
     intake.finish();
 }
 
-void DataSet::resetRows() {
+void DataSet::Private::resetRows() {
     // A closed data set gives its rows' memory back rather than keeping it until it opens.
-    std::vector<quint64>().swap(d->rows_);
-    d->store_.clear();
-    std::vector<int>().swap(d->order_);
-    std::vector<int>().swap(d->view_);
-    d->rowIndex_.clear();
-    d->cursor_ = -1;
-    d->eof_ = d->bof_ = true;
-    d->editBuffer_.clear();
-    d->editRow_ = d->insertRow_ = -1;
-    d->modified_ = false;
-    d->displayRow_ = -1;
+    std::vector<quint64>().swap(rows_);
+    store_.clear();
+    std::vector<int>().swap(order_);
+    std::vector<int>().swap(view_);
+    rowIndex_.clear();
+    cursor_ = -1;
+    eof_ = bof_ = true;
+    editBuffer_.clear();
+    editRow_ = insertRow_ = -1;
+    modified_ = false;
+    displayRow_ = -1;
 }
 
 // --- Life
@@ -397,30 +396,30 @@ void DataSet::open() {
         return;
     if (beforeOpen)
         beforeOpen(*this);
-    readRows(false);
+    d->readRows(false);
     d->sortField_.clear();
     d->sortAscending_ = true;
     if (d->filtered_ && d->filterExpr_) {
         try {
-            bindFilter(d->filterExpr_.get());
+            d->bindFilter(d->filterExpr_.get());
         } catch (...) {
-            resetRows();
+            d->resetRows();
             if (!hasPersistentFields())
-                destroyDynamicFields();
+                d->destroyDynamicFields();
             throw;
         }
     }
     ++d->changeCount_;
     d->state_ = DataSetState::Browse;
-    rebuildOrder();
-    rebuildView(false);
-    moveTo(0);
+    d->rebuildOrder();
+    d->rebuildView(false);
+    d->moveTo(0);
     d->bof_ = true;
     d->eof_ = d->view_.empty();
-    notifyControls(DataSource::ActiveChanged);
+    d->notifyControls(DataSource::ActiveChanged);
     if (afterOpen)
         afterOpen(*this);
-    doScroll();
+    d->doScroll();
 }
 
 void DataSet::close() {
@@ -428,22 +427,22 @@ void DataSet::close() {
         return;
     if (beforeClose)
         beforeClose(*this);
-    resetRows();
+    d->resetRows();
     d->sortField_.clear();
     d->state_ = DataSetState::Inactive;
     ++d->changeCount_;
     if (!hasPersistentFields())
-        destroyDynamicFields();
-    notifyControls(DataSource::ActiveChanged);
+        d->destroyDynamicFields();
+    d->notifyControls(DataSource::ActiveChanged);
     if (afterClose)
         afterClose(*this);
 }
 
 void DataSet::refresh() {
-    checkActive("refresh");
-    checkBrowse();
+    d->checkActive("refresh");
+    d->checkBrowse();
     // Rows keep their bookmarks across the re-read: by key where there is one, else by place.
-    int keyCol = keyColumn();
+    int keyCol = d->keyColumn();
     const quint64 currentId =
         d->cursor_ >= 0 ? d->rows_[static_cast<size_t>(d->view_[d->cursor_])] : 0;
     const int oldCursor = d->cursor_;
@@ -453,8 +452,8 @@ void DataSet::refresh() {
             oldIds.insert(d->store_.get(static_cast<size_t>(i), static_cast<size_t>(keyCol)), i);
     }
     const std::vector<quint64> old = d->rows_;
-    readRows(true);
-    keyCol = keyColumn();
+    d->readRows(true);
+    keyCol = d->keyColumn();
     std::vector<bool> taken(old.size(), false);
     for (size_t i = 0; i < d->rows_.size(); ++i) {
         int from = -1;
@@ -469,19 +468,19 @@ void DataSet::refresh() {
     }
     d->rowIndex_.invalidate();
     ++d->changeCount_;
-    rebuildOrder();
-    rebuildView(false);
+    d->rebuildOrder();
+    d->rebuildView(false);
     int target = -1;
     if (currentId != 0) {
-        const int r = rowIndexOfId(currentId);
-        target = r >= 0 ? visibleOfRow(r) : -1;
+        const int r = d->rowIndexOfId(currentId);
+        target = r >= 0 ? d->visibleOfRow(r) : -1;
     }
     if (target < 0 && !d->view_.empty())
         target = std::clamp(oldCursor, 0, static_cast<int>(d->view_.size()) - 1);
     d->cursor_ = target;
     d->eof_ = d->bof_ = d->view_.empty();
-    notifyControls(DataSource::DataSetChanged);
-    doScroll();
+    d->notifyControls(DataSource::DataSetChanged);
+    d->doScroll();
 }
 
 int DataSet::execSql() {
@@ -490,7 +489,7 @@ int DataSet::execSql() {
         return -1;
     }
     if (!d->connection_)
-        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
+        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(d->describe()));
     std::vector<QVariant> binds;
     const QString text = d->kind_ == DataSetKind::Query
                              ? internal::positionalSql(d->sql_, d->parameters_, binds)
@@ -500,7 +499,7 @@ int DataSet::execSql() {
 
 void DataSet::execProc() {
     if (!d->connection_)
-        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
+        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(d->describe()));
     if (d->kind_ != DataSetKind::StoredProc) {
         execSql();
         return;
@@ -537,14 +536,14 @@ void DataSet::enableControls() {
         s->notify(wasActive ? DataSource::ActiveChanged : DataSource::DataSetChanged, -1);
 }
 
-void DataSet::notifyControls(int what, int fieldIndex) {
-    if (d->disableCount_ > 0) {
-        d->pendingRefresh_ = true;
+void DataSet::Private::notifyControls(int what, int fieldIndex) {
+    if (disableCount_ > 0) {
+        pendingRefresh_ = true;
         if (what == DataSource::ActiveChanged)
-            d->pendingActive_ = true;
+            pendingActive_ = true;
         return;
     }
-    for (DataSource* s : std::vector<DataSource*>(d->sources_))
+    for (DataSource* s : std::vector<DataSource*>(sources_))
         s->notify(what, fieldIndex);
 }
 

@@ -19,9 +19,6 @@
 namespace db {
 
 class DataSource;
-class FilterExpression;
-class RowSink;
-struct Result;
 
 enum class DataSetKind { Query, Table, StoredProc };
 enum class DataSetState { Inactive, Browse, Edit, Insert, CalcFields };
@@ -160,8 +157,8 @@ Q_SIGNALS:
 
 private:
     friend class Field;
-    friend class FilterRowReader;
     friend class DataSource;
+    friend class FilterRowReader;
     struct Private;
 
     // Fields and data sources
@@ -170,57 +167,6 @@ private:
     void setFieldValue(Field& f, const QVariant& v);
     void attachSource(DataSource* s);
     void detachSource(DataSource* s);
-
-    // Life
-    class Intake;
-    // Reads the statement's rows into the column store; on a re-read the fields stay.
-    void readRows(bool reread);
-    void fetchInto(RowSink& sink);
-    void bindFields(const Result& result, bool reopen);
-    void destroyDynamicFields();
-    void resetRows();
-
-    // The visible order and the cursor
-    void rebuildView(bool keepCurrent);
-    void rebuildOrder();
-    void invalidateIndexes();
-    void ensureIndexes() const;
-    int rowIndexOfId(quint64 id) const;
-    int visibleOfRow(int rowIndex) const;
-    void moveTo(int visibleIndex);
-    void bindFilter(FilterExpression* expr) const;
-
-    // Reading
-    int readVisible() const;
-    QVariant valueOf(const Field& f, int rowIndex, int visibleIndex) const;
-    // The value of a result column in a row: the edit buffer for the row being edited.
-    QVariant cell(int rowIndex, int column) const;
-    QVariant calcValue(const Field& f, int rowIndex, int visibleIndex) const;
-    QVariant lookupValue(const Field& f, const QVariant& key) const;
-    // This data set as a lookup source: the result field of the first visible row whose key
-    // field holds the key.
-    QVariant lookupResult(const QString& keyFields, const QString& resultField,
-                          const QVariant& key) const;
-    int lookupRowOf(const QString& keyFields, const QString& resultField, const QVariant& key,
-                    int* resultFieldIndex) const;
-    QVariant keyOfLookupField(const Field& f, int rowIndex) const;
-
-    // Editing
-    void notifyControls(int what, int fieldIndex = -1);
-    void checkActive(const char* what) const;
-    void checkBrowse();
-    void checkCanModify() const;
-    void setState(DataSetState s);
-    void doScroll();
-    void runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work);
-    void writeBack();
-    void writeInsert();
-    void writeDelete();
-    void insertRowAt(bool atEnd);
-    void dropInsertedRow();
-    int dataIndex(const Field& f) const;
-    int keyColumn() const;
-    QString describe() const;
 
     std::unique_ptr<Private> d;
 };

@@ -26,21 +26,21 @@ bool DataSet::canModify() const {
     return active() && !d->updateTable_.isEmpty() && !d->updateKey_.isEmpty();
 }
 
-void DataSet::checkCanModify() const {
-    if (!canModify())
+void DataSet::Private::checkCanModify() const {
+    if (!q->canModify())
         throw DatabaseError(
             QStringLiteral("Cannot modify a read-only data set (%1).").arg(describe()));
 }
 
-void DataSet::setState(DataSetState s) {
-    if (d->state_ == s)
+void DataSet::Private::setState(DataSetState s) {
+    if (state_ == s)
         return;
-    d->state_ = s;
+    state_ = s;
     notifyControls(DataSource::StateChanged);
 }
 
 void DataSet::setFieldValue(Field& f, const QVariant& v) {
-    checkActive("change a field");
+    d->checkActive("change a field");
     if (f.fieldKind() == FieldKind::Calculated) {
         if (d->state_ != DataSetState::CalcFields)
             throw DatabaseError(QStringLiteral("Calculated field '%1' can be set only while its "
@@ -52,7 +52,7 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
     if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         throw DatabaseError(QStringLiteral("Cannot change field '%1': %2 is not in edit or "
                                            "insert mode.")
-                                .arg(f.fieldName(), describe()));
+                                .arg(f.fieldName(), d->describe()));
     if (f.readOnly())
         throw DatabaseError(QStringLiteral("Field '%1' cannot be modified.").arg(f.fieldName()));
     if (f.isLookup()) {
@@ -68,9 +68,9 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
                 for (int r : source->d->view_) {
                     if (r == source->d->insertRow_)
                         continue;
-                    const QVariant rv = source->valueOf(*result, r, -1);
+                    const QVariant rv = source->d->valueOf(*result, r, -1);
                     if (sameValue(rv, v) || result->textOf(rv) == result->textOf(v)) {
-                        keyValue = source->valueOf(*sourceKey, r, -1);
+                        keyValue = source->d->valueOf(*sourceKey, r, -1);
                         found = true;
                         break;
                     }
@@ -81,98 +81,98 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
                                         .arg(v.toString(), f.fieldName()));
         }
         setFieldValue(*key, keyValue);
-        notifyControls(DataSource::RecordChanged, f.index());
+        d->notifyControls(DataSource::RecordChanged, f.index());
         return;
     }
-    const int c = dataIndex(f);
+    const int c = d->dataIndex(f);
     if (c < 0)
         throw DatabaseError(QStringLiteral("Field '%1' has no column.").arg(f.fieldName()));
     QVariant value = f.convert(v);
     d->editBuffer_[static_cast<size_t>(c)] = std::move(value);
     d->modified_ = true;
-    notifyControls(DataSource::RecordChanged, f.index());
+    d->notifyControls(DataSource::RecordChanged, f.index());
     for (size_t i = 0; i < d->keyFieldOfLookup_.size(); ++i) {
         if (d->keyFieldOfLookup_[i] == f.index())
-            notifyControls(DataSource::RecordChanged, static_cast<int>(i));
+            d->notifyControls(DataSource::RecordChanged, static_cast<int>(i));
     }
 }
 
 void DataSet::edit() {
-    checkActive("edit");
+    d->checkActive("edit");
     if (d->state_ == DataSetState::Edit || d->state_ == DataSetState::Insert)
         return;
     if (recordCount() == 0) {
         insert();
         return;
     }
-    checkCanModify();
+    d->checkCanModify();
     if (beforeEdit)
         beforeEdit(*this);
     d->editRow_ = d->view_[static_cast<size_t>(d->cursor_)];
     d->editBuffer_ = d->store_.row(static_cast<size_t>(d->editRow_));
     d->modified_ = false;
-    setState(DataSetState::Edit);
+    d->setState(DataSetState::Edit);
     if (afterEdit)
         afterEdit(*this);
 }
 
 void DataSet::insert() {
-    insertRowAt(false);
+    d->insertRowAt(false);
 }
 
 void DataSet::append() {
-    insertRowAt(true);
+    d->insertRowAt(true);
 }
 
 // A new row before the current one, or after the last.
-void DataSet::insertRowAt(bool atEnd) {
+void DataSet::Private::insertRowAt(bool atEnd) {
     checkActive(atEnd ? "append" : "insert");
     checkBrowse();
     checkCanModify();
-    if (beforeInsert)
-        beforeInsert(*this);
-    d->cursorBeforeInsert_ = d->cursor_;
-    d->rows_.push_back(d->nextRowId_++);
-    d->store_.appendRow();
-    d->insertRow_ = d->editRow_ = static_cast<int>(d->rows_.size()) - 1;
-    d->editBuffer_.assign(d->columns_.size(), QVariant());
+    if (q->beforeInsert)
+        q->beforeInsert(*q);
+    cursorBeforeInsert_ = cursor_;
+    rows_.push_back(nextRowId_++);
+    store_.appendRow();
+    insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
+    editBuffer_.assign(columns_.size(), QVariant());
     if (atEnd) {
-        d->order_.push_back(d->insertRow_);
-        d->view_.push_back(d->insertRow_);
-        d->cursor_ = static_cast<int>(d->view_.size()) - 1;
+        order_.push_back(insertRow_);
+        view_.push_back(insertRow_);
+        cursor_ = static_cast<int>(view_.size()) - 1;
     } else {
-        const int at = d->cursor_ < 0 ? 0 : d->cursor_;
-        const auto pos = std::find(d->order_.begin(), d->order_.end(),
-                                   d->view_.empty() ? -1 : d->view_[static_cast<size_t>(at)]);
-        d->order_.insert(pos, d->insertRow_);
-        d->view_.insert(d->view_.begin() + at, d->insertRow_);
-        d->cursor_ = at;
+        const int at = cursor_ < 0 ? 0 : cursor_;
+        const auto pos = std::find(order_.begin(), order_.end(),
+                                   view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
+        order_.insert(pos, insertRow_);
+        view_.insert(view_.begin() + at, insertRow_);
+        cursor_ = at;
     }
     invalidateIndexes();
-    d->eof_ = d->bof_ = false;
-    d->modified_ = false;
-    d->state_ = DataSetState::Insert;
+    eof_ = bof_ = false;
+    modified_ = false;
+    state_ = DataSetState::Insert;
     notifyControls(DataSource::DataSetChanged);
     notifyControls(DataSource::StateChanged);
-    if (onNewRecord)
-        onNewRecord(*this);
-    if (afterInsert)
-        afterInsert(*this);
+    if (q->onNewRecord)
+        q->onNewRecord(*q);
+    if (q->afterInsert)
+        q->afterInsert(*q);
     doScroll();
 }
 
-void DataSet::dropInsertedRow() {
-    const int r = d->insertRow_;
-    d->order_.erase(std::remove(d->order_.begin(), d->order_.end(), r), d->order_.end());
-    d->view_.erase(std::remove(d->view_.begin(), d->view_.end(), r), d->view_.end());
-    d->rows_.erase(d->rows_.begin() + r); // the row being inserted is always the last
-    d->store_.eraseRow(static_cast<size_t>(r));
-    d->insertRow_ = d->editRow_ = -1;
+void DataSet::Private::dropInsertedRow() {
+    const int r = insertRow_;
+    order_.erase(std::remove(order_.begin(), order_.end(), r), order_.end());
+    view_.erase(std::remove(view_.begin(), view_.end(), r), view_.end());
+    rows_.erase(rows_.begin() + r); // the row being inserted is always the last
+    store_.eraseRow(static_cast<size_t>(r));
+    insertRow_ = editRow_ = -1;
     invalidateIndexes();
-    if (d->view_.empty())
+    if (view_.empty())
         moveTo(-1);
     else
-        moveTo(d->cursorBeforeInsert_ < 0 ? 0 : d->cursorBeforeInsert_);
+        moveTo(cursorBeforeInsert_ < 0 ? 0 : cursorBeforeInsert_);
 }
 
 void DataSet::cancel() {
@@ -182,21 +182,22 @@ void DataSet::cancel() {
         beforeCancel(*this);
     const bool inserting = d->state_ == DataSetState::Insert;
     if (inserting)
-        dropInsertedRow();
+        d->dropInsertedRow();
     d->editRow_ = -1;
     d->editBuffer_.clear();
     d->modified_ = false;
     d->state_ = DataSetState::Browse;
-    notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
-    notifyControls(DataSource::StateChanged);
+    d->notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
+    d->notifyControls(DataSource::StateChanged);
     if (afterCancel)
         afterCancel(*this);
     if (inserting)
-        doScroll();
+        d->doScroll();
 }
 
 // Runs a database write; a failure goes to the error handler, whose action decides.
-void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work) {
+void DataSet::Private::runWithErrorHandler(const ErrorEvent& handler,
+                                           const std::function<void()>& work) {
     for (;;) {
         try {
             work();
@@ -204,7 +205,7 @@ void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function
         } catch (const DatabaseError& e) {
             DataAction action = DataAction::Fail;
             if (handler)
-                handler(*this, e, action);
+                handler(*q, e, action);
             if (action == DataAction::Abort)
                 throw Abort();
             if (action == DataAction::Fail)
@@ -214,17 +215,17 @@ void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function
 }
 
 void DataSet::post() {
-    checkActive("post");
+    d->checkActive("post");
     if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         throw DatabaseError(
-            QStringLiteral("Cannot post: %1 is not in edit or insert mode.").arg(describe()));
+            QStringLiteral("Cannot post: %1 is not in edit or insert mode.").arg(d->describe()));
     if (beforePost)
         beforePost(*this);
     const bool inserting = d->state_ == DataSetState::Insert;
-    runWithErrorHandler(onPostError, [&] {
+    d->runWithErrorHandler(onPostError, [&] {
         if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
             return; // the handler cancelled and asked to retry
-        inserting ? writeInsert() : writeBack();
+        inserting ? d->writeInsert() : d->writeBack();
     });
     if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         return;
@@ -234,84 +235,84 @@ void DataSet::post() {
     d->modified_ = false;
     ++d->changeCount_;
     if (inserting)
-        invalidateIndexes();
+        d->invalidateIndexes();
     d->state_ = DataSetState::Browse;
-    notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
-    notifyControls(DataSource::StateChanged);
+    d->notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
+    d->notifyControls(DataSource::StateChanged);
     if (afterPost)
         afterPost(*this);
 }
 
-void DataSet::writeBack() {
+void DataSet::Private::writeBack() {
     const int keyCol = keyColumn();
     if (keyCol < 0)
         throw DatabaseError(
-            QStringLiteral("Key field '%1' not found in %2.").arg(d->updateKey_, describe()));
-    const std::vector<QVariant> stored = d->store_.row(static_cast<size_t>(d->editRow_));
+            QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
+    const std::vector<QVariant> stored = store_.row(static_cast<size_t>(editRow_));
     std::vector<WriteColumn> columns;
-    for (const Field* f : d->fieldPtrs_) {
+    for (const Field* f : fieldPtrs_) {
         const int c = dataIndex(*f);
         if (f->isData() && c >= 0)
             columns.push_back({f->fieldName(), stored[static_cast<size_t>(c)],
-                               d->editBuffer_[static_cast<size_t>(c)]});
+                               editBuffer_[static_cast<size_t>(c)]});
     }
-    const WriteStatement s = WriteStatements(d->updateTable_, d->updateKey_)
+    const WriteStatement s = WriteStatements(updateTable_, updateKey_)
                                  .update(stored[static_cast<size_t>(keyCol)], columns);
     if (s.isEmpty())
         return;
-    if (d->connection_->execute(s.sql, s.binds) == 0)
+    if (connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
-void DataSet::writeInsert() {
+void DataSet::Private::writeInsert() {
     std::vector<WriteColumn> columns;
     const Field* autoInc = nullptr;
-    const Field* key = findField(d->updateKey_);
-    for (const Field* f : d->fieldPtrs_) {
+    const Field* key = q->findField(updateKey_);
+    for (const Field* f : fieldPtrs_) {
         const int c = dataIndex(*f);
         if (!f->isData() || c < 0)
             continue;
-        const QVariant& v = d->editBuffer_[static_cast<size_t>(c)];
+        const QVariant& v = editBuffer_[static_cast<size_t>(c)];
         if (isNullValue(v) && (f->dataType() == FieldType::AutoInc || f == key))
             autoInc = f;
         columns.push_back({f->fieldName(), QVariant(), v});
     }
-    const WriteStatement s = WriteStatements(d->updateTable_, d->updateKey_).insert(columns);
-    d->connection_->execute(s.sql, s.binds);
+    const WriteStatement s = WriteStatements(updateTable_, updateKey_).insert(columns);
+    connection_->execute(s.sql, s.binds);
     if (autoInc) {
         // The database chose the key; the row needs it for later updates and deletes.
-        const QVariant id = d->connection_->driver().lastInsertId();
+        const QVariant id = connection_->driver().lastInsertId();
         if (!isNullValue(id))
-            d->editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
+            editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
     }
 }
 
-void DataSet::writeDelete() {
+void DataSet::Private::writeDelete() {
     const int keyCol = keyColumn();
     if (keyCol < 0)
         throw DatabaseError(
-            QStringLiteral("Key field '%1' not found in %2.").arg(d->updateKey_, describe()));
-    const int r = d->view_[static_cast<size_t>(d->cursor_)];
+            QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
+    const int r = view_[static_cast<size_t>(cursor_)];
     const WriteStatement s =
-        WriteStatements(d->updateTable_, d->updateKey_)
-            .remove(d->store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)));
-    if (d->connection_->execute(s.sql, s.binds) == 0)
+        WriteStatements(updateTable_, updateKey_)
+            .remove(store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)));
+    if (connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
 void DataSet::deleteRecord() {
-    checkActive("delete");
+    d->checkActive("delete");
     if (d->state_ == DataSetState::Insert) {
         cancel();
         return;
     }
     if (recordCount() == 0)
         throw DatabaseError(
-            QStringLiteral("Cannot delete from %1: it has no rows.").arg(describe()));
-    checkCanModify();
+            QStringLiteral("Cannot delete from %1: it has no rows.").arg(d->describe()));
+    d->checkCanModify();
     if (beforeDelete)
         beforeDelete(*this);
-    runWithErrorHandler(onDeleteError, [&] { writeDelete(); });
+    d->runWithErrorHandler(onDeleteError, [&] { d->writeDelete(); });
     const int r = d->view_[static_cast<size_t>(d->cursor_)];
     const bool wasEditing = d->state_ == DataSetState::Edit;
     d->editRow_ = -1;
@@ -328,16 +329,16 @@ void DataSet::deleteRecord() {
     };
     drop(d->order_);
     drop(d->view_);
-    invalidateIndexes();
+    d->invalidateIndexes();
     ++d->changeCount_;
-    moveTo(d->cursor_);
+    d->moveTo(d->cursor_);
     d->state_ = DataSetState::Browse;
-    notifyControls(DataSource::DataSetChanged);
+    d->notifyControls(DataSource::DataSetChanged);
     if (wasEditing)
-        notifyControls(DataSource::StateChanged);
+        d->notifyControls(DataSource::StateChanged);
     if (afterDelete)
         afterDelete(*this);
-    doScroll();
+    d->doScroll();
 }
 
 } // namespace db

@@ -8,14 +8,14 @@
 
 namespace db {
 
-QVariant DataSet::cell(int rowIndex, int column) const {
-    if (rowIndex == d->editRow_ && rowIndex >= 0)
-        return d->editBuffer_[static_cast<size_t>(column)];
-    return d->store_.get(static_cast<size_t>(rowIndex), static_cast<size_t>(column));
+QVariant DataSet::Private::cell(int rowIndex, int column) const {
+    if (rowIndex == editRow_ && rowIndex >= 0)
+        return editBuffer_[static_cast<size_t>(column)];
+    return store_.get(static_cast<size_t>(rowIndex), static_cast<size_t>(column));
 }
 
-QVariant DataSet::valueOf(const Field& f, int rowIndex, int visibleIndex) const {
-    if (rowIndex < 0 || rowIndex >= static_cast<int>(d->rows_.size()))
+QVariant DataSet::Private::valueOf(const Field& f, int rowIndex, int visibleIndex) const {
+    if (rowIndex < 0 || rowIndex >= static_cast<int>(rows_.size()))
         return {};
     switch (f.fieldKind()) {
     case FieldKind::Data: {
@@ -30,20 +30,20 @@ QVariant DataSet::valueOf(const Field& f, int rowIndex, int visibleIndex) const 
     return {};
 }
 
-QVariant DataSet::keyOfLookupField(const Field& f, int rowIndex) const {
+QVariant DataSet::Private::keyOfLookupField(const Field& f, int rowIndex) const {
     const auto i = static_cast<size_t>(f.index());
-    const int keyField = i < d->keyFieldOfLookup_.size() ? d->keyFieldOfLookup_[i] : -1;
+    const int keyField = i < keyFieldOfLookup_.size() ? keyFieldOfLookup_[i] : -1;
     if (keyField < 0)
         return {};
-    const int c = d->dataColumnOfField_[static_cast<size_t>(keyField)];
+    const int c = dataColumnOfField_[static_cast<size_t>(keyField)];
     return c >= 0 ? cell(rowIndex, c) : QVariant();
 }
 
-QVariant DataSet::lookupValue(const Field& f, const QVariant& key) const {
+QVariant DataSet::Private::lookupValue(const Field& f, const QVariant& key) const {
     const DataSet* source = f.lookupDataSet();
     if (!source || isNullValue(key))
         return {};
-    QVariant v = source->lookupResult(f.lookupKeyFields(), f.lookupResultField(), key);
+    QVariant v = source->d->lookupResult(f.lookupKeyFields(), f.lookupResultField(), key);
     if (f.size() > 0 && v.typeId() == QMetaType::QString) {
         const QString* s = static_cast<const QString*>(v.constData());
         if (s->size() > f.size())
@@ -52,58 +52,58 @@ QVariant DataSet::lookupValue(const Field& f, const QVariant& key) const {
     return v;
 }
 
-int DataSet::lookupRowOf(const QString& keyFields, const QString& resultField, const QVariant& key,
-                         int* resultFieldIndex) const {
-    if (!active())
+int DataSet::Private::lookupRowOf(const QString& keyFields, const QString& resultField,
+                                  const QVariant& key, int* resultFieldIndex) const {
+    if (!q->active())
         return -1;
     LookupIndex* index = nullptr;
-    for (LookupIndex& li : d->lookups_) {
+    for (LookupIndex& li : lookups_) {
         if (li.keyFields == keyFields && li.resultField == resultField) {
             index = &li;
             break;
         }
     }
     if (!index) {
-        d->lookups_.push_back(LookupIndex{keyFields, resultField, 0, false, -1, {}});
-        index = &d->lookups_.back();
+        lookups_.push_back(LookupIndex{keyFields, resultField, 0, false, -1, {}});
+        index = &lookups_.back();
     }
-    if (!index->built || index->builtAt != d->changeCount_) {
+    if (!index->built || index->builtAt != changeCount_) {
         index->keys.clear();
-        const Field* keyField = findField(keyFields);
-        const Field* result = findField(resultField);
+        const Field* keyField = q->findField(keyFields);
+        const Field* result = q->findField(resultField);
         index->resultFieldIndex = result ? result->index() : -1;
         if (keyField && result) {
-            index->keys.reserve(static_cast<int>(d->view_.size()));
+            index->keys.reserve(static_cast<int>(view_.size()));
             // Inserted back to front, so the first visible row with a key wins.
-            for (auto it = d->view_.rbegin(); it != d->view_.rend(); ++it) {
-                if (*it != d->insertRow_)
+            for (auto it = view_.rbegin(); it != view_.rend(); ++it) {
+                if (*it != insertRow_)
                     index->keys.insert(valueOf(*keyField, *it, -1), *it);
             }
         }
-        index->builtAt = d->changeCount_;
+        index->builtAt = changeCount_;
         index->built = true;
     }
     *resultFieldIndex = index->resultFieldIndex;
     return index->resultFieldIndex < 0 ? -1 : index->keys.find(key);
 }
 
-QVariant DataSet::lookupResult(const QString& keyFields, const QString& resultField,
-                               const QVariant& key) const {
+QVariant DataSet::Private::lookupResult(const QString& keyFields, const QString& resultField,
+                                        const QVariant& key) const {
     int resultIndex = -1;
     const int row = lookupRowOf(keyFields, resultField, key, &resultIndex);
     if (row < 0 || resultIndex < 0)
         return {};
-    return valueOf(*d->fieldPtrs_[static_cast<size_t>(resultIndex)], row, -1);
+    return valueOf(*fieldPtrs_[static_cast<size_t>(resultIndex)], row, -1);
 }
 
 // Calculated fields are computed on each read, in the CalcFields state, with the record
 // number of the row being computed.
-QVariant DataSet::calcValue(const Field& f, int rowIndex, int visibleIndex) const {
-    if (d->state_ == DataSetState::CalcFields && d->calcRow_ == rowIndex)
-        return d->calcBuffer_[static_cast<size_t>(f.index())];
-    if (!onCalcFields)
+QVariant DataSet::Private::calcValue(const Field& f, int rowIndex, int visibleIndex) const {
+    if (state_ == DataSetState::CalcFields && calcRow_ == rowIndex)
+        return calcBuffer_[static_cast<size_t>(f.index())];
+    if (!q->onCalcFields)
         return {};
-    auto* self = const_cast<DataSet*>(this);
+    auto* self = const_cast<DataSet*>(q);
     struct Restore {
         DataSet* ds;
         DataSetState state;
@@ -115,24 +115,24 @@ QVariant DataSet::calcValue(const Field& f, int rowIndex, int visibleIndex) cons
             ds->d->calcVisible_ = visible;
             ds->d->calcBuffer_ = std::move(buffer);
         }
-    } restore{self, d->state_, d->calcRow_, d->calcVisible_, std::move(d->calcBuffer_)};
+    } restore{self, state_, calcRow_, calcVisible_, std::move(calcBuffer_)};
     self->d->state_ = DataSetState::CalcFields;
-    d->calcRow_ = rowIndex;
-    d->calcVisible_ = visibleIndex;
-    d->calcBuffer_.assign(d->fields_.size(), QVariant());
-    onCalcFields(*self);
-    return d->calcBuffer_[static_cast<size_t>(f.index())];
+    calcRow_ = rowIndex;
+    calcVisible_ = visibleIndex;
+    calcBuffer_.assign(fields_.size(), QVariant());
+    q->onCalcFields(*self);
+    return calcBuffer_[static_cast<size_t>(f.index())];
 }
 
 QVariant DataSet::fieldValue(const Field& f) const {
     if (!active())
         return {};
     if (d->state_ == DataSetState::CalcFields)
-        return valueOf(f, d->calcRow_, d->calcVisible_);
-    const int v = readVisible();
+        return d->valueOf(f, d->calcRow_, d->calcVisible_);
+    const int v = d->readVisible();
     if (v < 0 || v >= static_cast<int>(d->view_.size()))
         return {};
-    return valueOf(f, d->view_[static_cast<size_t>(v)], v);
+    return d->valueOf(f, d->view_[static_cast<size_t>(v)], v);
 }
 
 QVariant DataSet::fieldOldValue(const Field& f) const {
@@ -140,7 +140,7 @@ QVariant DataSet::fieldOldValue(const Field& f) const {
         return {};
     int r = d->calcRow_;
     if (d->state_ != DataSetState::CalcFields) {
-        const int v = readVisible();
+        const int v = d->readVisible();
         r = v >= 0 && v < static_cast<int>(d->view_.size()) ? d->view_[static_cast<size_t>(v)] : -1;
     }
     if (r < 0 || r >= static_cast<int>(d->rows_.size()))
@@ -149,13 +149,13 @@ QVariant DataSet::fieldOldValue(const Field& f) const {
         return d->store_.get(static_cast<size_t>(r), static_cast<size_t>(c));
     };
     if (f.isData()) {
-        const int c = dataIndex(f);
+        const int c = d->dataIndex(f);
         return c >= 0 ? stored(c) : QVariant();
     }
     if (f.isLookup()) {
         const int keyField = d->keyFieldOfLookup_[static_cast<size_t>(f.index())];
         const int c = keyField >= 0 ? d->dataColumnOfField_[static_cast<size_t>(keyField)] : -1;
-        return c >= 0 ? lookupValue(f, stored(c)) : QVariant();
+        return c >= 0 ? d->lookupValue(f, stored(c)) : QVariant();
     }
     return {};
 }

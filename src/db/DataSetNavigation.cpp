@@ -18,7 +18,7 @@ public:
     FilterRowReader(const DataSet& ds, int row)
         : ds_(ds)
         , row_(row) {}
-    QVariant value(const Field& f) const override { return ds_.valueOf(f, row_, -1); }
+    QVariant value(const Field& f) const override { return ds_.d->valueOf(f, row_, -1); }
 
 private:
     const DataSet& ds_;
@@ -49,61 +49,61 @@ bool DataSet::filtered() const {
     return d->filtered_;
 }
 
-void DataSet::checkActive(const char* what) const {
-    if (!active())
+void DataSet::Private::checkActive(const char* what) const {
+    if (!q->active())
         throw DatabaseError(
             QStringLiteral("Cannot %1: %2 is closed.").arg(QLatin1String(what), describe()));
 }
 
 // Leaving a row posts its changes (or drops an untouched new row), as a grid expects.
-void DataSet::checkBrowse() {
-    if (d->state_ == DataSetState::Edit || d->state_ == DataSetState::Insert) {
-        if (d->modified_)
-            post();
+void DataSet::Private::checkBrowse() {
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
+        if (modified_)
+            q->post();
         else
-            cancel();
+            q->cancel();
     }
 }
 
-void DataSet::doScroll() {
-    if (afterScroll)
-        afterScroll(*this);
+void DataSet::Private::doScroll() {
+    if (q->afterScroll)
+        q->afterScroll(*q);
 }
 
-void DataSet::moveTo(int visibleIndex) {
-    const int n = static_cast<int>(d->view_.size());
+void DataSet::Private::moveTo(int visibleIndex) {
+    const int n = static_cast<int>(view_.size());
     if (n == 0) {
-        d->cursor_ = -1;
-        d->eof_ = d->bof_ = true;
+        cursor_ = -1;
+        eof_ = bof_ = true;
         return;
     }
-    d->cursor_ = std::clamp(visibleIndex, 0, n - 1);
-    d->bof_ = d->eof_ = false;
+    cursor_ = std::clamp(visibleIndex, 0, n - 1);
+    bof_ = eof_ = false;
 }
 
 void DataSet::first() {
-    checkActive("move to the first row");
-    checkBrowse();
-    moveTo(0);
+    d->checkActive("move to the first row");
+    d->checkBrowse();
+    d->moveTo(0);
     d->bof_ = true;
     d->eof_ = d->view_.empty();
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 void DataSet::last() {
-    checkActive("move to the last row");
-    checkBrowse();
-    moveTo(static_cast<int>(d->view_.size()) - 1);
+    d->checkActive("move to the last row");
+    d->checkBrowse();
+    d->moveTo(static_cast<int>(d->view_.size()) - 1);
     d->eof_ = true;
     d->bof_ = d->view_.empty();
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 int DataSet::moveBy(int distance) {
-    checkActive("move");
-    checkBrowse();
+    d->checkActive("move");
+    d->checkBrowse();
     const int n = static_cast<int>(d->view_.size());
     if (n == 0 || distance == 0) {
         if (n == 0)
@@ -117,8 +117,8 @@ int DataSet::moveBy(int distance) {
     d->bof_ = target < 0;
     const int moved = d->cursor_ - from;
     if (moved != 0) {
-        notifyControls(DataSource::RecordMoved);
-        doScroll();
+        d->notifyControls(DataSource::RecordMoved);
+        d->doScroll();
     }
     return moved;
 }
@@ -131,36 +131,35 @@ void DataSet::prior() {
     moveBy(-1);
 }
 
-int DataSet::readVisible() const {
-    if (d->state_ == DataSetState::CalcFields)
-        return d->calcVisible_;
-    return d->displayRow_ >= 0 && d->displayRow_ < static_cast<int>(d->view_.size())
-               ? d->displayRow_
-               : d->cursor_;
+int DataSet::Private::readVisible() const {
+    if (state_ == DataSetState::CalcFields)
+        return calcVisible_;
+    return displayRow_ >= 0 && displayRow_ < static_cast<int>(view_.size()) ? displayRow_ : cursor_;
 }
 
 int DataSet::recNo() const {
     if (!active())
         return -1;
-    const int v = readVisible();
+    const int v = d->readVisible();
     if (v < 0 || v >= static_cast<int>(d->view_.size()))
         return -1;
     if (d->view_[static_cast<size_t>(v)] == d->insertRow_)
         return -1;
     // A row inserted before others shifts their numbers; the numbers count stored rows.
-    return d->insertRow_ >= 0 && visibleOfRow(d->insertRow_) >= 0 && visibleOfRow(d->insertRow_) < v
+    return d->insertRow_ >= 0 && d->visibleOfRow(d->insertRow_) >= 0 &&
+                   d->visibleOfRow(d->insertRow_) < v
                ? v
                : v + 1;
 }
 
 void DataSet::setRecNo(int recNo) {
-    checkActive("change the record number");
-    checkBrowse();
+    d->checkActive("change the record number");
+    d->checkBrowse();
     if (recNo < 1 || recNo > static_cast<int>(d->view_.size()) || recNo - 1 == d->cursor_)
         return;
-    moveTo(recNo - 1);
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+    d->moveTo(recNo - 1);
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 int DataSet::recordCount() const {
@@ -171,23 +170,23 @@ int DataSet::recordCount() const {
 
 // --- Row indexes
 
-void DataSet::invalidateIndexes() {
-    d->rowIndex_.invalidate();
+void DataSet::Private::invalidateIndexes() {
+    rowIndex_.invalidate();
 }
 
-void DataSet::ensureIndexes() const {
-    if (!d->rowIndex_.built())
-        d->rowIndex_.build(d->rows_, d->view_);
+void DataSet::Private::ensureIndexes() const {
+    if (!rowIndex_.built())
+        rowIndex_.build(rows_, view_);
 }
 
-int DataSet::rowIndexOfId(quint64 id) const {
+int DataSet::Private::rowIndexOfId(quint64 id) const {
     ensureIndexes();
-    return d->rowIndex_.rowOfId(id);
+    return rowIndex_.rowOfId(id);
 }
 
-int DataSet::visibleOfRow(int rowIndex) const {
+int DataSet::Private::visibleOfRow(int rowIndex) const {
     ensureIndexes();
-    return d->rowIndex_.visibleOf(rowIndex);
+    return rowIndex_.visibleOf(rowIndex);
 }
 
 // --- Bookmarks
@@ -199,7 +198,7 @@ Bookmark DataSet::bookmarkAt(int visibleIndex) const {
 }
 
 Bookmark DataSet::bookmark() const {
-    return active() ? bookmarkAt(readVisible()) : Bookmark{};
+    return active() ? bookmarkAt(d->readVisible()) : Bookmark{};
 }
 
 QString DataSet::bookmarkString() const {
@@ -216,7 +215,7 @@ Bookmark DataSet::bookmarkFromString(const QString& s) const {
 int DataSet::indexOfBookmark(Bookmark b) const {
     if (b.isNull() || !active())
         return -1;
-    return visibleOfRow(rowIndexOfId(b.id));
+    return d->visibleOfRow(d->rowIndexOfId(b.id));
 }
 
 bool DataSet::bookmarkValid(Bookmark b) const {
@@ -224,39 +223,40 @@ bool DataSet::bookmarkValid(Bookmark b) const {
 }
 
 void DataSet::gotoBookmark(Bookmark b) {
-    checkActive("go to a bookmark");
+    d->checkActive("go to a bookmark");
     if (indexOfBookmark(b) < 0)
         throw DatabaseError(
-            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(describe()));
-    checkBrowse();
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(d->describe()));
+    d->checkBrowse();
     // The post above may have moved rows; look the bookmark up again.
     const int v = indexOfBookmark(b);
     if (v < 0)
         throw DatabaseError(
-            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(describe()));
-    moveTo(v);
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(d->describe()));
+    d->moveTo(v);
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 void DataSet::gotoBookmarkString(const QString& b) {
     const Bookmark bm = bookmarkFromString(b);
     if (bm.isNull())
-        throw DatabaseError(QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b, describe()));
+        throw DatabaseError(
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b, d->describe()));
     gotoBookmark(bm);
 }
 
 bool DataSet::locate(const QString& fieldName, const QVariant& value) {
-    checkActive("locate a row");
+    d->checkActive("locate a row");
     const Field* f = fieldByName(fieldName);
-    checkBrowse();
+    d->checkBrowse();
     for (size_t v = 0; v < d->view_.size(); ++v) {
-        if (sameValue(valueOf(*f, d->view_[v], static_cast<int>(v)), value) ||
+        if (sameValue(d->valueOf(*f, d->view_[v], static_cast<int>(v)), value) ||
             (!isNullValue(value) &&
-             f->textOf(valueOf(*f, d->view_[v], static_cast<int>(v))) == f->textOf(value))) {
-            moveTo(static_cast<int>(v));
-            notifyControls(DataSource::RecordMoved);
-            doScroll();
+             f->textOf(d->valueOf(*f, d->view_[v], static_cast<int>(v))) == f->textOf(value))) {
+            d->moveTo(static_cast<int>(v));
+            d->notifyControls(DataSource::RecordMoved);
+            d->doScroll();
             return true;
         }
     }
@@ -265,11 +265,11 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value) {
 
 QVariant DataSet::valueAt(Bookmark b, const QString& fieldName) const {
     const Field* f = fieldByName(fieldName);
-    const int r = b.isNull() ? -1 : rowIndexOfId(b.id);
+    const int r = b.isNull() ? -1 : d->rowIndexOfId(b.id);
     if (r < 0)
         throw DatabaseError(
-            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(describe()));
-    return valueOf(*f, r, visibleOfRow(r));
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(d->describe()));
+    return d->valueOf(*f, r, d->visibleOfRow(r));
 }
 
 int DataSet::setDisplayRow(int visibleIndex) {
@@ -280,78 +280,77 @@ int DataSet::setDisplayRow(int visibleIndex) {
 
 // --- Sort and filter
 
-void DataSet::rebuildOrder() {
-    d->order_.resize(d->rows_.size());
-    std::iota(d->order_.begin(), d->order_.end(), 0);
-    if (d->sortField_.isEmpty())
+void DataSet::Private::rebuildOrder() {
+    order_.resize(rows_.size());
+    std::iota(order_.begin(), order_.end(), 0);
+    if (sortField_.isEmpty())
         return;
-    const Field* f = findField(d->sortField_);
+    const Field* f = q->findField(sortField_);
     if (!f)
         return;
-    std::vector<QVariant> values(d->rows_.size());
-    for (size_t r = 0; r < d->rows_.size(); ++r)
+    std::vector<QVariant> values(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r)
         values[r] = valueOf(*f, static_cast<int>(r), -1);
     const SortKeys keys(std::move(values));
-    const bool asc = d->sortAscending_;
-    std::stable_sort(d->order_.begin(), d->order_.end(), [&](int a, int b) {
+    const bool asc = sortAscending_;
+    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
         const int c = keys.compare(static_cast<size_t>(a), static_cast<size_t>(b));
         return asc ? c < 0 : c > 0;
     });
 }
 
-void DataSet::rebuildView(bool keepCurrent) {
-    const int currentRow =
-        keepCurrent && d->cursor_ >= 0 ? d->view_[static_cast<size_t>(d->cursor_)] : -1;
-    d->view_.clear();
-    const bool filtering = d->filtered_ && d->filterExpr_ && !d->filterExpr_->isEmpty();
+void DataSet::Private::rebuildView(bool keepCurrent) {
+    const int currentRow = keepCurrent && cursor_ >= 0 ? view_[static_cast<size_t>(cursor_)] : -1;
+    view_.clear();
+    const bool filtering = filtered_ && filterExpr_ && !filterExpr_->isEmpty();
     if (!filtering) {
-        d->view_ = d->order_;
+        view_ = order_;
     } else {
-        d->view_.reserve(d->order_.size());
-        for (int r : d->order_) {
-            if (r == d->insertRow_ || d->filterExpr_->matches(FilterRowReader(*this, r)))
-                d->view_.push_back(r);
+        view_.reserve(order_.size());
+        for (int r : order_) {
+            if (r == insertRow_ || filterExpr_->matches(FilterRowReader(*q, r)))
+                view_.push_back(r);
         }
     }
-    d->rowIndex_.invalidate();
-    ++d->changeCount_;
+    rowIndex_.invalidate();
+    ++changeCount_;
     if (currentRow >= 0) {
         const int v = visibleOfRow(currentRow);
         moveTo(v >= 0 ? v : 0);
     }
 }
 
-void DataSet::bindFilter(FilterExpression* expr) const {
-    expr->bind(*this);
+void DataSet::Private::bindFilter(FilterExpression* expr) const {
+    expr->bind(*q);
 }
 
 void DataSet::sortBy(const QString& fieldName, bool ascending) {
-    checkActive("sort");
+    d->checkActive("sort");
     if (!findField(fieldName))
         throw DatabaseError(
-            QStringLiteral("Cannot sort %1: field '%2' not found.").arg(describe(), fieldName));
-    checkBrowse();
+            QStringLiteral("Cannot sort %1: field '%2' not found.").arg(d->describe(), fieldName));
+    d->checkBrowse();
     d->sortField_ = findField(fieldName)->fieldName();
     d->sortAscending_ = ascending;
-    rebuildOrder();
-    rebuildView(true);
-    notifyControls(DataSource::DataSetChanged);
+    d->rebuildOrder();
+    d->rebuildView(true);
+    d->notifyControls(DataSource::DataSetChanged);
 }
 
 void DataSet::setFilter(const QString& text) {
     std::unique_ptr<FilterExpression> expr = FilterExpression::parse(text);
     const bool apply = active() && d->filtered_;
     if (active())
-        bindFilter(expr.get());
+        d->bindFilter(expr.get());
     if (apply)
-        checkBrowse();
+        d->checkBrowse();
     d->filterText_ = text;
     d->filterExpr_ = std::move(expr);
     if (apply) {
-        rebuildView(false);
-        moveTo(0);
-        notifyControls(DataSource::DataSetChanged);
-        doScroll();
+        d->rebuildView(false);
+        d->moveTo(0);
+        d->notifyControls(DataSource::DataSetChanged);
+        d->doScroll();
     }
 }
 
@@ -363,13 +362,13 @@ void DataSet::setFiltered(bool on) {
         return;
     }
     if (on && d->filterExpr_)
-        bindFilter(d->filterExpr_.get());
-    checkBrowse();
+        d->bindFilter(d->filterExpr_.get());
+    d->checkBrowse();
     d->filtered_ = on;
-    rebuildView(false);
-    moveTo(0);
-    notifyControls(DataSource::DataSetChanged);
-    doScroll();
+    d->rebuildView(false);
+    d->moveTo(0);
+    d->notifyControls(DataSource::DataSetChanged);
+    d->doScroll();
 }
 
 } // namespace db

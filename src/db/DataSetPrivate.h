@@ -22,8 +22,62 @@ struct LookupIndex {
 };
 
 struct DataSet::Private {
-    explicit Private(DataSetKind kind)
-        : kind_(kind) {}
+    Private(DataSet* owner, DataSetKind kind)
+        : q(owner)
+        , kind_(kind) {}
+
+    // Life
+    class Intake;
+    // Reads the statement's rows into the column store; on a re-read the fields stay.
+    void readRows(bool reread);
+    void fetchInto(RowSink& sink);
+    void bindFields(const Result& result, bool reopen);
+    void destroyDynamicFields();
+    void resetRows();
+
+    // The visible order and the cursor
+    void rebuildView(bool keepCurrent);
+    void rebuildOrder();
+    void invalidateIndexes();
+    void ensureIndexes() const;
+    int rowIndexOfId(quint64 id) const;
+    int visibleOfRow(int rowIndex) const;
+    void moveTo(int visibleIndex);
+    void bindFilter(FilterExpression* expr) const;
+
+    // Reading
+    int readVisible() const;
+    QVariant valueOf(const Field& f, int rowIndex, int visibleIndex) const;
+    // The value of a result column in a row: the edit buffer for the row being edited.
+    QVariant cell(int rowIndex, int column) const;
+    QVariant calcValue(const Field& f, int rowIndex, int visibleIndex) const;
+    QVariant lookupValue(const Field& f, const QVariant& key) const;
+    // This data set as a lookup source: the result field of the first visible row whose key
+    // field holds the key.
+    QVariant lookupResult(const QString& keyFields, const QString& resultField,
+                          const QVariant& key) const;
+    int lookupRowOf(const QString& keyFields, const QString& resultField, const QVariant& key,
+                    int* resultFieldIndex) const;
+    QVariant keyOfLookupField(const Field& f, int rowIndex) const;
+
+    // Editing
+    void notifyControls(int what, int fieldIndex = -1);
+    void checkActive(const char* what) const;
+    void checkBrowse();
+    void checkCanModify() const;
+    void setState(DataSetState s);
+    void doScroll();
+    void runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work);
+    void writeBack();
+    void writeInsert();
+    void writeDelete();
+    void insertRowAt(bool atEnd);
+    void dropInsertedRow();
+    int dataIndex(const Field& f) const;
+    int keyColumn() const;
+    QString describe() const;
+
+    DataSet* const q;
 
     DataSetKind kind_;
     QPointer<Connection> connection_;
@@ -44,7 +98,7 @@ struct DataSet::Private {
     ColumnStore store_;
     std::vector<int> order_; // every row, in sort order: indexes into rows_
     std::vector<int> view_;  // visible order (order_ under the filter): indexes into rows_
-    RowIndex rowIndex_;
+    mutable RowIndex rowIndex_;
     quint64 nextRowId_ = 1;
     int cursor_ = -1; // index into view_
     bool eof_ = true, bof_ = true;
@@ -58,9 +112,9 @@ struct DataSet::Private {
     int displayRow_ = -1;
 
     // The row whose calculated fields are being computed
-    std::vector<QVariant> calcBuffer_;
-    int calcRow_ = -1;
-    int calcVisible_ = -1;
+    mutable std::vector<QVariant> calcBuffer_;
+    mutable int calcRow_ = -1;
+    mutable int calcVisible_ = -1;
 
     QString sortField_;
     bool sortAscending_ = true;
@@ -73,7 +127,7 @@ struct DataSet::Private {
     bool pendingActive_ = false;
     std::vector<DataSource*> sources_;
     quint64 changeCount_ = 0;
-    std::vector<LookupIndex> lookups_;
+    mutable std::vector<LookupIndex> lookups_;
 };
 
 } // namespace db
