@@ -1,17 +1,11 @@
 // Column-wise row storage for data sets.
 #include "db/ColumnStore.h"
 
+#include "db/ValueCompare.h"
+
 #include <limits>
 
 namespace db {
-
-namespace {
-
-bool isNull(const QVariant& v) {
-    return !v.isValid() || v.isNull();
-}
-
-} // namespace
 
 ColumnStore::Kind ColumnStore::kindOf(const QVariant& v) {
     switch (v.typeId()) {
@@ -34,7 +28,7 @@ ColumnStore::Kind ColumnStore::kindOf(const QVariant& v) {
 }
 
 bool ColumnStore::fits(Kind kind, const QVariant& v) {
-    return kind == Kind::Variant || isNull(v) || kindOf(v) == kind;
+    return kind == Kind::Variant || isNullValue(v) || kindOf(v) == kind;
 }
 
 void ColumnStore::clear() {
@@ -169,7 +163,7 @@ void ColumnStore::store(Column& c, size_t row, const QVariant& v) {
         c.variants[row] = v;
         return;
     }
-    const bool null = isNull(v);
+    const bool null = isNullValue(v);
     c.nulls[row] = null;
     switch (c.kind) {
     case Kind::Int:

@@ -3,6 +3,7 @@
 #include "db/DataSet.h"
 
 #include "db/DataSetInternal.h"
+#include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
 #include "db/FilterExpression.h"
 #include "db/ValueCompare.h"
@@ -15,29 +16,93 @@ namespace db {
 
 DataSet::DataSet(DataSetKind kind, QObject* parent)
     : QObject(parent)
-    , kind_(kind) {}
+    , d(std::make_unique<Private>(this, kind)) {}
 
 DataSet::~DataSet() {
     Q_EMIT destroyedDataSet();
-    for (DataSource* s : std::vector<DataSource*>(sources_))
+    for (DataSource* s : std::vector<DataSource*>(d->sources_))
         s->setDataSet(nullptr);
 }
 
-QString DataSet::describe() const {
-    return objectName().isEmpty() ? QStringLiteral("the data set") : objectName();
+DataSetKind DataSet::kind() const {
+    return d->kind_;
+}
+
+Connection* DataSet::connection() const {
+    return d->connection_;
+}
+
+void DataSet::setConnection(Connection* c) {
+    d->connection_ = c;
+}
+
+QString DataSet::sql() const {
+    return d->sql_;
+}
+
+QString DataSet::tableName() const {
+    return d->tableName_;
+}
+
+void DataSet::setTableName(const QString& name) {
+    d->tableName_ = name;
+}
+
+QString DataSet::procedureName() const {
+    return d->procedureName_;
+}
+
+void DataSet::setProcedureName(const QString& name) {
+    d->procedureName_ = name;
+}
+
+Parameters& DataSet::parameters() {
+    return d->parameters_;
+}
+
+int DataSet::commandTimeout() const {
+    return d->commandTimeout_;
+}
+
+void DataSet::setCommandTimeout(int seconds) {
+    d->commandTimeout_ = seconds;
+}
+
+QString DataSet::updateTable() const {
+    return d->updateTable_;
+}
+
+QString DataSet::updateKeyField() const {
+    return d->updateKey_;
+}
+
+bool DataSet::active() const {
+    return d->state_ != DataSetState::Inactive;
+}
+
+DataSetState DataSet::state() const {
+    return d->state_;
+}
+
+bool DataSet::controlsDisabled() const {
+    return d->disableCount_ > 0;
+}
+
+QString DataSet::Private::describe() const {
+    return q->objectName().isEmpty() ? QStringLiteral("the data set") : q->objectName();
 }
 
 void DataSet::setSql(const QString& text) {
-    sql_ = text;
+    d->sql_ = text;
     // The parameter list follows the statement's :names; values already set are kept.
     const QStringList names = internal::parameterNames(text);
-    if (names.isEmpty() && parameters_.count() > 0 && kind_ != DataSetKind::Query)
+    if (names.isEmpty() && d->parameters_.count() > 0 && d->kind_ != DataSetKind::Query)
         return;
     Parameters next;
     for (const QString& name : names) {
         if (next.find(name))
             continue;
-        if (Parameter* old = parameters_.find(name)) {
+        if (Parameter* old = d->parameters_.find(name)) {
             next.add(*old);
         } else {
             Parameter p;
@@ -46,39 +111,51 @@ void DataSet::setSql(const QString& text) {
             next.add(p);
         }
     }
-    parameters_ = std::move(next);
+    d->parameters_ = std::move(next);
 }
 
 void DataSet::setUpdateTable(const QString& table, const QString& keyField) {
-    updateTable_ = table;
-    updateKey_ = keyField;
+    d->updateTable_ = table;
+    d->updateKey_ = keyField;
 }
 
 // --- Fields
 
+bool DataSet::hasPersistentFields() const {
+    return !d->fieldDefs_.empty();
+}
+
+int DataSet::fieldCount() const {
+    return static_cast<int>(d->fields_.size());
+}
+
+const std::vector<Field*>& DataSet::fields() const {
+    return d->fieldPtrs_;
+}
+
 void DataSet::addFieldDef(const FieldDef& def) {
     if (active())
         throw DatabaseError(
-            QStringLiteral("Cannot add field '%1' while %2 is open.").arg(def.name, describe()));
+            QStringLiteral("Cannot add field '%1' while %2 is open.").arg(def.name, d->describe()));
     if (!hasPersistentFields())
-        destroyDynamicFields();
+        d->destroyDynamicFields();
     if (findField(def.name))
         throw DatabaseError(QStringLiteral("Field '%1' is defined twice.").arg(def.name));
-    fieldDefs_.push_back(def);
-    auto f = std::make_unique<Field>(this, def, static_cast<int>(fields_.size()));
-    fieldPtrs_.push_back(f.get());
-    fields_.push_back(std::move(f));
+    d->fieldDefs_.push_back(def);
+    auto f = std::make_unique<Field>(this, def, static_cast<int>(d->fields_.size()));
+    d->fieldPtrs_.push_back(f.get());
+    d->fields_.push_back(std::move(f));
 }
 
 void DataSet::clearFieldDefs() {
     if (active())
         throw DatabaseError(
-            QStringLiteral("Cannot remove the fields while %1 is open.").arg(describe()));
-    fieldDefs_.clear();
-    destroyDynamicFields();
+            QStringLiteral("Cannot remove the fields while %1 is open.").arg(d->describe()));
+    d->fieldDefs_.clear();
+    d->destroyDynamicFields();
 }
 
-void DataSet::destroyDynamicFields() {
+void DataSet::Private::destroyDynamicFields() {
     fieldPtrs_.clear();
     fields_.clear();
     dataColumnOfField_.clear();
@@ -89,14 +166,14 @@ Field* DataSet::field(int index) const {
     if (index < 0 || index >= fieldCount())
         throw DatabaseError(QStringLiteral("Field index %1 is out of range (%2 has %3 fields).")
                                 .arg(index)
-                                .arg(describe())
+                                .arg(d->describe())
                                 .arg(fieldCount()));
-    return fieldPtrs_[static_cast<size_t>(index)];
+    return d->fieldPtrs_[static_cast<size_t>(index)];
 }
 
 Field* DataSet::findField(const QString& name) const {
     const QString wanted = name.trimmed();
-    for (Field* f : fieldPtrs_) {
+    for (Field* f : d->fieldPtrs_) {
         if (f->fieldName().compare(wanted, Qt::CaseInsensitive) == 0)
             return f;
     }
@@ -106,24 +183,24 @@ Field* DataSet::findField(const QString& name) const {
 Field* DataSet::fieldByName(const QString& name) const {
     if (Field* f = findField(name))
         return f;
-    throw DatabaseError(QStringLiteral("Field '%1' not found in %2.").arg(name, describe()));
+    throw DatabaseError(QStringLiteral("Field '%1' not found in %2.").arg(name, d->describe()));
 }
 
-int DataSet::dataIndex(const Field& f) const {
+int DataSet::Private::dataIndex(const Field& f) const {
     const auto i = static_cast<size_t>(f.index());
     return i < dataColumnOfField_.size() ? dataColumnOfField_[i] : -1;
 }
 
-int DataSet::keyColumn() const {
+int DataSet::Private::keyColumn() const {
     if (updateKey_.isEmpty())
         return -1;
-    const Field* f = findField(updateKey_);
+    const Field* f = q->findField(updateKey_);
     return f ? dataIndex(*f) : -1;
 }
 
 // --- Fetching
 
-void DataSet::fetchInto(RowSink& sink) {
+void DataSet::Private::fetchInto(RowSink& sink) {
     if (!connection_)
         throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
     switch (kind_) {
@@ -152,12 +229,12 @@ void DataSet::fetchInto(RowSink& sink) {
 
 // Maps fields onto the result's columns; dynamic fields are made from the columns. On a
 // re-read the fields are kept and only re-mapped.
-void DataSet::bindFields(const Result& result, bool reread) {
+void DataSet::Private::bindFields(const Result& result, bool reread) {
     QHash<QString, int> columnOf;
     for (size_t c = 0; c < result.columns.size(); ++c)
         columnOf.insert(result.columns[c].name.toLower(), static_cast<int>(c));
 
-    if (!hasPersistentFields() && !reread) {
+    if (!q->hasPersistentFields() && !reread) {
         destroyDynamicFields();
         for (size_t c = 0; c < result.columns.size(); ++c) {
             const Column& col = result.columns[c];
@@ -166,7 +243,7 @@ void DataSet::bindFields(const Result& result, bool reread) {
             def.type = col.type == FieldType::Unknown ? internal::inferType(result, c) : col.type;
             def.size = col.size;
             def.readOnly = col.readOnly;
-            auto f = std::make_unique<Field>(this, def, static_cast<int>(fields_.size()));
+            auto f = std::make_unique<Field>(q, def, static_cast<int>(fields_.size()));
             fieldPtrs_.push_back(f.get());
             fields_.push_back(std::move(f));
         }
@@ -182,7 +259,7 @@ void DataSet::bindFields(const Result& result, bool reread) {
                                         .arg(f.fieldName(), describe()));
             dataColumns[i] = c;
         } else if (f.isLookup()) {
-            const Field* key = findField(f.keyFields());
+            const Field* key = q->findField(f.keyFields());
             if (!key || !key->isData() || !f.lookupDataSet())
                 throw DatabaseError(QStringLiteral("Lookup field '%1' has no key field '%2' or "
                                                    "no lookup data set.")
@@ -206,9 +283,9 @@ void DataSet::bindFields(const Result& result, bool reread) {
 // takes them when the read is complete. Values that a driver left in another type (a BIT read
 // as an integer, a date read as text) are converted and texts are cut to their field's size
 // on the way; values already right cost one type check.
-class DataSet::Intake : public RowSink {
+class DataSet::Private::Intake : public RowSink {
 public:
-    Intake(DataSet& dataSet, bool reread)
+    Intake(Private& dataSet, bool reread)
         : ds_(dataSet)
         , reread_(reread) {}
 
@@ -230,16 +307,16 @@ public:
             checks_[static_cast<size_t>(c)] = {expected, text ? f.size() : 0, &f};
             types[static_cast<size_t>(c)] = expected;
         }
-        store_.reset(types, 0);
-        store_.reserve(rowsHint);
-        rows_.reserve(rowsHint);
+        read_.reset(types, 0);
+        read_.reserve(rowsHint);
+        ids_.reserve(rowsHint);
         begun_ = true;
     }
 
     void row(std::vector<QVariant>& values) override {
-        const size_t r = store_.rowCount();
-        store_.pushRow();
-        rows_.push_back(Row{ds_.nextRowId_++});
+        const size_t r = read_.rowCount();
+        read_.pushRow();
+        ids_.push_back(ds_.nextRowId_++);
         values.resize(width_);
         for (size_t c = 0; c < width_; ++c) {
             QVariant& v = values[c];
@@ -262,7 +339,7 @@ public:
                     }
                 }
             }
-            store_.put(r, c, std::move(v), t);
+            read_.put(r, c, std::move(v), t);
         }
     }
 
@@ -270,10 +347,10 @@ public:
     void finish() {
         if (!begun_)
             begin({}, 0);
-        store_.shrinkToFit();
-        rows_.shrink_to_fit();
-        ds_.store_ = std::move(store_);
-        ds_.rows_ = std::move(rows_);
+        read_.shrinkToFit();
+        ids_.shrink_to_fit();
+        ds_.store_ = std::move(read_);
+        ds_.rows_ = std::move(ids_);
     }
 
 private:
@@ -282,30 +359,28 @@ private:
         int cut = 0;
         const Field* field = nullptr;
     };
-    DataSet& ds_;
+    Private& ds_;
     bool reread_;
     bool begun_ = false;
     size_t width_ = 0;
     std::vector<Check> checks_;
-    ColumnStore store_;
-    std::vector<Row> rows_;
+    ColumnStore read_;
+    std::vector<quint64> ids_;
 };
 
-void DataSet::readRows(bool reread) {
+void DataSet::Private::readRows(bool reread) {
     Intake intake(*this, reread);
     fetchInto(intake);
     intake.finish();
 }
 
-void DataSet::resetRows() {
+void DataSet::Private::resetRows() {
     // A closed data set gives its rows' memory back rather than keeping it until it opens.
-    std::vector<Row>().swap(rows_);
+    std::vector<quint64>().swap(rows_);
     store_.clear();
     std::vector<int>().swap(order_);
     std::vector<int>().swap(view_);
-    std::vector<int>().swap(viewPos_);
-    std::vector<std::pair<quint64, int>>().swap(idIndex_);
-    indexesValid_ = false;
+    rowIndex_.clear();
     cursor_ = -1;
     eof_ = bof_ = true;
     editBuffer_.clear();
@@ -321,30 +396,30 @@ void DataSet::open() {
         return;
     if (beforeOpen)
         beforeOpen(*this);
-    readRows(false);
-    sortField_.clear();
-    sortAscending_ = true;
-    if (filtered_ && filterExpr_) {
+    d->readRows(false);
+    d->sortField_.clear();
+    d->sortAscending_ = true;
+    if (d->filtered_ && d->filterExpr_) {
         try {
-            bindFilter(filterExpr_.get());
+            d->bindFilter(d->filterExpr_.get());
         } catch (...) {
-            resetRows();
+            d->resetRows();
             if (!hasPersistentFields())
-                destroyDynamicFields();
+                d->destroyDynamicFields();
             throw;
         }
     }
-    ++changeCount_;
-    state_ = DataSetState::Browse;
-    rebuildOrder();
-    rebuildView(false);
-    moveTo(0);
-    bof_ = true;
-    eof_ = view_.empty();
-    notifyControls(DataSource::ActiveChanged);
+    ++d->changeCount_;
+    d->state_ = DataSetState::Browse;
+    d->rebuildOrder();
+    d->rebuildView(false);
+    d->moveTo(0);
+    d->bof_ = true;
+    d->eof_ = d->view_.empty();
+    d->notifyControls(DataSource::ActiveChanged);
     if (afterOpen)
         afterOpen(*this);
-    doScroll();
+    d->doScroll();
 }
 
 void DataSet::close() {
@@ -352,118 +427,116 @@ void DataSet::close() {
         return;
     if (beforeClose)
         beforeClose(*this);
-    resetRows();
-    sortField_.clear();
-    state_ = DataSetState::Inactive;
-    ++changeCount_;
+    d->resetRows();
+    d->sortField_.clear();
+    d->state_ = DataSetState::Inactive;
+    ++d->changeCount_;
     if (!hasPersistentFields())
-        destroyDynamicFields();
-    notifyControls(DataSource::ActiveChanged);
+        d->destroyDynamicFields();
+    d->notifyControls(DataSource::ActiveChanged);
     if (afterClose)
         afterClose(*this);
 }
 
 void DataSet::refresh() {
-    checkActive("refresh");
-    checkBrowse();
+    d->checkActive("refresh");
+    d->checkBrowse();
     // Rows keep their bookmarks across the re-read: by key where there is one, else by place.
-    int keyCol = keyColumn();
-    const quint64 currentId = cursor_ >= 0 ? rows_[static_cast<size_t>(view_[cursor_])].id : 0;
-    const int oldCursor = cursor_;
+    int keyCol = d->keyColumn();
+    const quint64 currentId =
+        d->cursor_ >= 0 ? d->rows_[static_cast<size_t>(d->view_[d->cursor_])] : 0;
+    const int oldCursor = d->cursor_;
     KeyIndex oldIds;
-    std::vector<quint64> idsByPlace;
     if (keyCol >= 0) {
-        for (int i = static_cast<int>(rows_.size()) - 1; i >= 0; --i)
-            oldIds.insert(store_.get(static_cast<size_t>(i), static_cast<size_t>(keyCol)), i);
+        for (int i = static_cast<int>(d->rows_.size()) - 1; i >= 0; --i)
+            oldIds.insert(d->store_.get(static_cast<size_t>(i), static_cast<size_t>(keyCol)), i);
     }
-    for (const Row& r : rows_)
-        idsByPlace.push_back(r.id);
-    std::vector<Row> old = rows_;
-    readRows(true);
-    keyCol = keyColumn();
+    const std::vector<quint64> old = d->rows_;
+    d->readRows(true);
+    keyCol = d->keyColumn();
     std::vector<bool> taken(old.size(), false);
-    for (size_t i = 0; i < rows_.size(); ++i) {
+    for (size_t i = 0; i < d->rows_.size(); ++i) {
         int from = -1;
         if (keyCol >= 0)
-            from = oldIds.find(store_.get(i, static_cast<size_t>(keyCol)));
+            from = oldIds.find(d->store_.get(i, static_cast<size_t>(keyCol)));
         else if (i < old.size())
             from = static_cast<int>(i);
         if (from >= 0 && !taken[static_cast<size_t>(from)]) {
             taken[static_cast<size_t>(from)] = true;
-            rows_[i].id = old[static_cast<size_t>(from)].id;
+            d->rows_[i] = old[static_cast<size_t>(from)];
         }
     }
-    indexesValid_ = false;
-    ++changeCount_;
-    rebuildOrder();
-    rebuildView(false);
+    d->rowIndex_.invalidate();
+    ++d->changeCount_;
+    d->rebuildOrder();
+    d->rebuildView(false);
     int target = -1;
     if (currentId != 0) {
-        const int r = rowIndexOfId(currentId);
-        target = r >= 0 ? visibleOfRow(r) : -1;
+        const int r = d->rowIndexOfId(currentId);
+        target = r >= 0 ? d->visibleOfRow(r) : -1;
     }
-    if (target < 0 && !view_.empty())
-        target = std::clamp(oldCursor, 0, static_cast<int>(view_.size()) - 1);
-    cursor_ = target;
-    eof_ = bof_ = view_.empty();
-    notifyControls(DataSource::DataSetChanged);
-    doScroll();
+    if (target < 0 && !d->view_.empty())
+        target = std::clamp(oldCursor, 0, static_cast<int>(d->view_.size()) - 1);
+    d->cursor_ = target;
+    d->eof_ = d->bof_ = d->view_.empty();
+    d->notifyControls(DataSource::DataSetChanged);
+    d->doScroll();
 }
 
 int DataSet::execSql() {
-    if (kind_ == DataSetKind::StoredProc) {
+    if (d->kind_ == DataSetKind::StoredProc) {
         execProc();
         return -1;
     }
-    if (!connection_)
-        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
+    if (!d->connection_)
+        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(d->describe()));
     std::vector<QVariant> binds;
-    const QString text = kind_ == DataSetKind::Query
-                             ? internal::positionalSql(sql_, parameters_, binds)
-                             : QStringLiteral("select * from ") + tableName_;
-    return connection_->execute(text, binds);
+    const QString text = d->kind_ == DataSetKind::Query
+                             ? internal::positionalSql(d->sql_, d->parameters_, binds)
+                             : QStringLiteral("select * from ") + d->tableName_;
+    return d->connection_->execute(text, binds);
 }
 
 void DataSet::execProc() {
-    if (!connection_)
-        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(describe()));
-    if (kind_ != DataSetKind::StoredProc) {
+    if (!d->connection_)
+        throw DatabaseError(QStringLiteral("%1 has no connection.").arg(d->describe()));
+    if (d->kind_ != DataSetKind::StoredProc) {
         execSql();
         return;
     }
-    connection_->callProcedure(procedureName_, parameters_, commandTimeout_);
+    d->connection_->callProcedure(d->procedureName_, d->parameters_, d->commandTimeout_);
 }
 
 // --- Controls
 
 void DataSet::attachSource(DataSource* s) {
-    if (std::find(sources_.begin(), sources_.end(), s) == sources_.end())
-        sources_.push_back(s);
+    if (std::find(d->sources_.begin(), d->sources_.end(), s) == d->sources_.end())
+        d->sources_.push_back(s);
 }
 
 void DataSet::detachSource(DataSource* s) {
-    sources_.erase(std::remove(sources_.begin(), sources_.end(), s), sources_.end());
+    d->sources_.erase(std::remove(d->sources_.begin(), d->sources_.end(), s), d->sources_.end());
 }
 
 void DataSet::disableControls() {
-    ++disableCount_;
+    ++d->disableCount_;
 }
 
 void DataSet::enableControls() {
-    if (disableCount_ == 0)
+    if (d->disableCount_ == 0)
         return;
-    if (--disableCount_ > 0)
+    if (--d->disableCount_ > 0)
         return;
-    const bool wasActive = pendingActive_;
-    const bool any = pendingRefresh_;
-    pendingActive_ = pendingRefresh_ = false;
+    const bool wasActive = d->pendingActive_;
+    const bool any = d->pendingRefresh_;
+    d->pendingActive_ = d->pendingRefresh_ = false;
     if (!any)
         return;
-    for (DataSource* s : std::vector<DataSource*>(sources_))
+    for (DataSource* s : std::vector<DataSource*>(d->sources_))
         s->notify(wasActive ? DataSource::ActiveChanged : DataSource::DataSetChanged, -1);
 }
 
-void DataSet::notifyControls(int what, int fieldIndex) {
+void DataSet::Private::notifyControls(int what, int fieldIndex) {
     if (disableCount_ > 0) {
         pendingRefresh_ = true;
         if (what == DataSource::ActiveChanged)

@@ -2,17 +2,13 @@
 // client-side sort and filter, and write-back to one update table.
 #pragma once
 
-#include "db/ColumnStore.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Field.h"
 #include "db/Parameter.h"
-#include "db/Result.h"
-#include "db/RowSink.h"
 
 #include <QHashFunctions>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -23,7 +19,6 @@
 namespace db {
 
 class DataSource;
-class FilterExpression;
 
 enum class DataSetKind { Query, Table, StoredProc };
 enum class DataSetState { Inactive, Browse, Edit, Insert, CalcFields };
@@ -47,36 +42,36 @@ public:
     DataSet(DataSetKind kind, QObject* parent = nullptr);
     ~DataSet() override;
 
-    DataSetKind kind() const { return kind_; }
-    Connection* connection() const { return connection_; }
-    void setConnection(Connection* c) { connection_ = c; }
+    DataSetKind kind() const;
+    Connection* connection() const;
+    void setConnection(Connection* c);
 
     // --- What the data set reads
-    QString sql() const { return sql_; }             // Query; ":name" parameters allowed
-    void setSql(const QString& text);                // closes nothing; takes effect on open
-    QString tableName() const { return tableName_; } // Table
-    void setTableName(const QString& name) { tableName_ = name; }
-    QString procedureName() const { return procedureName_; } // StoredProc, e.g. "SORT_MARK_MAG;1"
-    void setProcedureName(const QString& name) { procedureName_ = name; }
-    Parameters& parameters() { return parameters_; }
-    int commandTimeout() const { return commandTimeout_; }
-    void setCommandTimeout(int seconds) { commandTimeout_ = seconds; }
+    QString sql() const;              // Query; ":name" parameters allowed
+    void setSql(const QString& text); // closes nothing; takes effect on open
+    QString tableName() const;        // Table
+    void setTableName(const QString& name);
+    QString procedureName() const; // StoredProc, e.g. "SORT_MARK_MAG;1"
+    void setProcedureName(const QString& name);
+    Parameters& parameters();
+    int commandTimeout() const;
+    void setCommandTimeout(int seconds);
 
     // --- Where edits are written: table and key column (no table: the data set is read-only)
     void setUpdateTable(const QString& table, const QString& keyField);
-    QString updateTable() const { return updateTable_; }
-    QString updateKeyField() const { return updateKey_; }
+    QString updateTable() const;
+    QString updateKeyField() const;
 
     // --- Fields. Persistent definitions are kept across opens; without them, the result's
     // columns become fields on each open.
     void addFieldDef(const FieldDef& def);
     void clearFieldDefs();
-    bool hasPersistentFields() const { return !fieldDefs_.empty(); }
-    int fieldCount() const { return static_cast<int>(fields_.size()); }
+    bool hasPersistentFields() const;
+    int fieldCount() const;
     Field* field(int index) const;                 // throws DatabaseError when out of range
     Field* findField(const QString& name) const;   // case-insensitive; nullptr when none
     Field* fieldByName(const QString& name) const; // throws DatabaseError naming it
-    const std::vector<Field*>& fields() const { return fieldPtrs_; }
+    const std::vector<Field*>& fields() const;
 
     // --- Life
     void open();
@@ -87,8 +82,8 @@ public:
     int execSql();
     // Runs the stored procedure without opening the data set.
     void execProc();
-    bool active() const { return state_ != DataSetState::Inactive; }
-    DataSetState state() const { return state_; }
+    bool active() const;
+    DataSetState state() const;
     bool isEmpty() const { return recordCount() == 0; }
 
     // --- Navigation over the visible rows (sort and filter applied)
@@ -96,8 +91,8 @@ public:
     void last();
     void next();
     void prior();
-    bool eof() const { return eof_; }
-    bool bof() const { return bof_; }
+    bool eof() const;
+    bool bof() const;
     int recNo() const;        // 1-based; -1 when none (or while inserting a new row)
     void setRecNo(int recNo); // out of range: stays where it is
     int recordCount() const;  // under the active filter
@@ -122,21 +117,21 @@ public:
     void post();
     void cancel();
     void deleteRecord();
-    bool modified() const { return modified_; }
+    bool modified() const;
     bool canModify() const;
 
     // --- Client-side sort (stable; lost on the next open) and filter
     void sortBy(const QString& fieldName, bool ascending = true);
-    QString sortField() const { return sortField_; }
-    QString filter() const { return filterText_; }
+    QString sortField() const;
+    QString filter() const;
     void setFilter(const QString& text); // throws DatabaseError when the parser refuses it
-    bool filtered() const { return filtered_; }
+    bool filtered() const;
     void setFiltered(bool on);
 
     // --- Controls
     void disableControls();
     void enableControls();
-    bool controlsDisabled() const { return disableCount_ > 0; }
+    bool controlsDisabled() const;
 
     // --- Events: plain members, read, saved, replaced and restored by anyone.
     Notify beforeOpen, afterOpen, beforeClose, afterClose;
@@ -146,22 +141,14 @@ public:
     Notify onCalcFields;
     ErrorEvent onPostError, onEditError, onDeleteError;
 
-    // --- Used by fields and data sources
-    QVariant fieldValue(const Field& f) const;
-    QVariant fieldOldValue(const Field& f) const;
-    void setFieldValue(Field& f, const QVariant& v);
-    void attachSource(DataSource* s);
-    void detachSource(DataSource* s);
+    // --- For grids
     // The row under the cursor of a painting grid: reading fields reads this row. -1: none.
     // Returns the previous one, so callers can restore it.
     int setDisplayRow(int visibleIndex);
-    int displayRow() const { return displayRow_; }
     // Which visible row a bookmark stands at, or -1.
     int indexOfBookmark(Bookmark b) const;
-    // Changes the lookup data sets' index when their rows change.
-    quint64 changeCount() const { return changeCount_; }
     // Rows a grid shows: the visible rows, a row being inserted included.
-    int visibleRowCount() const { return static_cast<int>(view_.size()); }
+    int visibleRowCount() const;
     // The bookmark of a visible row (null when out of range).
     Bookmark bookmarkAt(int visibleIndex) const;
 
@@ -170,113 +157,18 @@ Q_SIGNALS:
 
 private:
     friend class Field;
+    friend class DataSource;
     friend class FilterRowReader;
-    struct Row {
-        quint64 id = 0; // the row's values are in store_, at the same index
-    };
-    struct LookupIndex;
-    struct Lookups;
+    struct Private;
 
-    // Life
-    class Intake;
-    // Reads the statement's rows into the column store; on a re-read the fields stay.
-    void readRows(bool reread);
-    void fetchInto(RowSink& sink);
-    void bindFields(const Result& result, bool reopen);
-    void destroyDynamicFields();
-    void resetRows();
+    // Fields and data sources
+    QVariant fieldValue(const Field& f) const;
+    QVariant fieldOldValue(const Field& f) const;
+    void setFieldValue(Field& f, const QVariant& v);
+    void attachSource(DataSource* s);
+    void detachSource(DataSource* s);
 
-    // The visible order and the cursor
-    void rebuildView(bool keepCurrent);
-    void rebuildOrder();
-    void invalidateIndexes();
-    void ensureIndexes() const;
-    int rowIndexOfId(quint64 id) const;
-    int visibleOfRow(int rowIndex) const;
-    void moveTo(int visibleIndex);
-    void bindFilter(FilterExpression* expr) const;
-
-    // Reading
-    int readVisible() const;
-    QVariant valueOf(const Field& f, int rowIndex, int visibleIndex) const;
-    // The value of a result column in a row: the edit buffer for the row being edited.
-    QVariant cell(int rowIndex, int column) const;
-    QVariant calcValue(const Field& f, int rowIndex, int visibleIndex) const;
-    QVariant lookupValue(const Field& f, const QVariant& key) const;
-    // This data set as a lookup source: the result field of the first visible row whose key
-    // field holds the key.
-    QVariant lookupResult(const QString& keyFields, const QString& resultField,
-                          const QVariant& key) const;
-    int lookupRowOf(const QString& keyFields, const QString& resultField, const QVariant& key,
-                    int* resultFieldIndex) const;
-    QVariant keyOfLookupField(const Field& f, int rowIndex) const;
-
-    // Editing
-    void notifyControls(int what, int fieldIndex = -1);
-    void checkActive(const char* what) const;
-    void checkBrowse();
-    void checkCanModify() const;
-    void setState(DataSetState s);
-    void doScroll();
-    void runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work);
-    void writeBack();
-    void writeInsert();
-    void writeDelete();
-    void dropInsertedRow();
-    int dataIndex(const Field& f) const;
-    int keyColumn() const;
-    QString describe() const;
-
-    DataSetKind kind_;
-    QPointer<Connection> connection_;
-    QString sql_, tableName_, procedureName_;
-    Parameters parameters_;
-    int commandTimeout_ = 30;
-    QString updateTable_, updateKey_;
-
-    std::vector<FieldDef> fieldDefs_;
-    std::vector<std::unique_ptr<Field>> fields_;
-    std::vector<Field*> fieldPtrs_;
-    std::vector<int> dataColumnOfField_; // field index -> column of the result, -1 if none
-    std::vector<int> keyFieldOfLookup_;  // field index -> this data set's key field, -1 if none
-    std::vector<Column> columns_;
-
-    std::vector<Row> rows_;
-    ColumnStore store_;
-    std::vector<int> order_; // every row, in sort order: indexes into rows_
-    std::vector<int> view_;  // visible order (order_ under the filter): indexes into rows_
-    mutable std::vector<int> viewPos_; // rows_ index -> view index, -1 if hidden
-    mutable std::vector<std::pair<quint64, int>> idIndex_; // sorted (id, rows_ index)
-    mutable bool indexesValid_ = false;
-    quint64 nextRowId_ = 1;
-    int cursor_ = -1; // index into view_
-    bool eof_ = true, bof_ = true;
-    DataSetState state_ = DataSetState::Inactive;
-
-    std::vector<QVariant> editBuffer_;
-    int editRow_ = -1;   // rows_ index being edited or inserted
-    int insertRow_ = -1; // rows_ index of a row being inserted
-    int cursorBeforeInsert_ = -1;
-    bool modified_ = false;
-    int displayRow_ = -1;
-
-    // The row whose calculated fields are being computed
-    mutable std::vector<QVariant> calcBuffer_;
-    mutable int calcRow_ = -1;
-    mutable int calcVisible_ = -1;
-
-    QString sortField_;
-    bool sortAscending_ = true;
-    QString filterText_;
-    bool filtered_ = false;
-    std::unique_ptr<FilterExpression> filterExpr_;
-
-    int disableCount_ = 0;
-    bool pendingRefresh_ = false;
-    bool pendingActive_ = false;
-    std::vector<DataSource*> sources_;
-    quint64 changeCount_ = 0;
-    mutable std::unique_ptr<Lookups> lookups_;
+    std::unique_ptr<Private> d;
 };
 
 // Makes field reads see one visible row (a painting grid's row) for the life of the guard.

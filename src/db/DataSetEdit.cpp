@@ -1,8 +1,10 @@
 // Data set editing: edit, insert, post, cancel, delete and the write-back statements.
 #include "db/DataSet.h"
 
+#include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
 #include "db/ValueCompare.h"
+#include "db/WriteStatements.h"
 
 #include <algorithm>
 
@@ -16,17 +18,21 @@ const QString rowNotFound = QStringLiteral(
 
 } // namespace
 
-bool DataSet::canModify() const {
-    return active() && !updateTable_.isEmpty() && !updateKey_.isEmpty();
+bool DataSet::modified() const {
+    return d->modified_;
 }
 
-void DataSet::checkCanModify() const {
-    if (!canModify())
+bool DataSet::canModify() const {
+    return active() && !d->updateTable_.isEmpty() && !d->updateKey_.isEmpty();
+}
+
+void DataSet::Private::checkCanModify() const {
+    if (!q->canModify())
         throw DatabaseError(
             QStringLiteral("Cannot modify a read-only data set (%1).").arg(describe()));
 }
 
-void DataSet::setState(DataSetState s) {
+void DataSet::Private::setState(DataSetState s) {
     if (state_ == s)
         return;
     state_ = s;
@@ -34,24 +40,24 @@ void DataSet::setState(DataSetState s) {
 }
 
 void DataSet::setFieldValue(Field& f, const QVariant& v) {
-    checkActive("change a field");
+    d->checkActive("change a field");
     if (f.fieldKind() == FieldKind::Calculated) {
-        if (state_ != DataSetState::CalcFields)
+        if (d->state_ != DataSetState::CalcFields)
             throw DatabaseError(QStringLiteral("Calculated field '%1' can be set only while its "
                                                "values are calculated.")
                                     .arg(f.fieldName()));
-        calcBuffer_[static_cast<size_t>(f.index())] = f.convert(v);
+        d->calcBuffer_[static_cast<size_t>(f.index())] = f.convert(v);
         return;
     }
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         throw DatabaseError(QStringLiteral("Cannot change field '%1': %2 is not in edit or "
                                            "insert mode.")
-                                .arg(f.fieldName(), describe()));
+                                .arg(f.fieldName(), d->describe()));
     if (f.readOnly())
         throw DatabaseError(QStringLiteral("Field '%1' cannot be modified.").arg(f.fieldName()));
     if (f.isLookup()) {
         // A lookup takes the key of the lookup row whose result is the value.
-        Field* key = field(keyFieldOfLookup_[static_cast<size_t>(f.index())]);
+        Field* key = field(d->keyFieldOfLookup_[static_cast<size_t>(f.index())]);
         QVariant keyValue;
         if (!isNullValue(v)) {
             const DataSet* source = f.lookupDataSet();
@@ -59,12 +65,12 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
             const Field* sourceKey = source ? source->findField(f.lookupKeyFields()) : nullptr;
             bool found = false;
             if (result && sourceKey && source->active()) {
-                for (int r : source->view_) {
-                    if (r == source->insertRow_)
+                for (int r : source->d->view_) {
+                    if (r == source->d->insertRow_)
                         continue;
-                    const QVariant rv = source->valueOf(*result, r, -1);
+                    const QVariant rv = source->d->valueOf(*result, r, -1);
                     if (sameValue(rv, v) || result->textOf(rv) == result->textOf(v)) {
-                        keyValue = source->valueOf(*sourceKey, r, -1);
+                        keyValue = source->d->valueOf(*sourceKey, r, -1);
                         found = true;
                         break;
                     }
@@ -75,99 +81,87 @@ void DataSet::setFieldValue(Field& f, const QVariant& v) {
                                         .arg(v.toString(), f.fieldName()));
         }
         setFieldValue(*key, keyValue);
-        notifyControls(DataSource::RecordChanged, f.index());
+        d->notifyControls(DataSource::RecordChanged, f.index());
         return;
     }
-    const int c = dataIndex(f);
+    const int c = d->dataIndex(f);
     if (c < 0)
         throw DatabaseError(QStringLiteral("Field '%1' has no column.").arg(f.fieldName()));
     QVariant value = f.convert(v);
-    editBuffer_[static_cast<size_t>(c)] = std::move(value);
-    modified_ = true;
-    notifyControls(DataSource::RecordChanged, f.index());
-    for (size_t i = 0; i < keyFieldOfLookup_.size(); ++i) {
-        if (keyFieldOfLookup_[i] == f.index())
-            notifyControls(DataSource::RecordChanged, static_cast<int>(i));
+    d->editBuffer_[static_cast<size_t>(c)] = std::move(value);
+    d->modified_ = true;
+    d->notifyControls(DataSource::RecordChanged, f.index());
+    for (size_t i = 0; i < d->keyFieldOfLookup_.size(); ++i) {
+        if (d->keyFieldOfLookup_[i] == f.index())
+            d->notifyControls(DataSource::RecordChanged, static_cast<int>(i));
     }
 }
 
 void DataSet::edit() {
-    checkActive("edit");
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+    d->checkActive("edit");
+    if (d->state_ == DataSetState::Edit || d->state_ == DataSetState::Insert)
         return;
     if (recordCount() == 0) {
         insert();
         return;
     }
-    checkCanModify();
+    d->checkCanModify();
     if (beforeEdit)
         beforeEdit(*this);
-    editRow_ = view_[static_cast<size_t>(cursor_)];
-    editBuffer_ = store_.row(static_cast<size_t>(editRow_));
-    modified_ = false;
-    setState(DataSetState::Edit);
+    d->editRow_ = d->view_[static_cast<size_t>(d->cursor_)];
+    d->editBuffer_ = d->store_.row(static_cast<size_t>(d->editRow_));
+    d->modified_ = false;
+    d->setState(DataSetState::Edit);
     if (afterEdit)
         afterEdit(*this);
 }
 
 void DataSet::insert() {
-    checkActive("insert");
-    checkBrowse();
-    checkCanModify();
-    if (beforeInsert)
-        beforeInsert(*this);
-    const int at = cursor_ < 0 ? 0 : cursor_;
-    cursorBeforeInsert_ = cursor_;
-    rows_.push_back(Row{nextRowId_++});
-    store_.appendRow();
-    insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
-    editBuffer_.assign(columns_.size(), QVariant());
-    const auto pos = std::find(order_.begin(), order_.end(),
-                               view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
-    order_.insert(pos, insertRow_);
-    view_.insert(view_.begin() + at, insertRow_);
-    invalidateIndexes();
-    cursor_ = at;
-    eof_ = bof_ = false;
-    modified_ = false;
-    state_ = DataSetState::Insert;
-    notifyControls(DataSource::DataSetChanged);
-    notifyControls(DataSource::StateChanged);
-    if (onNewRecord)
-        onNewRecord(*this);
-    if (afterInsert)
-        afterInsert(*this);
-    doScroll();
+    d->insertRowAt(false);
 }
 
 void DataSet::append() {
-    checkActive("append");
+    d->insertRowAt(true);
+}
+
+// A new row before the current one, or after the last.
+void DataSet::Private::insertRowAt(bool atEnd) {
+    checkActive(atEnd ? "append" : "insert");
     checkBrowse();
     checkCanModify();
-    if (beforeInsert)
-        beforeInsert(*this);
+    if (q->beforeInsert)
+        q->beforeInsert(*q);
     cursorBeforeInsert_ = cursor_;
-    rows_.push_back(Row{nextRowId_++});
+    rows_.push_back(nextRowId_++);
     store_.appendRow();
     insertRow_ = editRow_ = static_cast<int>(rows_.size()) - 1;
     editBuffer_.assign(columns_.size(), QVariant());
-    order_.push_back(insertRow_);
-    view_.push_back(insertRow_);
+    if (atEnd) {
+        order_.push_back(insertRow_);
+        view_.push_back(insertRow_);
+        cursor_ = static_cast<int>(view_.size()) - 1;
+    } else {
+        const int at = cursor_ < 0 ? 0 : cursor_;
+        const auto pos = std::find(order_.begin(), order_.end(),
+                                   view_.empty() ? -1 : view_[static_cast<size_t>(at)]);
+        order_.insert(pos, insertRow_);
+        view_.insert(view_.begin() + at, insertRow_);
+        cursor_ = at;
+    }
     invalidateIndexes();
-    cursor_ = static_cast<int>(view_.size()) - 1;
     eof_ = bof_ = false;
     modified_ = false;
     state_ = DataSetState::Insert;
     notifyControls(DataSource::DataSetChanged);
     notifyControls(DataSource::StateChanged);
-    if (onNewRecord)
-        onNewRecord(*this);
-    if (afterInsert)
-        afterInsert(*this);
+    if (q->onNewRecord)
+        q->onNewRecord(*q);
+    if (q->afterInsert)
+        q->afterInsert(*q);
     doScroll();
 }
 
-void DataSet::dropInsertedRow() {
+void DataSet::Private::dropInsertedRow() {
     const int r = insertRow_;
     order_.erase(std::remove(order_.begin(), order_.end(), r), order_.end());
     view_.erase(std::remove(view_.begin(), view_.end(), r), view_.end());
@@ -182,27 +176,28 @@ void DataSet::dropInsertedRow() {
 }
 
 void DataSet::cancel() {
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         return;
     if (beforeCancel)
         beforeCancel(*this);
-    const bool inserting = state_ == DataSetState::Insert;
+    const bool inserting = d->state_ == DataSetState::Insert;
     if (inserting)
-        dropInsertedRow();
-    editRow_ = -1;
-    editBuffer_.clear();
-    modified_ = false;
-    state_ = DataSetState::Browse;
-    notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
-    notifyControls(DataSource::StateChanged);
+        d->dropInsertedRow();
+    d->editRow_ = -1;
+    d->editBuffer_.clear();
+    d->modified_ = false;
+    d->state_ = DataSetState::Browse;
+    d->notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
+    d->notifyControls(DataSource::StateChanged);
     if (afterCancel)
         afterCancel(*this);
     if (inserting)
-        doScroll();
+        d->doScroll();
 }
 
 // Runs a database write; a failure goes to the error handler, whose action decides.
-void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work) {
+void DataSet::Private::runWithErrorHandler(const ErrorEvent& handler,
+                                           const std::function<void()>& work) {
     for (;;) {
         try {
             work();
@@ -210,7 +205,7 @@ void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function
         } catch (const DatabaseError& e) {
             DataAction action = DataAction::Fail;
             if (handler)
-                handler(*this, e, action);
+                handler(*q, e, action);
             if (action == DataAction::Abort)
                 throw Abort();
             if (action == DataAction::Fail)
@@ -220,101 +215,70 @@ void DataSet::runWithErrorHandler(const ErrorEvent& handler, const std::function
 }
 
 void DataSet::post() {
-    checkActive("post");
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    d->checkActive("post");
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         throw DatabaseError(
-            QStringLiteral("Cannot post: %1 is not in edit or insert mode.").arg(describe()));
+            QStringLiteral("Cannot post: %1 is not in edit or insert mode.").arg(d->describe()));
     if (beforePost)
         beforePost(*this);
-    const bool inserting = state_ == DataSetState::Insert;
-    runWithErrorHandler(onPostError, [&] {
-        if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    const bool inserting = d->state_ == DataSetState::Insert;
+    d->runWithErrorHandler(onPostError, [&] {
+        if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
             return; // the handler cancelled and asked to retry
-        inserting ? writeInsert() : writeBack();
+        inserting ? d->writeInsert() : d->writeBack();
     });
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         return;
-    store_.setRow(static_cast<size_t>(editRow_), editBuffer_);
-    editBuffer_.clear();
-    editRow_ = insertRow_ = -1;
-    modified_ = false;
-    ++changeCount_;
+    d->store_.setRow(static_cast<size_t>(d->editRow_), d->editBuffer_);
+    d->editBuffer_.clear();
+    d->editRow_ = d->insertRow_ = -1;
+    d->modified_ = false;
+    ++d->changeCount_;
     if (inserting)
-        invalidateIndexes();
-    state_ = DataSetState::Browse;
-    notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
-    notifyControls(DataSource::StateChanged);
+        d->invalidateIndexes();
+    d->state_ = DataSetState::Browse;
+    d->notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
+    d->notifyControls(DataSource::StateChanged);
     if (afterPost)
         afterPost(*this);
 }
 
-void DataSet::writeBack() {
+void DataSet::Private::writeBack() {
     const int keyCol = keyColumn();
     if (keyCol < 0)
         throw DatabaseError(
             QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
     const std::vector<QVariant> stored = store_.row(static_cast<size_t>(editRow_));
-    QStringList sets, where;
-    std::vector<QVariant> setBinds, whereBinds;
-    where << updateKey_ + QStringLiteral(" = ?");
-    whereBinds.push_back(stored[static_cast<size_t>(keyCol)]);
+    std::vector<WriteColumn> columns;
     for (const Field* f : fieldPtrs_) {
         const int c = dataIndex(*f);
-        if (!f->isData() || c < 0)
-            continue;
-        const QVariant& now = editBuffer_[static_cast<size_t>(c)];
-        const QVariant& old = stored[static_cast<size_t>(c)];
-        if (sameValue(now, old))
-            continue;
-        sets << f->fieldName() + QStringLiteral(" = ?");
-        setBinds.push_back(now);
-        if (isNullValue(old)) {
-            where << f->fieldName() + QStringLiteral(" IS NULL");
-        } else {
-            where << f->fieldName() + QStringLiteral(" = ?");
-            whereBinds.push_back(old);
-        }
+        if (f->isData() && c >= 0)
+            columns.push_back({f->fieldName(), stored[static_cast<size_t>(c)],
+                               editBuffer_[static_cast<size_t>(c)]});
     }
-    if (sets.isEmpty())
+    const WriteStatement s = WriteStatements(updateTable_, updateKey_)
+                                 .update(stored[static_cast<size_t>(keyCol)], columns);
+    if (s.isEmpty())
         return;
-    const QString sql = QStringLiteral("UPDATE ") + updateTable_ + QStringLiteral(" SET ") +
-                        sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
-                        where.join(QStringLiteral(" AND "));
-    setBinds.insert(setBinds.end(), whereBinds.begin(), whereBinds.end());
-    const int changed = connection_->execute(sql, setBinds);
-    if (changed == 0)
+    if (connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
-void DataSet::writeInsert() {
-    QStringList columns;
-    std::vector<QVariant> binds;
+void DataSet::Private::writeInsert() {
+    std::vector<WriteColumn> columns;
     const Field* autoInc = nullptr;
-    const Field* key = findField(updateKey_);
+    const Field* key = q->findField(updateKey_);
     for (const Field* f : fieldPtrs_) {
         const int c = dataIndex(*f);
         if (!f->isData() || c < 0)
             continue;
         const QVariant& v = editBuffer_[static_cast<size_t>(c)];
-        if (isNullValue(v)) {
-            if (f->dataType() == FieldType::AutoInc || f == key)
-                autoInc = f;
-            continue;
-        }
-        columns << f->fieldName();
-        binds.push_back(v);
+        if (isNullValue(v) && (f->dataType() == FieldType::AutoInc || f == key))
+            autoInc = f;
+        columns.push_back({f->fieldName(), QVariant(), v});
     }
-    QString sql = QStringLiteral("INSERT INTO ") + updateTable_;
-    if (columns.isEmpty()) {
-        sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-        QStringList marks;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        sql += QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
-               QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + u')';
-    }
-    connection_->execute(sql, binds);
+    const WriteStatement s = WriteStatements(updateTable_, updateKey_).insert(columns);
+    connection_->execute(s.sql, s.binds);
     if (autoInc) {
         // The database chose the key; the row needs it for later updates and deletes.
         const QVariant id = connection_->driver().lastInsertId();
@@ -323,41 +287,39 @@ void DataSet::writeInsert() {
     }
 }
 
-void DataSet::writeDelete() {
+void DataSet::Private::writeDelete() {
     const int keyCol = keyColumn();
     if (keyCol < 0)
         throw DatabaseError(
             QStringLiteral("Key field '%1' not found in %2.").arg(updateKey_, describe()));
     const int r = view_[static_cast<size_t>(cursor_)];
-    const QVariant key = store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol));
-    const int changed =
-        connection_->execute(QStringLiteral("DELETE FROM ") + updateTable_ +
-                                 QStringLiteral(" WHERE ") + updateKey_ + QStringLiteral(" = ?"),
-                             {key});
-    if (changed == 0)
+    const WriteStatement s =
+        WriteStatements(updateTable_, updateKey_)
+            .remove(store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)));
+    if (connection_->execute(s.sql, s.binds) == 0)
         throw DatabaseError(rowNotFound);
 }
 
 void DataSet::deleteRecord() {
-    checkActive("delete");
-    if (state_ == DataSetState::Insert) {
+    d->checkActive("delete");
+    if (d->state_ == DataSetState::Insert) {
         cancel();
         return;
     }
     if (recordCount() == 0)
         throw DatabaseError(
-            QStringLiteral("Cannot delete from %1: it has no rows.").arg(describe()));
-    checkCanModify();
+            QStringLiteral("Cannot delete from %1: it has no rows.").arg(d->describe()));
+    d->checkCanModify();
     if (beforeDelete)
         beforeDelete(*this);
-    runWithErrorHandler(onDeleteError, [&] { writeDelete(); });
-    const int r = view_[static_cast<size_t>(cursor_)];
-    const bool wasEditing = state_ == DataSetState::Edit;
-    editRow_ = -1;
-    editBuffer_.clear();
-    modified_ = false;
-    rows_.erase(rows_.begin() + r);
-    store_.eraseRow(static_cast<size_t>(r));
+    d->runWithErrorHandler(onDeleteError, [&] { d->writeDelete(); });
+    const int r = d->view_[static_cast<size_t>(d->cursor_)];
+    const bool wasEditing = d->state_ == DataSetState::Edit;
+    d->editRow_ = -1;
+    d->editBuffer_.clear();
+    d->modified_ = false;
+    d->rows_.erase(d->rows_.begin() + r);
+    d->store_.eraseRow(static_cast<size_t>(r));
     const auto drop = [r](std::vector<int>& list) {
         list.erase(std::remove(list.begin(), list.end(), r), list.end());
         for (int& i : list) {
@@ -365,18 +327,18 @@ void DataSet::deleteRecord() {
                 --i;
         }
     };
-    drop(order_);
-    drop(view_);
-    invalidateIndexes();
-    ++changeCount_;
-    moveTo(cursor_);
-    state_ = DataSetState::Browse;
-    notifyControls(DataSource::DataSetChanged);
+    drop(d->order_);
+    drop(d->view_);
+    d->invalidateIndexes();
+    ++d->changeCount_;
+    d->moveTo(d->cursor_);
+    d->state_ = DataSetState::Browse;
+    d->notifyControls(DataSource::DataSetChanged);
     if (wasEditing)
-        notifyControls(DataSource::StateChanged);
+        d->notifyControls(DataSource::StateChanged);
     if (afterDelete)
         afterDelete(*this);
-    doScroll();
+    d->doScroll();
 }
 
 } // namespace db

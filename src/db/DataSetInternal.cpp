@@ -2,6 +2,7 @@
 #include "db/DataSetInternal.h"
 
 #include "db/DatabaseError.h"
+#include "db/InferredType.h"
 
 namespace db::internal {
 
@@ -93,25 +94,10 @@ int metaTypeOf(FieldType type) {
 
 FieldType inferType(const Result& result, size_t column) {
     for (const auto& row : result.rows) {
-        if (column >= row.size() || !row[column].isValid() || row[column].isNull())
+        if (column >= row.size())
             continue;
-        switch (row[column].typeId()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-            return FieldType::Integer;
-        case QMetaType::Double:
-            return FieldType::Float;
-        case QMetaType::Bool:
-            return FieldType::Boolean;
-        case QMetaType::QDate:
-            return FieldType::Date;
-        case QMetaType::QDateTime:
-            return FieldType::DateTime;
-        default:
-            return FieldType::String;
-        }
+        if (const FieldType t = inferredType(row[column]); t != FieldType::Unknown)
+            return t;
     }
     return FieldType::String;
 }

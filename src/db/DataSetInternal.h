@@ -1,10 +1,8 @@
 // Helpers shared by the data-set sources: statement parameters and value types.
 #pragma once
 
-#include "db/DataSet.h"
 #include "db/Parameter.h"
 #include "db/Result.h"
-#include "db/ValueCompare.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -12,20 +10,6 @@
 #include <vector>
 
 namespace db {
-
-// This data set's indexes as a lookup source: one hash per (key field, result field),
-// rebuilt when the rows change.
-struct DataSet::LookupIndex {
-    QString keyFields, resultField;
-    quint64 builtAt = 0;
-    bool built = false;
-    int resultFieldIndex = -1;
-    KeyIndex keys; // key -> rows_ index
-};
-
-struct DataSet::Lookups {
-    std::vector<LookupIndex> indexes;
-};
 
 namespace internal {
 

@@ -1,13 +1,13 @@
 // Data set navigation: cursor, record numbers, bookmarks, sort, filter and display rows.
 #include "db/DataSet.h"
 
+#include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
 #include "db/FilterExpression.h"
 #include "db/SortKeys.h"
 #include "db/ValueCompare.h"
 
 #include <algorithm>
-#include <limits>
 #include <numeric>
 
 namespace db {
@@ -18,35 +18,59 @@ public:
     FilterRowReader(const DataSet& ds, int row)
         : ds_(ds)
         , row_(row) {}
-    QVariant value(const Field& f) const override { return ds_.valueOf(f, row_, -1); }
+    QVariant value(const Field& f) const override { return ds_.d->valueOf(f, row_, -1); }
 
 private:
     const DataSet& ds_;
     int row_;
 };
 
-void DataSet::checkActive(const char* what) const {
-    if (!active())
+bool DataSet::eof() const {
+    return d->eof_;
+}
+
+bool DataSet::bof() const {
+    return d->bof_;
+}
+
+int DataSet::visibleRowCount() const {
+    return static_cast<int>(d->view_.size());
+}
+
+QString DataSet::sortField() const {
+    return d->sortField_;
+}
+
+QString DataSet::filter() const {
+    return d->filterText_;
+}
+
+bool DataSet::filtered() const {
+    return d->filtered_;
+}
+
+void DataSet::Private::checkActive(const char* what) const {
+    if (!q->active())
         throw DatabaseError(
             QStringLiteral("Cannot %1: %2 is closed.").arg(QLatin1String(what), describe()));
 }
 
 // Leaving a row posts its changes (or drops an untouched new row), as a grid expects.
-void DataSet::checkBrowse() {
+void DataSet::Private::checkBrowse() {
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
         if (modified_)
-            post();
+            q->post();
         else
-            cancel();
+            q->cancel();
     }
 }
 
-void DataSet::doScroll() {
-    if (afterScroll)
-        afterScroll(*this);
+void DataSet::Private::doScroll() {
+    if (q->afterScroll)
+        q->afterScroll(*q);
 }
 
-void DataSet::moveTo(int visibleIndex) {
+void DataSet::Private::moveTo(int visibleIndex) {
     const int n = static_cast<int>(view_.size());
     if (n == 0) {
         cursor_ = -1;
@@ -58,43 +82,43 @@ void DataSet::moveTo(int visibleIndex) {
 }
 
 void DataSet::first() {
-    checkActive("move to the first row");
-    checkBrowse();
-    moveTo(0);
-    bof_ = true;
-    eof_ = view_.empty();
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+    d->checkActive("move to the first row");
+    d->checkBrowse();
+    d->moveTo(0);
+    d->bof_ = true;
+    d->eof_ = d->view_.empty();
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 void DataSet::last() {
-    checkActive("move to the last row");
-    checkBrowse();
-    moveTo(static_cast<int>(view_.size()) - 1);
-    eof_ = true;
-    bof_ = view_.empty();
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+    d->checkActive("move to the last row");
+    d->checkBrowse();
+    d->moveTo(static_cast<int>(d->view_.size()) - 1);
+    d->eof_ = true;
+    d->bof_ = d->view_.empty();
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 int DataSet::moveBy(int distance) {
-    checkActive("move");
-    checkBrowse();
-    const int n = static_cast<int>(view_.size());
+    d->checkActive("move");
+    d->checkBrowse();
+    const int n = static_cast<int>(d->view_.size());
     if (n == 0 || distance == 0) {
         if (n == 0)
-            eof_ = bof_ = true;
+            d->eof_ = d->bof_ = true;
         return 0;
     }
-    const int target = cursor_ + distance;
-    const int from = cursor_;
-    cursor_ = std::clamp(target, 0, n - 1);
-    eof_ = target > n - 1;
-    bof_ = target < 0;
-    const int moved = cursor_ - from;
+    const int target = d->cursor_ + distance;
+    const int from = d->cursor_;
+    d->cursor_ = std::clamp(target, 0, n - 1);
+    d->eof_ = target > n - 1;
+    d->bof_ = target < 0;
+    const int moved = d->cursor_ - from;
     if (moved != 0) {
-        notifyControls(DataSource::RecordMoved);
-        doScroll();
+        d->notifyControls(DataSource::RecordMoved);
+        d->doScroll();
     }
     return moved;
 }
@@ -107,7 +131,7 @@ void DataSet::prior() {
     moveBy(-1);
 }
 
-int DataSet::readVisible() const {
+int DataSet::Private::readVisible() const {
     if (state_ == DataSetState::CalcFields)
         return calcVisible_;
     return displayRow_ >= 0 && displayRow_ < static_cast<int>(view_.size()) ? displayRow_ : cursor_;
@@ -116,78 +140,65 @@ int DataSet::readVisible() const {
 int DataSet::recNo() const {
     if (!active())
         return -1;
-    const int v = readVisible();
-    if (v < 0 || v >= static_cast<int>(view_.size()))
+    const int v = d->readVisible();
+    if (v < 0 || v >= static_cast<int>(d->view_.size()))
         return -1;
-    if (view_[static_cast<size_t>(v)] == insertRow_)
+    if (d->view_[static_cast<size_t>(v)] == d->insertRow_)
         return -1;
     // A row inserted before others shifts their numbers; the numbers count stored rows.
-    return insertRow_ >= 0 && visibleOfRow(insertRow_) >= 0 && visibleOfRow(insertRow_) < v ? v
-                                                                                            : v + 1;
+    return d->insertRow_ >= 0 && d->visibleOfRow(d->insertRow_) >= 0 &&
+                   d->visibleOfRow(d->insertRow_) < v
+               ? v
+               : v + 1;
 }
 
 void DataSet::setRecNo(int recNo) {
-    checkActive("change the record number");
-    checkBrowse();
-    if (recNo < 1 || recNo > static_cast<int>(view_.size()) || recNo - 1 == cursor_)
+    d->checkActive("change the record number");
+    d->checkBrowse();
+    if (recNo < 1 || recNo > static_cast<int>(d->view_.size()) || recNo - 1 == d->cursor_)
         return;
-    moveTo(recNo - 1);
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+    d->moveTo(recNo - 1);
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 int DataSet::recordCount() const {
     if (!active())
         return 0;
-    return static_cast<int>(view_.size()) - (insertRow_ >= 0 ? 1 : 0);
+    return static_cast<int>(d->view_.size()) - (d->insertRow_ >= 0 ? 1 : 0);
 }
 
 // --- Row indexes
 
-void DataSet::invalidateIndexes() {
-    indexesValid_ = false;
+void DataSet::Private::invalidateIndexes() {
+    rowIndex_.invalidate();
 }
 
-void DataSet::ensureIndexes() const {
-    if (indexesValid_)
-        return;
-    viewPos_.assign(rows_.size(), -1);
-    for (size_t v = 0; v < view_.size(); ++v)
-        viewPos_[static_cast<size_t>(view_[v])] = static_cast<int>(v);
-    idIndex_.clear();
-    idIndex_.reserve(rows_.size());
-    for (size_t r = 0; r < rows_.size(); ++r)
-        idIndex_.emplace_back(rows_[r].id, static_cast<int>(r));
-    // Rows are numbered in the order they arrive; only a re-read by key mixes them.
-    if (!std::is_sorted(idIndex_.begin(), idIndex_.end()))
-        std::sort(idIndex_.begin(), idIndex_.end());
-    indexesValid_ = true;
+void DataSet::Private::ensureIndexes() const {
+    if (!rowIndex_.built())
+        rowIndex_.build(rows_, view_);
 }
 
-int DataSet::rowIndexOfId(quint64 id) const {
+int DataSet::Private::rowIndexOfId(quint64 id) const {
     ensureIndexes();
-    const auto it = std::lower_bound(idIndex_.begin(), idIndex_.end(),
-                                     std::make_pair(id, std::numeric_limits<int>::min()));
-    return it != idIndex_.end() && it->first == id ? it->second : -1;
+    return rowIndex_.rowOfId(id);
 }
 
-int DataSet::visibleOfRow(int rowIndex) const {
+int DataSet::Private::visibleOfRow(int rowIndex) const {
     ensureIndexes();
-    return rowIndex >= 0 && rowIndex < static_cast<int>(viewPos_.size())
-               ? viewPos_[static_cast<size_t>(rowIndex)]
-               : -1;
+    return rowIndex_.visibleOf(rowIndex);
 }
 
 // --- Bookmarks
 
 Bookmark DataSet::bookmarkAt(int visibleIndex) const {
-    if (visibleIndex < 0 || visibleIndex >= static_cast<int>(view_.size()))
+    if (visibleIndex < 0 || visibleIndex >= static_cast<int>(d->view_.size()))
         return {};
-    return Bookmark{rows_[static_cast<size_t>(view_[static_cast<size_t>(visibleIndex)])].id};
+    return Bookmark{d->rows_[static_cast<size_t>(d->view_[static_cast<size_t>(visibleIndex)])]};
 }
 
 Bookmark DataSet::bookmark() const {
-    return active() ? bookmarkAt(readVisible()) : Bookmark{};
+    return active() ? bookmarkAt(d->readVisible()) : Bookmark{};
 }
 
 QString DataSet::bookmarkString() const {
@@ -204,7 +215,7 @@ Bookmark DataSet::bookmarkFromString(const QString& s) const {
 int DataSet::indexOfBookmark(Bookmark b) const {
     if (b.isNull() || !active())
         return -1;
-    return visibleOfRow(rowIndexOfId(b.id));
+    return d->visibleOfRow(d->rowIndexOfId(b.id));
 }
 
 bool DataSet::bookmarkValid(Bookmark b) const {
@@ -212,39 +223,40 @@ bool DataSet::bookmarkValid(Bookmark b) const {
 }
 
 void DataSet::gotoBookmark(Bookmark b) {
-    checkActive("go to a bookmark");
+    d->checkActive("go to a bookmark");
     if (indexOfBookmark(b) < 0)
         throw DatabaseError(
-            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(describe()));
-    checkBrowse();
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(d->describe()));
+    d->checkBrowse();
     // The post above may have moved rows; look the bookmark up again.
     const int v = indexOfBookmark(b);
     if (v < 0)
         throw DatabaseError(
-            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(describe()));
-    moveTo(v);
-    notifyControls(DataSource::RecordMoved);
-    doScroll();
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(d->describe()));
+    d->moveTo(v);
+    d->notifyControls(DataSource::RecordMoved);
+    d->doScroll();
 }
 
 void DataSet::gotoBookmarkString(const QString& b) {
     const Bookmark bm = bookmarkFromString(b);
     if (bm.isNull())
-        throw DatabaseError(QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b, describe()));
+        throw DatabaseError(
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b, d->describe()));
     gotoBookmark(bm);
 }
 
 bool DataSet::locate(const QString& fieldName, const QVariant& value) {
-    checkActive("locate a row");
+    d->checkActive("locate a row");
     const Field* f = fieldByName(fieldName);
-    checkBrowse();
-    for (size_t v = 0; v < view_.size(); ++v) {
-        if (sameValue(valueOf(*f, view_[v], static_cast<int>(v)), value) ||
+    d->checkBrowse();
+    for (size_t v = 0; v < d->view_.size(); ++v) {
+        if (sameValue(d->valueOf(*f, d->view_[v], static_cast<int>(v)), value) ||
             (!isNullValue(value) &&
-             f->textOf(valueOf(*f, view_[v], static_cast<int>(v))) == f->textOf(value))) {
-            moveTo(static_cast<int>(v));
-            notifyControls(DataSource::RecordMoved);
-            doScroll();
+             f->textOf(d->valueOf(*f, d->view_[v], static_cast<int>(v))) == f->textOf(value))) {
+            d->moveTo(static_cast<int>(v));
+            d->notifyControls(DataSource::RecordMoved);
+            d->doScroll();
             return true;
         }
     }
@@ -253,27 +265,27 @@ bool DataSet::locate(const QString& fieldName, const QVariant& value) {
 
 QVariant DataSet::valueAt(Bookmark b, const QString& fieldName) const {
     const Field* f = fieldByName(fieldName);
-    const int r = b.isNull() ? -1 : rowIndexOfId(b.id);
+    const int r = b.isNull() ? -1 : d->rowIndexOfId(b.id);
     if (r < 0)
         throw DatabaseError(
-            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(describe()));
-    return valueOf(*f, r, visibleOfRow(r));
+            QStringLiteral("Bookmark '%1' is not valid in %2.").arg(b.id).arg(d->describe()));
+    return d->valueOf(*f, r, d->visibleOfRow(r));
 }
 
 int DataSet::setDisplayRow(int visibleIndex) {
-    const int previous = displayRow_;
-    displayRow_ = visibleIndex;
+    const int previous = d->displayRow_;
+    d->displayRow_ = visibleIndex;
     return previous;
 }
 
 // --- Sort and filter
 
-void DataSet::rebuildOrder() {
+void DataSet::Private::rebuildOrder() {
     order_.resize(rows_.size());
     std::iota(order_.begin(), order_.end(), 0);
     if (sortField_.isEmpty())
         return;
-    const Field* f = findField(sortField_);
+    const Field* f = q->findField(sortField_);
     if (!f)
         return;
     std::vector<QVariant> values(rows_.size());
@@ -287,7 +299,7 @@ void DataSet::rebuildOrder() {
     });
 }
 
-void DataSet::rebuildView(bool keepCurrent) {
+void DataSet::Private::rebuildView(bool keepCurrent) {
     const int currentRow = keepCurrent && cursor_ >= 0 ? view_[static_cast<size_t>(cursor_)] : -1;
     view_.clear();
     const bool filtering = filtered_ && filterExpr_ && !filterExpr_->isEmpty();
@@ -296,11 +308,11 @@ void DataSet::rebuildView(bool keepCurrent) {
     } else {
         view_.reserve(order_.size());
         for (int r : order_) {
-            if (r == insertRow_ || filterExpr_->matches(FilterRowReader(*this, r)))
+            if (r == insertRow_ || filterExpr_->matches(FilterRowReader(*q, r)))
                 view_.push_back(r);
         }
     }
-    indexesValid_ = false;
+    rowIndex_.invalidate();
     ++changeCount_;
     if (currentRow >= 0) {
         const int v = visibleOfRow(currentRow);
@@ -308,55 +320,55 @@ void DataSet::rebuildView(bool keepCurrent) {
     }
 }
 
-void DataSet::bindFilter(FilterExpression* expr) const {
-    expr->bind(*this);
+void DataSet::Private::bindFilter(FilterExpression* expr) const {
+    expr->bind(*q);
 }
 
 void DataSet::sortBy(const QString& fieldName, bool ascending) {
-    checkActive("sort");
+    d->checkActive("sort");
     if (!findField(fieldName))
         throw DatabaseError(
-            QStringLiteral("Cannot sort %1: field '%2' not found.").arg(describe(), fieldName));
-    checkBrowse();
-    sortField_ = findField(fieldName)->fieldName();
-    sortAscending_ = ascending;
-    rebuildOrder();
-    rebuildView(true);
-    notifyControls(DataSource::DataSetChanged);
+            QStringLiteral("Cannot sort %1: field '%2' not found.").arg(d->describe(), fieldName));
+    d->checkBrowse();
+    d->sortField_ = findField(fieldName)->fieldName();
+    d->sortAscending_ = ascending;
+    d->rebuildOrder();
+    d->rebuildView(true);
+    d->notifyControls(DataSource::DataSetChanged);
 }
 
 void DataSet::setFilter(const QString& text) {
     std::unique_ptr<FilterExpression> expr = FilterExpression::parse(text);
-    const bool apply = active() && filtered_;
+    const bool apply = active() && d->filtered_;
     if (active())
-        bindFilter(expr.get());
+        d->bindFilter(expr.get());
     if (apply)
-        checkBrowse();
-    filterText_ = text;
-    filterExpr_ = std::move(expr);
+        d->checkBrowse();
+    d->filterText_ = text;
+    d->filterExpr_ = std::move(expr);
     if (apply) {
-        rebuildView(false);
-        moveTo(0);
-        notifyControls(DataSource::DataSetChanged);
-        doScroll();
+        d->rebuildView(false);
+        d->moveTo(0);
+        d->notifyControls(DataSource::DataSetChanged);
+        d->doScroll();
     }
 }
 
 void DataSet::setFiltered(bool on) {
-    if (on == filtered_)
+    if (on == d->filtered_)
         return;
     if (!active()) {
-        filtered_ = on;
+        d->filtered_ = on;
         return;
     }
-    if (on && filterExpr_)
-        bindFilter(filterExpr_.get());
-    checkBrowse();
-    filtered_ = on;
-    rebuildView(false);
-    moveTo(0);
-    notifyControls(DataSource::DataSetChanged);
-    doScroll();
+    if (on && d->filterExpr_)
+        d->bindFilter(d->filterExpr_.get());
+    d->checkBrowse();
+    d->filtered_ = on;
+    d->rebuildView(false);
+    d->moveTo(0);
+    d->notifyControls(DataSource::DataSetChanged);
+    d->doScroll();
 }
 
 } // namespace db

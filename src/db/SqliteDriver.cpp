@@ -1,6 +1,7 @@
 #include "db/SqliteDriver.h"
 
 #include "db/DatabaseError.h"
+#include "db/InferredType.h"
 #include "db/SqliteStatement.h"
 
 #include <QAtomicInteger>
@@ -221,13 +222,11 @@ int SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& 
             values[i] = statement.value(int(i), readAs[i]);
         if (!begun) {
             for (size_t i = 0; i < n; ++i) {
-                if (columns[i].type != FieldType::Unknown || !values[i].isValid())
+                if (columns[i].type != FieldType::Unknown)
                     continue;
-                const int t = values[i].typeId();
-                columns[i].type = t == QMetaType::Double    ? FieldType::Float
-                                  : t == QMetaType::QString ? FieldType::String
-                                                            : FieldType::Integer;
-                --undecided;
+                columns[i].type = inferredType(values[i]);
+                if (columns[i].type != FieldType::Unknown)
+                    --undecided;
             }
             if (undecided > 0) {
                 waiting.push_back(values);

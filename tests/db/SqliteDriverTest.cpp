@@ -113,12 +113,15 @@ TEST_F(SqliteDriverTest, OddStoredValuesReadAsTheirColumnTypeAllows) {
 // An expression's column takes the type of its first value that is not null, however late.
 TEST_F(SqliteDriverTest, ExpressionColumnsTakeTheirFirstValuesType) {
     const Result r = driver.execute(
-        QStringLiteral("select case when x < 3 then null else x * 1.5 end, x || '' from "
-                       "(select 1 as x union all select 2 union all select 3 union all select "
-                       "4) order by x"));
+        QStringLiteral("select case when x < 3 then null else x * 1.5 end, x || '', x * 2, "
+                       "cast(x as blob) from (select 1 as x union all select 2 union all "
+                       "select 3 union all select 4) order by x"));
     ASSERT_EQ(r.rows.size(), 4u);
     EXPECT_EQ(r.columns[0].type, FieldType::Float);
     EXPECT_EQ(r.columns[1].type, FieldType::String);
+    EXPECT_EQ(r.columns[2].type, FieldType::Integer);
+    // Bytes are not a number: the same rule as for a procedure's untyped column.
+    EXPECT_EQ(r.columns[3].type, FieldType::String);
     EXPECT_FALSE(r.rows[0][0].isValid());
     EXPECT_DOUBLE_EQ(r.rows[2][0].toDouble(), 4.5);
     EXPECT_EQ(r.rows[3][1], QVariant(QStringLiteral("4")));
