@@ -3,8 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-static void MD5Hex_Password(benchmark::State& state)
-{
+static void MD5Hex_Password(benchmark::State& state) {
     const QString text(static_cast<int>(state.range(0)), QChar(0x0436));
     for (auto _ : state)
         benchmark::DoNotOptimize(MD5Hex(text));

@@ -6,7 +6,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libqt6core5compat6-dev libqt6sql6-sqlite libqt6sql6-odbc
     libsqlite3-dev unixodbc unixodbc-dev tdsodbc libsqliteodbc
-    libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+    libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
     libxlsxwriter-dev poppler-utils
     fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils xclip sqlite3 python3
 )

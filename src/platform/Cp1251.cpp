@@ -7,8 +7,7 @@
 namespace platform {
 namespace {
 
-QTextCodec& codec()
-{
+QTextCodec& codec() {
     QTextCodec* c = QTextCodec::codecForName("windows-1251");
     if (c == nullptr)
         throw std::runtime_error("The windows-1251 text codec is not available");
@@ -17,23 +16,19 @@ QTextCodec& codec()
 
 } // namespace
 
-QByteArray toCp1251(const QString& text)
-{
+QByteArray toCp1251(const QString& text) {
     return codec().fromUnicode(text);
 }
 
-QString fromCp1251(const QByteArray& bytes)
-{
+QString fromCp1251(const QByteArray& bytes) {
     return codec().toUnicode(bytes);
 }
 
-bool fitsCp1251(const QString& text)
-{
+bool fitsCp1251(const QString& text) {
     return firstNonCp1251(text).isNull();
 }
 
-QChar firstNonCp1251(const QString& text)
-{
+QChar firstNonCp1251(const QString& text) {
     QTextCodec& c = codec();
     for (qsizetype i = 0; i < text.size(); ++i) {
         // Surrogate pairs never fit: take the pair's first half as the culprit.

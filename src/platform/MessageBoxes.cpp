@@ -10,18 +10,16 @@ struct Hooks {
     int* beeps = nullptr;
 };
 
-Hooks& hooks()
-{
+Hooks& hooks() {
     static Hooks h;
     return h;
 }
 
 } // namespace
 
-QMessageBox::StandardButton messageBox(QWidget* owner, const QString& text,
-                                       const QString& caption, QMessageBox::Icon icon,
-                                       QMessageBox::StandardButtons buttons)
-{
+QMessageBox::StandardButton messageBox(QWidget* owner, const QString& text, const QString& caption,
+                                       QMessageBox::Icon icon,
+                                       QMessageBox::StandardButtons buttons) {
     if (hooks().script)
         return hooks().script(MessageBoxRequest{owner, text, caption, icon, buttons});
     QMessageBox box(icon, caption, text, buttons, owner);
@@ -29,8 +27,7 @@ QMessageBox::StandardButton messageBox(QWidget* owner, const QString& text,
     return static_cast<QMessageBox::StandardButton>(answer);
 }
 
-void beep()
-{
+void beep() {
     if (hooks().beeps != nullptr) {
         ++*hooks().beeps;
         return;
@@ -38,26 +35,22 @@ void beep()
     QApplication::beep();
 }
 
-void setMessageBoxScript(MessageBoxScript script)
-{
+void setMessageBoxScript(MessageBoxScript script) {
     hooks().script = std::move(script);
 }
 
-void setBeepCounter(int* counter)
-{
+void setBeepCounter(int* counter) {
     hooks().beeps = counter;
 }
 
 ScopedMessageBoxScript::ScopedMessageBoxScript(MessageBoxScript script, int* beepCounter)
     : previous_(std::move(hooks().script))
-    , previousCounter_(hooks().beeps)
-{
+    , previousCounter_(hooks().beeps) {
     hooks().script = std::move(script);
     hooks().beeps = beepCounter;
 }
 
-ScopedMessageBoxScript::~ScopedMessageBoxScript()
-{
+ScopedMessageBoxScript::~ScopedMessageBoxScript() {
     hooks().script = std::move(previous_);
     hooks().beeps = previousCounter_;
 }

@@ -22,8 +22,8 @@ struct MessageBoxRequest {
 using MessageBoxScript = std::function<QMessageBox::StandardButton(const MessageBoxRequest&)>;
 
 // Shows a modal box and returns the button pressed (the escape button when it was closed).
-QMessageBox::StandardButton messageBox(QWidget* owner, const QString& text,
-                                       const QString& caption, QMessageBox::Icon icon,
+QMessageBox::StandardButton messageBox(QWidget* owner, const QString& text, const QString& caption,
+                                       QMessageBox::Icon icon,
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
 // The system beep.

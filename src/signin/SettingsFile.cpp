@@ -16,14 +16,12 @@ namespace {
 constexpr int UserIdAt = 0, PasswordAt = 20, UserIdLenAt = 40, PasswordLenAt = 41;
 constexpr int SourceAt = 42, CatalogAt = 62, SourceLenAt = 82, CatalogLenAt = 83;
 
-QString field(const QByteArray& image, int at, int lengthAt)
-{
+QString field(const QByteArray& image, int at, int lengthAt) {
     const int n = std::min<int>(static_cast<unsigned char>(image[lengthAt]), SettingsFieldWidth);
     return DecodeSettingText(image.mid(at, n));
 }
 
-void putField(QByteArray& image, int at, int lengthAt, const QString& value)
-{
+void putField(QByteArray& image, int at, int lengthAt, const QString& value) {
     const QByteArray bytes = EncodeSettingText(value);
     if (bytes.size() > SettingsFieldWidth)
         throw std::invalid_argument("a settings value is longer than 20 bytes");
@@ -31,8 +29,7 @@ void putField(QByteArray& image, int at, int lengthAt, const QString& value)
     image[lengthAt] = static_cast<char>(bytes.size());
 }
 
-InOutError ioError(int error)
-{
+InOutError ioError(int error) {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
@@ -47,29 +44,25 @@ InOutError ioError(int error)
 
 } // namespace
 
-QString DecodeSettingText(const QByteArray& bytes)
-{
+QString DecodeSettingText(const QByteArray& bytes) {
     QByteArray shifted(bytes);
     for (char& c : shifted)
         c = static_cast<char>(static_cast<unsigned char>(c) + 1);
     return platform::fromCp1251(shifted);
 }
 
-QByteArray EncodeSettingText(const QString& text)
-{
+QByteArray EncodeSettingText(const QString& text) {
     QByteArray bytes = platform::toCp1251(text);
     for (char& c : bytes)
         c = static_cast<char>(static_cast<unsigned char>(c) - 1);
     return bytes;
 }
 
-QString settingsFilePath()
-{
+QString settingsFilePath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/Data/KEL");
 }
 
-TFirstConnectInfo readSettingsFile(const QString& path)
-{
+TFirstConnectInfo readSettingsFile(const QString& path) {
     // Read-only: a system-wide installation's users may read the file but not write it.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
         std::fopen(QFile::encodeName(path).constData(), "rb"), &std::fclose);
@@ -85,8 +78,7 @@ TFirstConnectInfo readSettingsFile(const QString& path)
     return decodeSettings(image);
 }
 
-TFirstConnectInfo decodeSettings(const QByteArray& image)
-{
+TFirstConnectInfo decodeSettings(const QByteArray& image) {
     if (image.size() < SettingsFileSize)
         throw InOutError("Read beyond end of file");
     TFirstConnectInfo info;
@@ -97,8 +89,7 @@ TFirstConnectInfo decodeSettings(const QByteArray& image)
     return info;
 }
 
-QByteArray encodeSettings(const TFirstConnectInfo& info)
-{
+QByteArray encodeSettings(const TFirstConnectInfo& info) {
     QByteArray image(SettingsFileSize, '\0');
     putField(image, UserIdAt, UserIdLenAt, info.UserID);
     putField(image, PasswordAt, PasswordLenAt, info.Password);

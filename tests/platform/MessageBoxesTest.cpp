@@ -4,8 +4,7 @@
 
 using namespace platform;
 
-TEST(MessageBoxes, ScriptAnswersAndSeesWhatWouldShow)
-{
+TEST(MessageBoxes, ScriptAnswersAndSeesWhatWouldShow) {
     std::vector<MessageBoxRequest> seen;
     int beeps = 0;
     {
@@ -29,8 +28,7 @@ TEST(MessageBoxes, ScriptAnswersAndSeesWhatWouldShow)
     EXPECT_EQ(beeps, 2);
 }
 
-TEST(MessageBoxes, NestedScriptsRestoreTheOuterOne)
-{
+TEST(MessageBoxes, NestedScriptsRestoreTheOuterOne) {
     int outer = 0, inner = 0;
     ScopedMessageBoxScript a([&](const MessageBoxRequest&) {
         ++outer;

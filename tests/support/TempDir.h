@@ -16,8 +16,7 @@ public:
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     // Writes bytes to a file in the folder and returns its path.
-    QString write(const QString& name, const QByteArray& bytes) const
-    {
+    QString write(const QString& name, const QByteArray& bytes) const {
         QFile f(path(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << f.errorString().toStdString();
         f.write(bytes);

@@ -15,23 +15,20 @@ struct ToolRun {
     QString out, err;
 };
 
-ToolRun run(const QStringList& arguments, const QString& defaultPath)
-{
+ToolRun run(const QStringList& arguments, const QString& defaultPath) {
     ToolRun r{};
     r.code = runSettingsTool(arguments, defaultPath, r.out, r.err);
     return r;
 }
 
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
 
-TEST(KelSettings, WritesThe84ByteLayoutAndPrintsItBack)
-{
+TEST(KelSettings, WritesThe84ByteLayoutAndPrintsItBack) {
     testsupport::TempDir dir;
     const QString path = dir.path("Data/KEL");
     const ToolRun w = run({"kel_check", "пароль", "db.sqlite", "KEL"}, path);
@@ -54,8 +51,7 @@ TEST(KelSettings, WritesThe84ByteLayoutAndPrintsItBack)
     EXPECT_TRUE(p.out.contains(QStringLiteral("server:   db.sqlite")));
 }
 
-TEST(KelSettings, RefusesBadValuesAndLeavesTheFileAsItWas)
-{
+TEST(KelSettings, RefusesBadValuesAndLeavesTheFileAsItWas) {
     testsupport::TempDir dir;
     const QString path = dir.path("KEL");
     ASSERT_EQ(run({"u", "p", "s", "d"}, path).code, 0);
@@ -78,8 +74,7 @@ TEST(KelSettings, RefusesBadValuesAndLeavesTheFileAsItWas)
     }
 }
 
-TEST(KelSettings, PrintOfAMissingFileSaysSo)
-{
+TEST(KelSettings, PrintOfAMissingFileSaysSo) {
     testsupport::TempDir dir;
     const ToolRun r = run({"--print", "--file", dir.path("nothing")}, dir.path("x"));
     EXPECT_EQ(r.code, 1);

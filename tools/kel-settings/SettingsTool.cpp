@@ -17,8 +17,7 @@ const QString Usage = QStringLiteral(
     "SERVER is a SQL Server host (HOST, HOST\\INSTANCE or HOST,PORT) or an embedded\n"
     "database file ending in .sqlite. Without --file the file is Data/KEL beside the client.\n");
 
-QString checkOne(const QString& name, const QString& value)
-{
+QString checkOne(const QString& name, const QString& value) {
     const QChar bad = platform::firstNonCp1251(value);
     if (!bad.isNull())
         return QStringLiteral("%1: the character '%2' (U+%3) has no code page 1251 byte")
@@ -36,13 +35,11 @@ QString checkOne(const QString& name, const QString& value)
 
 } // namespace
 
-QString checkSettingsValues(const signin::TFirstConnectInfo& info)
-{
-    for (const auto& [name, value] :
-         {std::pair{QStringLiteral("login"), info.UserID},
-          std::pair{QStringLiteral("password"), info.Password},
-          std::pair{QStringLiteral("server"), info.DataSource},
-          std::pair{QStringLiteral("database"), info.InitialCatalog}}) {
+QString checkSettingsValues(const signin::TFirstConnectInfo& info) {
+    for (const auto& [name, value] : {std::pair{QStringLiteral("login"), info.UserID},
+                                      std::pair{QStringLiteral("password"), info.Password},
+                                      std::pair{QStringLiteral("server"), info.DataSource},
+                                      std::pair{QStringLiteral("database"), info.InitialCatalog}}) {
         const QString problem = checkOne(name, value);
         if (!problem.isEmpty())
             return problem;
@@ -51,8 +48,7 @@ QString checkSettingsValues(const signin::TFirstConnectInfo& info)
 }
 
 int runSettingsTool(const QStringList& arguments, const QString& defaultPath, QString& out,
-                    QString& err)
-{
+                    QString& err) {
     QString path = defaultPath;
     bool print = false;
     QStringList values;
