@@ -217,11 +217,9 @@ void DataSet::Private::fetchInto(RowSink& sink) {
                            sink);
         return;
     case DataSetKind::StoredProc: {
-        Result result = connection_->callProcedure(procedureName_, parameters_, commandTimeout_);
-        for (size_t c = 0; c < result.columns.size(); ++c)
-            if (result.columns[c].type == FieldType::Unknown)
-                result.columns[c].type = internal::inferType(result, c);
-        sink.take(std::move(result));
+        internal::TypedRows typed(sink);
+        connection_->queryProcedure(procedureName_, parameters_, commandTimeout_, typed);
+        typed.finish();
         return;
     }
     }

@@ -4,6 +4,8 @@
 #include "db/DatabaseError.h"
 #include "db/InferredType.h"
 
+#include <algorithm>
+
 namespace db::internal {
 
 namespace {
@@ -100,6 +102,33 @@ FieldType inferType(const Result& result, size_t column) {
             return t;
     }
     return FieldType::String;
+}
+
+void TypedRows::begin(const std::vector<Column>& columns, size_t rowsHint) {
+    keeping_ = std::any_of(columns.begin(), columns.end(),
+                           [](const Column& c) { return c.type == FieldType::Unknown; });
+    if (keeping_)
+        kept_.begin(columns, rowsHint);
+    else
+        out_.begin(columns, rowsHint);
+}
+
+void TypedRows::row(std::vector<QVariant>& values) {
+    if (keeping_)
+        kept_.row(values);
+    else
+        out_.row(values);
+}
+
+void TypedRows::finish() {
+    if (!keeping_)
+        return;
+    keeping_ = false;
+    Result& result = kept_.result;
+    for (size_t c = 0; c < result.columns.size(); ++c)
+        if (result.columns[c].type == FieldType::Unknown)
+            result.columns[c].type = inferType(result, c);
+    out_.take(std::move(result));
 }
 
 } // namespace db::internal

@@ -3,6 +3,7 @@
 
 #include "db/Parameter.h"
 #include "db/Result.h"
+#include "db/RowSink.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -25,6 +26,23 @@ QString positionalSql(const QString& sql, const Parameters& params, std::vector<
 int metaTypeOf(FieldType type);
 // The field type of a column the driver could not type, from its first non-null value.
 FieldType inferType(const Result& result, size_t column);
+
+// Hands a procedure's rows on as they are read while every column's type is known; a result
+// with a column the driver could not type is kept whole, so that its rows can tell the type.
+class TypedRows : public RowSink {
+public:
+    explicit TypedRows(RowSink& out)
+        : out_(out) {}
+    void begin(const std::vector<Column>& columns, size_t rowsHint) override;
+    void row(std::vector<QVariant>& values) override;
+    // Passes on what was kept, typed; call once the procedure has returned.
+    void finish();
+
+private:
+    RowSink& out_;
+    bool keeping_ = false;
+    ResultCollector kept_;
+};
 
 } // namespace internal
 } // namespace db
