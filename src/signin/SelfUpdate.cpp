@@ -6,6 +6,7 @@
 #include "platform/HttpDownload.h"
 #include "platform/MessageBoxes.h"
 #include "signin/Unit10.h"
+#include "signin/UpdateHost.h"
 #include "signin/UpdateScript.h"
 
 #include <QCoreApplication>
@@ -16,10 +17,6 @@
 #include <QTimer>
 
 #include <stdexcept>
-
-#ifndef KEL_UPDATE_HOST
-#error "KEL_UPDATE_HOST names the update server; the build sets it"
-#endif
 
 namespace signin {
 namespace {
@@ -70,7 +67,7 @@ UpdateTarget runningProgram() {
     target.executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 #endif
     target.processId = QCoreApplication::applicationPid();
-    target.server = QStringLiteral("http://") + QStringLiteral(KEL_UPDATE_HOST);
+    target.server = QStringLiteral("http://") + updateHost();
     return target;
 }
 
