@@ -104,7 +104,7 @@ public:
         file.close();
 
         dataModule_ = std::make_unique<TDM_TAZ_2>();
-        dataModule_->LoadingNotice = loadingNoticeHook();
+        dataModule_->LoadingNotice = journal::loadingNoticeHook();
         // A sign-in that does not go through closes its window rather than waiting for a user.
         platform::ScopedMessageBoxScript answered(
             [](const platform::MessageBoxRequest&) { return QMessageBox::Ok; });

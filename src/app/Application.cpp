@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QLocale>
 
+namespace app {
+
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv) {
     // The client's texts (dates in statements and messages) follow the Russian locale,
@@ -29,3 +31,5 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     }
     return false;
 }
+
+} // namespace app

@@ -3,9 +3,13 @@
 
 #include <QApplication>
 
+namespace app {
+
 class Application : public QApplication {
     Q_OBJECT
 public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+} // namespace app

@@ -3,7 +3,7 @@
 #include "app/Startup.h"
 
 int main(int argc, char** argv) {
-    Application application(argc, argv);
+    app::Application application(argc, argv);
     app::Startup objects = app::createApplicationObjects();
     const int code = app::runMessageLoop(objects);
     app::destroyApplicationObjects(objects);

@@ -16,7 +16,7 @@ Startup createApplicationObjects() {
 
     Startup objects;
     objects.dataModule = new TDM_TAZ_2();
-    objects.dataModule->LoadingNotice = loadingNoticeHook();
+    objects.dataModule->LoadingNotice = journal::loadingNoticeHook();
     objects.mainWindow = new TForm2();
     return objects;
 }

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPainter>
 
+namespace controls {
+
 namespace {
 
 const char* const kKind = "kelEditorKind";
@@ -156,3 +158,5 @@ bool DBGridDelegate::eventFilter(QObject* object, QEvent* event) {
         return true;
     return QStyledItemDelegate::eventFilter(object, event);
 }
+
+} // namespace controls

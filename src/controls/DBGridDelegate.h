@@ -6,6 +6,8 @@
 class TDBGridEh;
 class TColumnEh;
 
+namespace controls {
+
 // One editor per kind of value: lookup and pick lists drop down, dates get a calendar,
 // text gets an edit limited to code page 1251. Boolean cells toggle without an editor.
 class DBGridDelegate : public QStyledItemDelegate {
@@ -30,3 +32,5 @@ protected:
 private:
     TDBGridEh* grid_;
 };
+
+} // namespace controls

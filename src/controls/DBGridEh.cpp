@@ -16,8 +16,8 @@
 
 TDBGridEh::TDBGridEh(QWidget* parent)
     : QTableView(parent)
-    , model_(new DBGridModel(this))
-    , delegate_(new DBGridDelegate(this))
+    , model_(new controls::DBGridModel(this))
+    , delegate_(new controls::DBGridDelegate(this))
     , selected_(this)
     , color_(colors::clWindow())
     , titleFont_(font_) {
@@ -409,7 +409,7 @@ void TDBGridEh::currentChanged(const QModelIndex& current, const QModelIndex& pr
         }
     }
     if (current.isValid() && current.column() != before) {
-        runHandler(this, [&] {
+        controls::runHandler(this, [&] {
             if (before >= 0 && OnColExit)
                 OnColExit(this);
             if (OnColEnter)
@@ -434,5 +434,5 @@ bool TDBGridEh::cellEditable(int row, int col) const {
 // --- Errors raised later
 
 void TDBGridEh::raiseLater(std::exception_ptr error) {
-    postHandlerError(this, std::move(error));
+    controls::postHandlerError(this, std::move(error));
 }

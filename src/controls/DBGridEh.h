@@ -15,8 +15,10 @@
 #include <memory>
 #include <vector>
 
+namespace controls {
 class DBGridModel;
 class DBGridDelegate;
+} // namespace controls
 
 // Rows are read through the data set's display row, so painting never moves its cursor
 // and costs the same for any number of rows. The current row of the view is the data
@@ -174,8 +176,8 @@ private:
 
     QPointer<db::DataSource> source_;
     std::vector<QMetaObject::Connection> sourceConnections_;
-    DBGridModel* model_;
-    DBGridDelegate* delegate_;
+    controls::DBGridModel* model_;
+    controls::DBGridDelegate* delegate_;
     std::vector<std::unique_ptr<TColumnEh>> columns_;
     std::vector<std::unique_ptr<TColumnEh>> autoColumns_;
     TBMListEh selected_;

@@ -51,7 +51,7 @@ void TDBGridEh::editorModified(QWidget* editor) {
     // The row enters edit state with the first change, as the indicator then shows.
     if (editor != editor_)
         return;
-    runHandler(this, [&] {
+    controls::runHandler(this, [&] {
         db::DataSet* ds = dataSet();
         if (ds != nullptr && ds->active() && ds->state() == db::DataSetState::Browse)
             ds->edit();
@@ -70,13 +70,13 @@ void TDBGridEh::editorLoaded(QWidget* editor) {
     // Taken as the field's value is put in, before a key that opened the editor is typed
     // into it: that key is the user's change.
     bool useText = false;
-    editor->setProperty(kInitial, DBGridDelegate::editorValue(editor, useText));
+    editor->setProperty(kInitial, controls::DBGridDelegate::editorValue(editor, useText));
     editor->setProperty(kHasInitial, true);
 }
 
 void TDBGridEh::storeEditor(QWidget* editor, int col) {
     bool useText = false;
-    const QVariant value = DBGridDelegate::editorValue(editor, useText);
+    const QVariant value = controls::DBGridDelegate::editorValue(editor, useText);
     if ((editor->property(kHasInitial).toBool() && value == editor->property(kInitial)) || col < 0)
         return;
     storeValue(col, value, useText); // on failure the editor stays open with its text
@@ -195,7 +195,7 @@ bool TDBGridEh::focusNextPrevChild(bool next) {
 }
 
 void TDBGridEh::keyPressEvent(QKeyEvent* e) {
-    runHandler(this, [&] { keyPress(e); });
+    controls::runHandler(this, [&] { keyPress(e); });
 }
 
 void TDBGridEh::keyPress(QKeyEvent* e) {
@@ -218,7 +218,7 @@ void TDBGridEh::keyPress(QKeyEvent* e) {
 }
 
 void TDBGridEh::keyReleaseEvent(QKeyEvent* e) {
-    runHandler(this, [&] { keyRelease(e); });
+    controls::runHandler(this, [&] { keyRelease(e); });
 }
 
 void TDBGridEh::keyRelease(QKeyEvent* e) {
@@ -437,7 +437,7 @@ void TDBGridEh::deleteCurrentRecord() {
 // --- Mouse
 
 void TDBGridEh::mousePressEvent(QMouseEvent* e) {
-    runHandler(this, [&] { mousePress(e); });
+    controls::runHandler(this, [&] { mousePress(e); });
 }
 
 void TDBGridEh::mousePress(QMouseEvent* e) {
@@ -462,7 +462,7 @@ void TDBGridEh::mouseDoubleClickEvent(QMouseEvent* e) {
 
 bool TDBGridEh::eventFilter(QObject* watched, QEvent* e) {
     if (watched == verticalHeader()->viewport() && e->type() == QEvent::MouseButtonPress) {
-        runHandler(this, [&] { indicatorPress(static_cast<QMouseEvent*>(e)); });
+        controls::runHandler(this, [&] { indicatorPress(static_cast<QMouseEvent*>(e)); });
         return true;
     }
     return QTableView::eventFilter(watched, e);
@@ -513,7 +513,7 @@ void TDBGridEh::focusInEvent(QFocusEvent* e) {
 }
 
 void TDBGridEh::focusOutEvent(QFocusEvent* e) {
-    runHandler(this, [&] { focusOut(e); });
+    controls::runHandler(this, [&] { focusOut(e); });
 }
 
 void TDBGridEh::focusOut(QFocusEvent* e) {

@@ -4,6 +4,8 @@
 #include "controls/DBGridEh.h"
 #include "db/DataSet.h"
 
+namespace controls {
+
 DBGridModel::DBGridModel(TDBGridEh* grid)
     : QAbstractTableModel(grid)
     , grid_(grid) {}
@@ -86,3 +88,5 @@ void DBGridModel::indicatorChanged(int row) {
     if (indicatorRow_ >= 0)
         Q_EMIT headerDataChanged(Qt::Vertical, indicatorRow_, indicatorRow_);
 }
+
+} // namespace controls

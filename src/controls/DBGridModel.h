@@ -5,6 +5,8 @@
 
 class TDBGridEh;
 
+namespace controls {
+
 class DBGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,3 +29,5 @@ private:
     TDBGridEh* grid_;
     int indicatorRow_ = -1;
 };
+
+} // namespace controls

@@ -19,7 +19,7 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget* parent)
     // release choose nothing; a later click or Enter on an entry chooses it.
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (!filling_ && index >= 0)
-            runHandler(this, [&] { choose(index); });
+            controls::runHandler(this, [&] { choose(index); });
     });
 }
 
@@ -46,7 +46,7 @@ void TDBLookupComboBox::choose(int index) {
 }
 
 void TDBLookupComboBox::keyPressEvent(QKeyEvent* e) {
-    runHandler(this, [&] { keyPress(e); });
+    controls::runHandler(this, [&] { keyPress(e); });
 }
 
 void TDBLookupComboBox::keyPress(QKeyEvent* e) {
@@ -71,7 +71,7 @@ void TDBLookupComboBox::keyPress(QKeyEvent* e) {
 }
 
 void TDBLookupComboBox::mousePressEvent(QMouseEvent* e) {
-    runHandler(this, [&] { mousePress(e); });
+    controls::runHandler(this, [&] { mousePress(e); });
 }
 
 void TDBLookupComboBox::mousePress(QMouseEvent* e) {
@@ -84,7 +84,7 @@ void TDBLookupComboBox::mousePress(QMouseEvent* e) {
 void TDBLookupComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
     if (OnEnter)
-        runHandler(this, [&] { OnEnter(this); });
+        controls::runHandler(this, [&] { OnEnter(this); });
 }
 
 void TDBLookupComboBox::wheelEvent(QWheelEvent* e) {

@@ -43,6 +43,6 @@ private:
     void refill();
     void choose(int index);
 
-    LookupBinding binding_;
+    controls::LookupBinding binding_;
     bool filling_ = false;
 };

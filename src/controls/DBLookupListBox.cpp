@@ -39,7 +39,7 @@ void TDBLookupListBox::choose(int index) {
 }
 
 void TDBLookupListBox::keyPressEvent(QKeyEvent* e) {
-    runHandler(this, [&] { keyPress(e); });
+    controls::runHandler(this, [&] { keyPress(e); });
 }
 
 void TDBLookupListBox::keyPress(QKeyEvent* e) {
@@ -57,7 +57,7 @@ void TDBLookupListBox::keyPress(QKeyEvent* e) {
 }
 
 void TDBLookupListBox::mousePressEvent(QMouseEvent* e) {
-    runHandler(this, [&] { mousePress(e); });
+    controls::runHandler(this, [&] { mousePress(e); });
 }
 
 void TDBLookupListBox::mousePress(QMouseEvent* e) {
@@ -75,5 +75,5 @@ void TDBLookupListBox::focusInEvent(QFocusEvent* e) {
     QListWidget::focusInEvent(e);
     showValue(); // focus alone chooses no row
     if (OnEnter)
-        runHandler(this, [&] { OnEnter(this); });
+        controls::runHandler(this, [&] { OnEnter(this); });
 }

@@ -44,5 +44,5 @@ private:
     void showValue();
     void choose(int index);
 
-    LookupBinding binding_;
+    controls::LookupBinding binding_;
 };

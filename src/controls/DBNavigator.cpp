@@ -28,7 +28,7 @@ protected:
         const bool wasDown = isDown();
         QToolButton::mouseReleaseEvent(e);
         if (inside && wasDown && e->button() == Qt::LeftButton && isEnabled())
-            runHandler(owner_, [this] { owner_->BtnClick(which_); });
+            controls::runHandler(owner_, [this] { owner_->BtnClick(which_); });
     }
 
 private:

@@ -5,6 +5,8 @@
 
 #include <QKeyEvent>
 
+namespace controls {
+
 namespace {
 
 const QChar Blank = u'_';
@@ -62,3 +64,5 @@ bool DateLineEdit::skipSeparator() {
     setCursorPosition(separator + 1);
     return true;
 }
+
+} // namespace controls

@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QLineEdit>
 
+namespace controls {
+
 // A point (or comma, slash, dash) typed after one digit completes the section with a leading
 // zero and moves past the point; typed after a full section it just moves past, so typing
 // "05.04.2024" and "05042024" both give 5 April 2024. A pasted "05.04.2024" fills it too.
@@ -25,3 +27,5 @@ protected:
 private:
     bool skipSeparator();
 };
+
+} // namespace controls

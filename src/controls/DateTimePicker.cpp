@@ -37,7 +37,7 @@ void TDateTimePicker::focusOutEvent(QFocusEvent* e) {
     // A date left half-typed or impossible is refused, not silently replaced by another.
     const QString typed = lineEdit()->displayText();
     QDateTimeEdit::focusOutEvent(e);
-    runHandler(this, [&] {
+    controls::runHandler(this, [&] {
         try {
             typeddate::parse(typed);
         } catch (const InvalidDateError&) {

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+namespace controls {
+
 namespace {
 
 const QEvent::Type kRaise = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -34,3 +36,5 @@ void postHandlerError(QObject* context, std::exception_ptr error) {
     auto* relay = new ErrorRelay(context, std::move(error));
     QCoreApplication::postEvent(relay, new QEvent(kRaise));
 }
+
+} // namespace controls

@@ -5,6 +5,8 @@
 
 #include <exception>
 
+namespace controls {
+
 // An error raised inside a widget's event handler is caught there and raised again from a
 // posted event, so it reaches the application's error box without unwinding Qt's own event
 // code (which would leak what that code holds). The handler stops where the error arose.
@@ -17,3 +19,5 @@ template <typename F> void runHandler(QObject* context, F&& work) {
         postHandlerError(context, std::current_exception());
     }
 }
+
+} // namespace controls

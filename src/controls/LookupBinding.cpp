@@ -5,6 +5,8 @@
 #include "db/DataSource.h"
 #include "db/ValueCompare.h"
 
+namespace controls {
+
 LookupBinding::LookupBinding(QObject* parent)
     : QObject(parent) {}
 
@@ -107,3 +109,5 @@ void LookupBinding::follow() {
     if (i >= 0 && ds != nullptr && ds->active() && ds->recNo() != i + 1)
         ds->setRecNo(i + 1);
 }
+
+} // namespace controls

@@ -13,6 +13,8 @@
 #include <functional>
 #include <vector>
 
+namespace controls {
+
 class LookupBinding : public QObject {
     Q_OBJECT
 public:
@@ -56,3 +58,5 @@ private:
     QVariant value_;
     bool wasActive_ = false;
 };
+
+} // namespace controls

@@ -56,7 +56,7 @@ public:
     bool StudentsChanged = false;
 
     // The loading notice around the journal's opening; empty until the window layer installs it.
-    LoadingNoticeHook LoadingNotice;
+    data::LoadingNoticeHook LoadingNotice;
 
     void ADO_SP_SortBeforeOpen(db::DataSet& dataSet);
     void ADO_SP_SortAfterOpen(db::DataSet& dataSet);

@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QDateTime>
 
+namespace journal {
+
 namespace {
 
 // Case, spaces, dots and slashes do not tell marks apart for a person: "Удовл." is "удовл".
@@ -186,3 +188,5 @@ bool ColumnPaste::convertLookup(const QString& text, Value& out) const {
     out = {found.front(), false};
     return true;
 }
+
+} // namespace journal

@@ -10,6 +10,8 @@
 
 class TColumnEh;
 
+namespace journal {
+
 class ColumnPaste {
 public:
     struct Value {
@@ -41,3 +43,5 @@ private:
     std::vector<Value> values_;
     QStringList problems_;
 };
+
+} // namespace journal

@@ -2,6 +2,8 @@
 
 #include "db/ValueCompare.h"
 
+namespace journal {
+
 EditHistory::~EditHistory() {
     detach();
 }
@@ -90,3 +92,5 @@ PostRefusalsThrown::~PostRefusalsThrown() {
 bool PostRefusalsThrown::rowChangedByOthers(const db::DatabaseError& error) {
     return error.message().startsWith(QStringLiteral("Row cannot be located for updating"));
 }
+
+} // namespace journal

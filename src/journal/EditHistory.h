@@ -9,6 +9,8 @@
 
 #include <vector>
 
+namespace journal {
+
 struct FieldChange {
     QString field;
     QVariant before;
@@ -97,3 +99,5 @@ private:
     db::DataSet& dataSet_;
     db::DataSet::ErrorEvent saved_;
 };
+
+} // namespace journal

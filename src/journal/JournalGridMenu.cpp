@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QShortcut>
 
+namespace journal {
+
 JournalGridMenu::JournalGridMenu(TDBGridEh* grid, std::function<bool()> journalLoaded)
     : QObject(grid)
     , grid_(grid)
@@ -91,3 +93,5 @@ bool JournalGridMenu::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace journal

@@ -15,6 +15,8 @@ class QMenu;
 class QPoint;
 class TDBGridEh;
 
+namespace journal {
+
 class JournalGridMenu : public QObject {
     Q_OBJECT
 public:
@@ -47,3 +49,5 @@ private:
     QList<QAction*> commands_;
     QHash<QAction*, std::function<void(QAction*)>> refresh_;
 };
+
+} // namespace journal

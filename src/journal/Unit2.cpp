@@ -76,7 +76,7 @@ void TForm2::FormCreate() {
     // Qt paints every widget double-buffered already.
     CompName = platform::computerName(101);
     // Attached before the recorder, so that the recorder letting go leaves it in place.
-    history_ = std::make_unique<EditHistory>();
+    history_ = std::make_unique<journal::EditHistory>();
     if (DM_TAZ_2 != nullptr)
         history_->attach(&DM_TAZ_2->ADO_SP_Sort, QStringLiteral("id_mark_mag"));
     attachRecorder();

@@ -14,7 +14,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QToolButton;
-class JournalGridMenu;
 class TColumnEh;
 class TDBLookupComboBox;
 class TDBLookupListBox;
@@ -24,8 +23,11 @@ class TKvDBGridEh;
 class TKvDBGridEvents;
 class TStatusBar;
 class TADOUpdateHistoryExec;
+namespace journal {
 class EditHistory;
+class JournalGridMenu;
 struct RowChange;
+} // namespace journal
 
 namespace platform {
 class IPWatch;
@@ -68,7 +70,7 @@ public:
     TKvDBGridEvents* F2_Kv_DM_TAZ_2 = nullptr;
     platform::IPWatch* IdIPWatch1 = nullptr;
     // The grid's context menu; other commands join it through addCommand.
-    JournalGridMenu* GridMenu = nullptr;
+    journal::JournalGridMenu* GridMenu = nullptr;
 
     // --- Selection cascade
     void DBLookupComboBox3Click(QObject* Sender);
@@ -157,7 +159,7 @@ private:
                            const QString& description);
     QString semesterKeyText() const;
     QString groupRowKeyText() const;
-    QString undoObstacle(const std::vector<RowChange>& step);
+    QString undoObstacle(const std::vector<journal::RowChange>& step);
 
     // What the cascade and the grid commands remember between events.
     qint32 DisciplineChosen = 0;
@@ -166,6 +168,6 @@ private:
     bool CtrlHeld = false;
     bool ZSeen = false;
     bool DSeen = false;
-    std::unique_ptr<EditHistory> history_;
+    std::unique_ptr<journal::EditHistory> history_;
     std::unique_ptr<TADOUpdateHistoryExec> recorder_;
 };

@@ -20,9 +20,9 @@ struct NoticeShown {
         if (!Form4)
             Form4 = new TForm4();
         Form4->Label1->setText(QStringLiteral("Идёт обновление, подождите..."));
-        showPainted(Form4);
+        journal::showPainted(Form4);
     }
-    ~NoticeShown() { destroyLoadingNotice(); }
+    ~NoticeShown() { journal::destroyLoadingNotice(); }
     NoticeShown(const NoticeShown&) = delete;
     NoticeShown& operator=(const NoticeShown&) = delete;
 };
@@ -46,7 +46,7 @@ void TForm2::SpeedButton1Click(QObject*) {
     // A refused post ends the run at its row; the grid repaints and the notice goes anyway.
     db::ControlsDisabled quiet(journal);
     // The rows written are one change to take back.
-    EditHistory::Group step(*history_);
+    journal::EditHistory::Group step(*history_);
     const db::Bookmark remembered = journal.bookmark();
     db::Field* form = journal.fieldByName(QStringLiteral("id_f_est"));
     db::Field* handedIn = journal.fieldByName(QStringLiteral("p36"));

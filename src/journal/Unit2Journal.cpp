@@ -30,7 +30,7 @@ QString filterCondition(int item) {
 // A load that fails half-way must not leave the loading notice on the screen.
 class NoticeCleanup {
 public:
-    explicit NoticeCleanup(const LoadingNoticeHook& hook)
+    explicit NoticeCleanup(const data::LoadingNoticeHook& hook)
         : hook_(hook) {}
     ~NoticeCleanup() {
         if (!done_ && hook_.exists && hook_.destroy && hook_.exists())
@@ -41,7 +41,7 @@ public:
     void dismiss() { done_ = true; }
 
 private:
-    const LoadingNoticeHook& hook_;
+    const data::LoadingNoticeHook& hook_;
     bool done_ = false;
 };
 

@@ -196,11 +196,11 @@ void TForm2::connectHandlers() {
         DBLookupComboBox5KeyDown(s, k, sh);
     };
     connect(ComboBox1, &QComboBox::activated, this,
-            [this] { runHandler(this, [this] { ComboBox1Change(ComboBox1); }); });
+            [this] { controls::runHandler(this, [this] { ComboBox1Change(ComboBox1); }); });
     connect(SpeedButton1, &QToolButton::clicked, this,
-            [this] { runHandler(this, [this] { SpeedButton1Click(SpeedButton1); }); });
+            [this] { controls::runHandler(this, [this] { SpeedButton1Click(SpeedButton1); }); });
     connect(SpeedButton2, &QToolButton::clicked, this,
-            [this] { runHandler(this, [this] { SpeedButton2Click(SpeedButton2); }); });
+            [this] { controls::runHandler(this, [this] { SpeedButton2Click(SpeedButton2); }); });
 
     if (DM_TAZ_2 == nullptr)
         return;

@@ -66,7 +66,7 @@ void showGroupStatistics(TForm2& w) {
 } // namespace
 
 void TForm2::buildGridMenu() {
-    GridMenu = new JournalGridMenu(DBGridEh2, [this] { return journalLoaded(*this); });
+    GridMenu = new journal::JournalGridMenu(DBGridEh2, [this] { return journalLoaded(*this); });
     GridMenu->addCommand(QStringLiteral("Предварительный просмотр ведомости..."),
                          [this] { reports::previewMarkSheet(this, markSheet(*this)); });
     GridMenu->addCommand(

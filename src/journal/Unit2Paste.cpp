@@ -17,8 +17,8 @@ namespace {
 const QString warningCaption = QStringLiteral("Warning!");
 
 QString valuesText(int n) {
-    return ColumnPaste::counted(n, QStringLiteral("значение"), QStringLiteral("значения"),
-                                QStringLiteral("значений"));
+    return journal::ColumnPaste::counted(n, QStringLiteral("значение"), QStringLiteral("значения"),
+                                         QStringLiteral("значений"));
 }
 
 } // namespace
@@ -50,7 +50,7 @@ void TForm2::pasteColumnFromClipboard() {
                              warningCaption, QMessageBox::Warning);
         return;
     }
-    const QStringList lines = ColumnPaste::lines(QGuiApplication::clipboard()->text());
+    const QStringList lines = journal::ColumnPaste::lines(QGuiApplication::clipboard()->text());
     if (lines.isEmpty()) {
         platform::messageBox(this, QStringLiteral("В буфере обмена нет значений для вставки."),
                              warningCaption, QMessageBox::Warning);
@@ -59,7 +59,7 @@ void TForm2::pasteColumnFromClipboard() {
     const int start = DBGridEh2->currentDataRow();
     if (start < 0)
         return;
-    ColumnPaste paste(*column);
+    journal::ColumnPaste paste(*column);
     if (!paste.check(lines, journal.visibleRowCount() - start)) {
         platform::messageBox(
             this, QStringLiteral("Ничего не вставлено:\n") + paste.problems().join(u'\n'),
@@ -78,8 +78,8 @@ void TForm2::pasteColumnFromClipboard() {
     int written = 0;
     QString refusal;
     {
-        EditHistory::Group step(*history_);
-        PostRefusalsThrown refusals(journal);
+        journal::EditHistory::Group step(*history_);
+        journal::PostRefusalsThrown refusals(journal);
         db::ControlsDisabled quiet(journal);
         std::vector<db::Bookmark> rows;
         for (int i = 0; i < count; ++i) {
@@ -89,7 +89,7 @@ void TForm2::pasteColumnFromClipboard() {
         for (int i = 0; i < count; ++i) {
             journal.gotoBookmark(rows[static_cast<size_t>(i)]);
             try {
-                const ColumnPaste::Value& v = paste.values()[static_cast<size_t>(i)];
+                const journal::ColumnPaste::Value& v = paste.values()[static_cast<size_t>(i)];
                 DBGridEh2->storeValue(col, v.value, v.useText);
                 if (journal.state() != db::DataSetState::Browse)
                     journal.post();

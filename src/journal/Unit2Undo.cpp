@@ -26,9 +26,9 @@ QString changedByOthers(const QString& student) {
 }
 
 // Writes one side of a row's change; the caller has put the journal on the row.
-void writeRow(db::DataSet& journal, const RowChange& row, bool back) {
+void writeRow(db::DataSet& journal, const journal::RowChange& row, bool back) {
     journal.edit();
-    for (const FieldChange& change : row.fields)
+    for (const journal::FieldChange& change : row.fields)
         journal.fieldByName(change.field)->setValue(back ? change.before : change.after);
     journal.post();
 }
@@ -45,16 +45,16 @@ int TForm2::undoSteps() const {
 }
 
 // Why the step cannot be taken back, or empty when every row still holds what was written.
-QString TForm2::undoObstacle(const std::vector<RowChange>& step) {
+QString TForm2::undoObstacle(const std::vector<journal::RowChange>& step) {
     db::DataSet& journal = DM_TAZ_2->ADO_SP_Sort;
     const QString key = QStringLiteral("id_mark_mag");
-    for (const RowChange& row : step) {
+    for (const journal::RowChange& row : step) {
         if (!journal.locate(key, row.key))
             return QStringLiteral("Изменённой записи нет в журнале: она удалена или скрыта "
                                   "фильтром.") +
                    nothingChanged;
         QStringList names;
-        for (const FieldChange& change : row.fields)
+        for (const journal::FieldChange& change : row.fields)
             names << change.field;
         const db::Result stored =
             DM_TAZ_2->ADO_TAZ.query(QStringLiteral("SELECT %1 FROM mark_mag WHERE %2 = ?")
@@ -65,7 +65,7 @@ QString TForm2::undoObstacle(const std::vector<RowChange>& step) {
                        .arg(studentOf(journal)) +
                    nothingChanged;
         for (size_t i = 0; i < row.fields.size(); ++i) {
-            const FieldChange& change = row.fields[i];
+            const journal::FieldChange& change = row.fields[i];
             const db::Field* field = journal.fieldByName(change.field);
             if (!db::sameValue(field->convert(stored.rows.front().at(i)), change.after) ||
                 !db::sameValue(field->value(), change.after))
@@ -89,7 +89,7 @@ void TForm2::undoLastChange() {
                              undoCaption, QMessageBox::Information);
         return;
     }
-    const EditStep step = history_->lastStep();
+    const journal::EditStep step = history_->lastStep();
     const db::Bookmark remembered = journal.bookmark();
     QString obstacle;
     {
@@ -100,8 +100,8 @@ void TForm2::undoLastChange() {
             obstacle = e.message() + nothingChanged;
         }
         if (obstacle.isEmpty()) {
-            EditHistory::Paused notRecorded(*history_);
-            PostRefusalsThrown refusals(journal);
+            journal::EditHistory::Paused notRecorded(*history_);
+            journal::PostRefusalsThrown refusals(journal);
             size_t done = 0;
             try {
                 for (; done < step.size(); ++done) {
@@ -109,7 +109,7 @@ void TForm2::undoLastChange() {
                     writeRow(journal, step[done], true);
                 }
             } catch (const db::DatabaseError& e) {
-                obstacle = PostRefusalsThrown::rowChangedByOthers(e)
+                obstacle = journal::PostRefusalsThrown::rowChangedByOthers(e)
                                ? changedByOthers(studentOf(journal))
                                : e.message() + nothingChanged;
             } catch (const db::Abort&) {

@@ -54,6 +54,8 @@ void TForm4::FormClose() {
         Form4.clear();
 }
 
+namespace journal {
+
 void showPainted(TForm4* notice) {
     notice->show();
     // The window system maps the window later; wait (briefly) until it can be seen, then
@@ -79,6 +81,8 @@ void destroyLoadingNotice() {
     delete Form4.data();
 }
 
-LoadingNoticeHook loadingNoticeHook() {
+data::LoadingNoticeHook loadingNoticeHook() {
     return {[] { return !Form4.isNull(); }, showLoadingNotice, destroyLoadingNotice};
 }
+
+} // namespace journal

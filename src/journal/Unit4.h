@@ -27,6 +27,8 @@ private:
 // when the window is destroyed, whoever destroys it.
 extern QPointer<TForm4> Form4;
 
+namespace journal {
+
 // Creates the notice into Form4 (when none exists) and shows it, not modal.
 void showLoadingNotice();
 // Shows a notice and returns once it is on screen and painted.
@@ -34,4 +36,6 @@ void showPainted(TForm4* notice);
 // Destroys the notice through Form4, clearing it.
 void destroyLoadingNotice();
 // The notice as the data module reaches it.
-LoadingNoticeHook loadingNoticeHook();
+data::LoadingNoticeHook loadingNoticeHook();
+
+} // namespace journal

@@ -56,7 +56,7 @@ TForm5::TForm5(QWidget* parent)
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         bool restored = false;
-        runHandler(this, [&] {
+        controls::runHandler(this, [&] {
             BitBtn1Click(BitBtn1);
             restored = true;
         });

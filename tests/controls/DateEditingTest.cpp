@@ -38,7 +38,7 @@ TEST(DateLineEdit, DigitsGoWhereTheyAreTyped) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
-        DateLineEdit edit;
+        controls::DateLineEdit edit;
         edit.setDate(QDate(2000, 1, 1));
         edit.selectAll();
         edit.setCursorPosition(0);
@@ -61,7 +61,7 @@ TEST(DateLineEdit, DigitsGoWhereTheyAreTyped) {
 }
 
 TEST(DateLineEdit, BlankAndPastedAndShown) {
-    DateLineEdit edit;
+    controls::DateLineEdit edit;
     EXPECT_TRUE(edit.isBlank());
     edit.setDate(QDate(2024, 4, 5));
     EXPECT_FALSE(edit.isBlank());

@@ -40,7 +40,7 @@ class JournalNoticeTest : public DataModuleFixture {
 protected:
     void SetUp() override {
         DataModuleFixture::SetUp();
-        dm.LoadingNotice = loadingNoticeHook();
+        dm.LoadingNotice = journal::loadingNoticeHook();
         qApp->installEventFilter(&painter);
         ASSERT_NO_FATAL_FAILURE(signIn());
         dm.ADO_TAZ.onStatement = [this](const QString& sql) {
@@ -50,7 +50,7 @@ protected:
     }
     void TearDown() override {
         qApp->removeEventFilter(&painter);
-        destroyLoadingNotice();
+        journal::destroyLoadingNotice();
     }
 
     PaintCounter painter;
@@ -71,7 +71,7 @@ TEST_F(JournalNoticeTest, NoticeIsPaintedBeforeTheProcedureAndGoneAfterTheOpen) 
 }
 
 TEST_F(JournalNoticeTest, NoticeAlreadyOnScreenIsUsedAndRemoved) {
-    showLoadingNotice();
+    journal::showLoadingNotice();
     TForm4* const shown = Form4.data();
     QPointer<TForm4> leftOver = shown;
     leftOver->Label1->setText(QStringLiteral("Идёт установка даты..."));

@@ -23,13 +23,13 @@ void runDeferredDeletes() {
 class NoticeWindowTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        destroyLoadingNotice();
+        journal::destroyLoadingNotice();
         runDeferredDeletes();
     }
 };
 
 TEST_F(NoticeWindowTest, LooksAsANoticeShould) {
-    showLoadingNotice();
+    journal::showLoadingNotice();
     ASSERT_TRUE(Form4);
     const TForm4& w = *Form4;
     EXPECT_TRUE(w.isVisible());
@@ -47,27 +47,27 @@ TEST_F(NoticeWindowTest, LooksAsANoticeShould) {
 }
 
 TEST_F(NoticeWindowTest, OneNoticeAtATimeAndDestroyingItClearsTheReference) {
-    showLoadingNotice();
+    journal::showLoadingNotice();
     TForm4* first = Form4;
-    showLoadingNotice();
+    journal::showLoadingNotice();
     EXPECT_EQ(Form4.data(), first);
     EXPECT_EQ(noticesOnScreen(), 1);
 
-    destroyLoadingNotice();
+    journal::destroyLoadingNotice();
     EXPECT_FALSE(Form4);
     EXPECT_EQ(noticesOnScreen(), 0);
-    destroyLoadingNotice(); // nothing left to destroy
+    journal::destroyLoadingNotice(); // nothing left to destroy
 }
 
 TEST_F(NoticeWindowTest, ClosingTheNoticeDestroysItAndClearsTheReference) {
-    showLoadingNotice();
+    journal::showLoadingNotice();
     QPointer<TForm4> window = Form4.data();
     window->close();
     EXPECT_FALSE(Form4) << "cleared when closed";
     runDeferredDeletes();
     EXPECT_TRUE(window.isNull()) << "destroyed, not hidden";
 
-    const LoadingNoticeHook hook = loadingNoticeHook();
+    const data::LoadingNoticeHook hook = journal::loadingNoticeHook();
     EXPECT_FALSE(hook.exists());
     hook.create();
     EXPECT_TRUE(hook.exists());

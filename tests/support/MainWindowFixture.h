@@ -38,7 +38,7 @@ protected:
         // The window's address watcher leaves its history in the working folder.
         previousDir = QDir::currentPath();
         QDir::setCurrent(workDir.path(QString()));
-        dataModule->LoadingNotice = loadingNoticeHook();
+        dataModule->LoadingNotice = journal::loadingNoticeHook();
         userId = addUser(QStringLiteral("ivanov"), QStringLiteral("secret"), 3);
         std::vector<QString> rows = testsupport::journalFixtureRows();
         for (const char* sql : {

@@ -20,7 +20,7 @@
 
 int main(int argc, char** argv) {
     // The program's own application object, so texts follow the program's locale.
-    Application application(argc, argv);
+    app::Application application(argc, argv);
     if (argc != 2) {
         std::fputs("Usage: kel-journal-screenshot JOURNAL.png\n"
                    "Needs the demo database and its settings file (kel-demo).\n",
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     TDM_TAZ_2 dataModule;
-    dataModule.LoadingNotice = loadingNoticeHook();
+    dataModule.LoadingNotice = journal::loadingNoticeHook();
     QTimer::singleShot(0, [] {
         Form8->Login_Edit->setText(QStringLiteral("demo"));
         Form8->Password_Edit->setText(QStringLiteral("demo2024"));

@@ -33,7 +33,7 @@ bool shoot(TForm8& form, const QString& path) {
 
 int main(int argc, char** argv) {
     // The program's own application object, so texts follow the program's locale.
-    Application application(argc, argv);
+    app::Application application(argc, argv);
     if (argc != 3) {
         std::fputs("Usage: kel-screenshot SIGNIN.png PANEL.png\n", stderr);
         return 2;

@@ -57,7 +57,7 @@ bool photographCommand(TForm2& window, const QString& command, QSize size, const
 } // namespace
 
 int main(int argc, char** argv) {
-    Application application(argc, argv);
+    app::Application application(argc, argv);
     if (argc != 3) {
         std::fputs("Usage: kel-reports-screenshot PREVIEW.png STATISTICS.png\n"
                    "Needs the demo database and its settings file (kel-demo).\n",
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     TDM_TAZ_2 dataModule;
-    dataModule.LoadingNotice = loadingNoticeHook();
+    dataModule.LoadingNotice = journal::loadingNoticeHook();
     QTimer::singleShot(0, [] {
         Form8->Login_Edit->setText(QStringLiteral("demo"));
         Form8->Password_Edit->setText(QStringLiteral("demo2024"));
