@@ -8,7 +8,16 @@
 namespace db {
 
 ColumnStore::Kind ColumnStore::kindOf(const QVariant& v) {
-    switch (v.typeId()) {
+    // A date-time of another spec than local time keeps its spec as a variant.
+    LocalDateTime local;
+    if (v.typeId() == QMetaType::QDateTime &&
+        !LocalDateTime::fromDateTime(*static_cast<const QDateTime*>(v.constData()), local))
+        return Kind::Variant;
+    return kindOfType(v.typeId());
+}
+
+ColumnStore::Kind ColumnStore::kindOfType(int typeId) {
+    switch (typeId) {
     case QMetaType::Int:
     case QMetaType::LongLong:
         return Kind::Int;
@@ -42,19 +51,16 @@ void ColumnStore::reset(const std::vector<int>& types, size_t rows) {
     columns_.resize(types.size());
     for (size_t c = 0; c < types.size(); ++c) {
         Column& col = columns_[c];
-        col.kind = types[c] == QMetaType::UnknownType ? Kind::Variant
-                                                      : kindOf(QVariant(QMetaType(types[c])));
+        col.kind = kindOfType(types[c]);
         switch (col.kind) {
         case Kind::Int:
         case Kind::Bool:
         case Kind::Date:
+        case Kind::DateTime:
             col.ints.resize(rows_);
             break;
         case Kind::Double:
             col.doubles.resize(rows_);
-            break;
-        case Kind::DateTime:
-            col.dateTimes.resize(rows_);
             break;
         case Kind::Text:
             col.texts.resize(rows_);
@@ -70,10 +76,8 @@ void ColumnStore::reset(const std::vector<int>& types, size_t rows) {
 
 void ColumnStore::reserve(size_t rows) {
     for (Column& c : columns_) {
-        c.ints.reserve(c.kind == Kind::Int || c.kind == Kind::Bool || c.kind == Kind::Date ? rows
-                                                                                           : 0);
+        c.ints.reserve(usesInts(c.kind) ? rows : 0);
         c.doubles.reserve(c.kind == Kind::Double ? rows : 0);
-        c.dateTimes.reserve(c.kind == Kind::DateTime ? rows : 0);
         c.texts.reserve(c.kind == Kind::Text ? rows : 0);
         c.variants.reserve(c.kind == Kind::Variant ? rows : 0);
         c.nulls.reserve(c.kind != Kind::Variant ? rows : 0);
@@ -91,7 +95,6 @@ void ColumnStore::shrinkToFit() {
     for (Column& c : columns_) {
         c.ints.shrink_to_fit();
         c.doubles.shrink_to_fit();
-        c.dateTimes.shrink_to_fit();
         c.texts.shrink_to_fit();
         c.variants.shrink_to_fit();
         c.nulls.shrink_to_fit();
@@ -140,8 +143,11 @@ void ColumnStore::put(size_t row, size_t column, QVariant&& v, int type) {
         break;
     case Kind::DateTime:
         if (type == QMetaType::QDateTime) {
-            col.dateTimes[row] = *static_cast<const QDateTime*>(data);
-            return;
+            LocalDateTime local;
+            if (LocalDateTime::fromDateTime(*static_cast<const QDateTime*>(data), local)) {
+                col.ints[row] = local.packed();
+                return;
+            }
         }
         break;
     case Kind::Text:
@@ -176,9 +182,12 @@ void ColumnStore::store(Column& c, size_t row, const QVariant& v) {
     case Kind::Double:
         c.doubles[row] = null ? 0.0 : v.toDouble();
         break;
-    case Kind::DateTime:
-        c.dateTimes[row] = null ? QDateTime() : v.toDateTime();
+    case Kind::DateTime: {
+        LocalDateTime local;
+        c.ints[row] =
+            !null && LocalDateTime::fromDateTime(v.toDateTime(), local) ? local.packed() : 0;
         break;
+    }
     case Kind::Text:
         if (null)
             c.texts[row] = QString();
@@ -188,6 +197,14 @@ void ColumnStore::store(Column& c, size_t row, const QVariant& v) {
     case Kind::Variant:
         break;
     }
+}
+
+void ColumnStore::putDateTime(size_t row, size_t column, const LocalDateTime& v) {
+    Column& col = columns_[column];
+    if (col.kind == Kind::DateTime)
+        col.ints[row] = v.packed();
+    else
+        put(row, column, v.value(), QMetaType::QDateTime);
 }
 
 void ColumnStore::putText(Column& c, size_t row, const QString& s) {
@@ -221,7 +238,7 @@ QVariant ColumnStore::get(size_t row, size_t column) const {
     case Kind::Double:
         return QVariant(c.doubles[row]);
     case Kind::DateTime:
-        return QVariant(c.dateTimes[row]);
+        return LocalDateTime::fromPacked(c.ints[row]).value();
     case Kind::Text:
         return QVariant(c.texts[row]);
     case Kind::Variant:
@@ -257,8 +274,6 @@ void ColumnStore::set(size_t row, size_t column, const QVariant& v) {
             fresh.nulls.assign(rows_, true);
             if (fresh.kind == Kind::Double)
                 fresh.doubles.resize(rows_);
-            else if (fresh.kind == Kind::DateTime)
-                fresh.dateTimes.resize(rows_);
             else if (fresh.kind == Kind::Text)
                 fresh.texts.resize(rows_);
             else
@@ -291,13 +306,11 @@ void ColumnStore::appendRow() {
         case Kind::Int:
         case Kind::Bool:
         case Kind::Date:
+        case Kind::DateTime:
             c.ints.push_back(0);
             break;
         case Kind::Double:
             c.doubles.push_back(0.0);
-            break;
-        case Kind::DateTime:
-            c.dateTimes.emplace_back();
             break;
         case Kind::Text:
             c.texts.emplace_back();
@@ -318,13 +331,11 @@ void ColumnStore::eraseRow(size_t row) {
         case Kind::Int:
         case Kind::Bool:
         case Kind::Date:
+        case Kind::DateTime:
             c.ints.erase(c.ints.begin() + at);
             break;
         case Kind::Double:
             c.doubles.erase(c.doubles.begin() + at);
-            break;
-        case Kind::DateTime:
-            c.dateTimes.erase(c.dateTimes.begin() + at);
             break;
         case Kind::Text:
             c.texts.erase(c.texts.begin() + at);

@@ -3,6 +3,8 @@
 // in the row above shares its characters.
 #pragma once
 
+#include "db/LocalDateTime.h"
+
 #include <QDateTime>
 #include <QVariant>
 
@@ -18,6 +20,8 @@ public:
     void reset(const std::vector<int>& types, size_t rows);
     // `type` is the value's typeId; a value of another type turns the column into variants.
     void put(size_t row, size_t column, QVariant&& v, int type);
+    // A date-time as stored, placed in the zone when it is read back.
+    void putDateTime(size_t row, size_t column, const LocalDateTime& v);
     // Rows read one by one: room for about `rows` rows, then one row at a time for put(),
     // then the spare room given back.
     void reserve(size_t rows);
@@ -38,15 +42,18 @@ private:
     enum class Kind : std::uint8_t { Int, Bool, Double, Date, DateTime, Text, Variant };
     struct Column {
         Kind kind = Kind::Int;
-        std::vector<qint64> ints; // Int, Bool, Date (Julian day)
+        std::vector<qint64> ints; // Int, Bool, Date (Julian day), DateTime (LocalDateTime)
         std::vector<double> doubles;
-        std::vector<QDateTime> dateTimes;
         std::vector<QString> texts;
         std::vector<QVariant> variants;
         std::vector<bool> nulls;
     };
     static bool fits(Kind kind, const QVariant& v);
     static Kind kindOf(const QVariant& v);
+    static Kind kindOfType(int typeId);
+    static bool usesInts(Kind k) {
+        return k == Kind::Int || k == Kind::Bool || k == Kind::Date || k == Kind::DateTime;
+    }
     void store(Column& c, size_t row, const QVariant& v);
     void putText(Column& c, size_t row, const QString& s);
     void toVariants(size_t column);

@@ -6,6 +6,7 @@
 #include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
 #include "db/FilterExpression.h"
+#include "db/LocalDateTime.h"
 #include "db/ValueCompare.h"
 
 #include <QHash>
@@ -320,6 +321,15 @@ public:
             QVariant& v = values[c];
             int t = v.typeId();
             const Check& check = checks_[c];
+            if (t == storedDateTime_) {
+                const auto local = *static_cast<const LocalDateTime*>(v.constData());
+                if (check.expected == QMetaType::QDateTime) {
+                    read_.putDateTime(r, c, local);
+                    continue;
+                }
+                v = local.value();
+                t = v.typeId();
+            }
             if (check.field && t != QMetaType::UnknownType) {
                 if (t == check.expected ||
                     (check.expected == QMetaType::Int && t == QMetaType::LongLong)) {
@@ -341,6 +351,8 @@ public:
         }
     }
 
+    bool takesStoredDateTimes() const override { return true; }
+
     // The rows read become the data set's.
     void finish() {
         if (!begun_)
@@ -358,6 +370,7 @@ private:
         const Field* field = nullptr;
     };
     Private& ds_;
+    const int storedDateTime_ = qMetaTypeId<LocalDateTime>();
     bool reread_;
     bool begun_ = false;
     size_t width_ = 0;

@@ -35,6 +35,8 @@ public:
         : out_(out) {}
     void begin(const std::vector<Column>& columns, size_t rowsHint) override;
     void row(std::vector<QVariant>& values) override;
+    // Kept rows hold them only in typed columns, which need no inference.
+    bool takesStoredDateTimes() const override { return out_.takesStoredDateTimes(); }
     // Passes on what was kept, typed; call once the procedure has returned.
     void finish();
 

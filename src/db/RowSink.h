@@ -15,6 +15,9 @@ public:
     virtual void begin(const std::vector<Column>& columns, size_t rowsHint) = 0;
     // One row: a value per column, converted as Result describes; they may be moved from.
     virtual void row(std::vector<QVariant>& values) = 0;
+    // True when the sink places date-times in the zone itself: a driver may then pass a
+    // DateTime column's values as LocalDateTime.
+    virtual bool takesStoredDateTimes() const { return false; }
 
     // Hands over a result already read, row by row, releasing each row as it goes.
     void take(Result&& result) {

@@ -215,11 +215,12 @@ int SqliteDriver::runStatement(const QString& sql, const std::vector<QVariant>& 
             sink.row(row);
         waiting.clear();
     };
+    const bool storedDateTimes = sink.takesStoredDateTimes();
     std::vector<QVariant> values(n);
     while (statement.next()) {
         values.resize(n);
         for (size_t i = 0; i < n; ++i)
-            values[i] = statement.value(int(i), readAs[i]);
+            values[i] = statement.value(int(i), readAs[i], storedDateTimes);
         if (!begun) {
             for (size_t i = 0; i < n; ++i) {
                 if (columns[i].type != FieldType::Unknown)

@@ -171,7 +171,7 @@ void SqliteStatement::run() {
     }
 }
 
-QVariant SqliteStatement::value(int column, FieldType type) const {
+QVariant SqliteStatement::value(int column, FieldType type, bool storedDateTimes) const {
     const int stored = sqlite3_column_type(stmt_, column);
     if (stored == SQLITE_NULL)
         return {};
@@ -199,7 +199,13 @@ QVariant SqliteStatement::value(int column, FieldType type) const {
         break;
     case FieldType::DateTime:
     case FieldType::Date:
-        if (stored == SQLITE_TEXT) {
+        if (stored == SQLITE_TEXT && storedDateTimes && type == FieldType::DateTime) {
+            LocalDateTime local;
+            if (sqlite::canonicalLocalDateTimeFromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
+                    sqlite3_column_bytes(stmt_, column), local))
+                return QVariant::fromValue(local);
+        } else if (stored == SQLITE_TEXT) {
             const QDateTime dt = sqlite::canonicalDateTimeFromUtf8(
                 reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
                 sqlite3_column_bytes(stmt_, column));

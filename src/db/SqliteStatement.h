@@ -43,8 +43,9 @@ public:
     std::vector<Column> columns() const;
     // Steps to the next row; false at the end. A failed step throws.
     bool next();
-    // The current row's value in `column`, converted to `type` (see sqlite::fromStored).
-    QVariant value(int column, FieldType type) const;
+    // The current row's value in `column`, converted to `type` (see sqlite::fromStored). With
+    // `storedDateTimes`, a DateTime column's canonical texts come as LocalDateTime.
+    QVariant value(int column, FieldType type, bool storedDateTimes = false) const;
     // Runs a statement without rows to its end.
     void run();
 

@@ -45,7 +45,8 @@ namespace {
 
 // The canonical form "YYYY-MM-DD[ HH:MM:SS[.fff]]" read digit by digit: what the driver
 // itself writes, and many times faster than the general ISO parser on large results.
-template <typename Char> bool parseCanonical(const Char* s, qsizetype size, QDateTime& out) {
+template <typename Char>
+bool parseCanonicalParts(const Char* s, qsizetype size, QDate& date, QTime& time) {
     if (size != 10 && size != 19 && size != 23)
         return false;
     const auto digits = [&](qsizetype at, int n, int& v) {
@@ -69,9 +70,15 @@ template <typename Char> bool parseCanonical(const Char* s, qsizetype size, QDat
         return false;
     if (size == 23 && (!is(19, '.') || !digits(20, 3, ms)))
         return false;
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, sec, ms);
-    if (!date.isValid() || !time.isValid())
+    date = QDate(y, mo, d);
+    time = QTime(h, mi, sec, ms);
+    return date.isValid() && time.isValid();
+}
+
+template <typename Char> bool parseCanonical(const Char* s, qsizetype size, QDateTime& out) {
+    QDate date;
+    QTime time;
+    if (!parseCanonicalParts(s, size, date, time))
         return false;
     out = QDateTime(date, time);
     return out.isValid();
@@ -140,6 +147,15 @@ QVariant fromStored(const QVariant& stored, FieldType type) {
 QDateTime canonicalDateTimeFromUtf8(const char* text, qsizetype size) {
     QDateTime dt;
     return parseCanonical(text, size, dt) ? dt : QDateTime();
+}
+
+bool canonicalLocalDateTimeFromUtf8(const char* text, qsizetype size, LocalDateTime& out) {
+    QDate date;
+    QTime time;
+    if (!parseCanonicalParts(text, size, date, time))
+        return false;
+    out = LocalDateTime(date, time);
+    return true;
 }
 
 QString canonicalDateTime(const QDateTime& dt) {

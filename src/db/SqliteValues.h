@@ -1,6 +1,7 @@
 // How SQLite's declared types and stored values map onto the data-access layer's types.
 #pragma once
 
+#include "db/LocalDateTime.h"
 #include "db/Result.h"
 
 #include <QDateTime>
@@ -18,6 +19,9 @@ QVariant toStored(const QVariant& value);
 // A date-time read from its canonical text without QDateTime's string parser; invalid when the
 // text has another form (fromStored then reads it).
 QDateTime canonicalDateTimeFromUtf8(const char* text, qsizetype size);
+// The same text as a date and a time of day, not placed in the local zone; false when the
+// text has another form.
+bool canonicalLocalDateTimeFromUtf8(const char* text, qsizetype size, LocalDateTime& out);
 // The canonical text of a date-time: "YYYY-MM-DD HH:MM:SS" with ".fff" when it has
 // milliseconds.
 QString canonicalDateTime(const QDateTime& dt);
