@@ -39,11 +39,7 @@ deleted_before=$(sqlite3 "$db" "SELECT COUNT(*) FROM DEL_mark_mag")
 logged_before=$(sqlite3 "$db" "SELECT COALESCE(MAX(id_log), 0) FROM KEL_LOG")
 
 start_x
-
-cd "$work"
-./kel14 >"$work/client.log" 2>&1 &
-client_pid=$!
-pids+=($client_pid)
+start_client
 
 sign_in_as_demo
 

@@ -45,11 +45,8 @@ stop_clients() { clients | xargs -r kill -9 2>/dev/null; }
 cleanup_hooks+=(stop_clients)
 
 start_x
-
-cd "$work"
-./kel14 >"$work/client.log" 2>&1 &
-old_pid=$!
-pids+=($old_pid)
+start_client
+old_pid=$client_pid
 sign_in_as_demo
 
 # The notice, the download, and the end of the old client about two seconds later.

@@ -60,6 +60,14 @@ start_x() {
         fail "the window manager did not start"
 }
 
+# Starts the client in the work folder under X; its process id is in client_pid.
+start_client() {
+    cd "$work"
+    ./kel14 >"$work/client.log" 2>&1 &
+    client_pid=$!
+    pids+=($client_pid)
+}
+
 # Signs in with the keyboard as the demo's user in the sign-in window on the screen.
 sign_in_as_demo() {
     local signin
