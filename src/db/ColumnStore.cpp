@@ -8,7 +8,7 @@
 namespace db {
 
 ColumnStore::Kind ColumnStore::kindOf(const QVariant& v) {
-    // A date-time of another spec than local time keeps its spec as a variant.
+    // A date-time in UTC or at an offset keeps that as a variant.
     LocalDateTime local;
     if (v.typeId() == QMetaType::QDateTime &&
         !LocalDateTime::fromDateTime(*static_cast<const QDateTime*>(v.constData()), local))

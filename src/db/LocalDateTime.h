@@ -15,7 +15,7 @@ public:
     // Both must be valid.
     LocalDateTime(QDate date, QTime time);
     // A local date-time's own date and time; false for an invalid one or one of another
-    // time spec, which this form cannot hold.
+    // time-zone kind (UTC, an offset), which this form cannot hold.
     static bool fromDateTime(const QDateTime& dateTime, LocalDateTime& out);
 
     static LocalDateTime fromPacked(qint64 packed);

@@ -120,8 +120,8 @@ TEST(DataSetDateTimes, ReadAsTheDriversGeneralConversionReadsThem) {
     }
 }
 
-// A date-time column keeps what is put into it: local values as stored, another spec as it is.
-TEST(DataSetDateTimes, AColumnKeepsTheSpecOfWhatIsPutIntoIt) {
+// A date-time column keeps what is put into it: local values as stored, UTC or an offset as is.
+TEST(DataSetDateTimes, AColumnKeepsTheZoneOfWhatIsPutIntoIt) {
     const QDateTime local(QDate(2024, 4, 5), QTime(13, 7, 9, 250));
     const QDateTime utc(QDate(2024, 4, 5), QTime(13, 7, 9), Qt::UTC);
     const QDateTime offset(QDate(2024, 4, 5), QTime(13, 7, 9), Qt::OffsetFromUTC, 3 * 3600);
