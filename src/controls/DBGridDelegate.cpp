@@ -149,14 +149,33 @@ void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     }
 }
 
+void DBGridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+    if (handling_.value(editor) > 0) {
+        editor->hide();
+        released_.insert(editor, editor);
+        return;
+    }
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
 bool DBGridDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QWidget*>(object);
+    if (editor == nullptr)
+        return QStyledItemDelegate::eventFilter(object, event);
+    ++handling_[object];
     bool taken = true; // an editor event whose handling failed goes no further
-    if (editor != nullptr)
-        runHandler(grid_, [&] { taken = grid_->editorEvent(editor, event); });
-    if (editor != nullptr && taken)
-        return true;
-    return QStyledItemDelegate::eventFilter(object, event);
+    runHandler(grid_, [&] { taken = grid_->editorEvent(editor, event); });
+    // A released editor is the view's no more: the rest of its event is not wanted.
+    const bool released = released_.contains(object);
+    if (!taken && !released)
+        taken = QStyledItemDelegate::eventFilter(object, event);
+    if (--handling_[object] == 0) {
+        handling_.remove(object);
+        // Deleted from the event loop, once Qt is done with the event that is still on its way.
+        if (QPointer<QWidget> released = released_.take(object))
+            released->deleteLater();
+    }
+    return taken || released;
 }
 
 } // namespace controls

@@ -1,6 +1,8 @@
 // Paints the grid's cells through the grid and makes the in-place editors.
 #pragma once
 
+#include <QHash>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
 class TDBGridEh;
@@ -22,6 +24,10 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    // An editor whose own event is still being handled is only hidden here and goes once
+    // that event is over: a key handler may close and reopen the journal, and Qt would
+    // otherwise deliver the rest of the event to a destroyed editor.
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
 
     // The value an editor holds for a column; UseText tells whether it is a text.
     static QVariant editorValue(QWidget* editor, bool& useText);
@@ -30,6 +36,9 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
+    // Events of each editor being handled now, nested ones counted.
+    mutable QHash<const QObject*, int> handling_;
+    mutable QHash<const QObject*, QPointer<QWidget>> released_;
     TDBGridEh* grid_;
 };
 

@@ -151,7 +151,7 @@ bool TDBGridEh::editorEvent(QWidget* editor, QEvent* event) {
         if (OnKeyPress && ke->text().size() == 1 && ke->text()[0].isPrint()) {
             QChar ch = ke->text()[0];
             OnKeyPress(this, ch);
-            if (ch.isNull())
+            if (ch.isNull() || editor_ != editor)
                 return true;
             if (ch != ke->text()[0]) {
                 QKeyEvent changed(QEvent::KeyPress, ke->key(), ke->modifiers(), QString(ch));
