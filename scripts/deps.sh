@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the client, its tests and its benchmarks need, if missing.
+# Installs the Debian 12 packages the client, its tests and its benchmarks need, if missing;
+# a script that needs more names them as arguments.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
     libxlsxwriter-dev poppler-utils
     fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils xclip sqlite3 python3
+    "$@"
 )
 
 missing=()

@@ -80,6 +80,19 @@ QString downloadPath() {
 #endif
 }
 
+QString packageMarkerPath(const QString& folder) {
+    return folder + QStringLiteral("/installed-by-package");
+}
+
+QString packagedUpdateMessage() {
+    return QStringLiteral("Эта версия программы устарела.") + u'\n' +
+           QStringLiteral("Программа установлена пакетом, обновить её может только "
+                          "администратор.") +
+           u'\n' +
+           QStringLiteral("Обратитесь к администратору: нужно установить новую версию "
+                          "пакета kel14.");
+}
+
 QString updateScriptPath(const QString& folder) {
 #ifdef Q_OS_WIN
     const QString extension = QStringLiteral(".bat");
@@ -90,6 +103,14 @@ QString updateScriptPath(const QString& folder) {
 }
 
 void StartSelfUpdate(TForm8& form, const UpdateTarget& target) {
+    // The package manager owns a packaged executable, which its users may not replace anyway.
+    if (QFileInfo::exists(packageMarkerPath(target.folder))) {
+        platform::messageBox(&form, packagedUpdateMessage(), QStringLiteral("Уведомление"),
+                             QMessageBox::Information);
+        platform::requestTermination();
+        form.done(TForm8::ModalCancel);
+        return;
+    }
     form.Label1->setText(QStringLiteral("Идёт обновление программы, ПОДОЖДИТЕ..."));
     form.Label1->adjustSize();
     // The notice must be painted before the download starts.

@@ -28,10 +28,17 @@ QString downloadPath();
 // The script an update leaves in folder; the next start deletes it.
 QString updateScriptPath(const QString& folder);
 
+// The file a system package puts beside the executable it installs, and only a package.
+QString packageMarkerPath(const QString& folder);
+
+// What a client installed by a package tells its user instead of updating itself.
+QString packagedUpdateMessage();
+
 // Run by the sign-in when the server answers that this build is out of date: shows the
 // notice, downloads the new build into folder/tempKEL, writes and starts the script and
 // starts Timer1, which ends the program. When nothing usable arrives it says so in a box
-// and ends the program. A file that cannot be written throws.
+// and ends the program. A file that cannot be written throws. A client a package installed
+// downloads nothing: it asks for the administrator in a box and ends the program.
 void StartSelfUpdate(TForm8& form, const UpdateTarget& target);
 
 } // namespace signin

@@ -22,6 +22,10 @@ namespace {
 const QString Unavailable =
     QStringLiteral("Сервер обновлений не доступен.\nОбратитесь к администратору.");
 const QString Notice = QStringLiteral("Идёт обновление программы, ПОДОЖДИТЕ...");
+const QString AskTheAdministrator =
+    QStringLiteral("Эта версия программы устарела.\n"
+                   "Программа установлена пакетом, обновить её может только администратор.\n"
+                   "Обратитесь к администратору: нужно установить новую версию пакета kel14.");
 const QByteArray OldBuild = "#!/bin/sh\necho old > started\n";
 
 QByteArray contents(const QString& path) {
@@ -186,6 +190,30 @@ TEST_F(SelfUpdate, NothingUsableReceivedIsReportedAndEndsTheProgramLeavingTheCli
         EXPECT_EQ(contents(executable()), OldBuild);
         EXPECT_EQ(server.requests().isEmpty(), !c.answer);
     }
+}
+
+TEST_F(SelfUpdate, AClientAPackageInstalledAsksForTheAdministratorAndDownloadsNothing) {
+    QFile marker(home + QStringLiteral("/installed-by-package"));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    HttpServer server([](const testsupport::HttpRequest&) { return HttpServer::ok(newerBuild()); });
+    TForm8& w = openUpdatingWindow(server.base());
+
+    signIn(QStringLiteral("ivanov"), QStringLiteral("secret"));
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, AskTheAdministrator);
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("Уведомление"));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
+    EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
+    EXPECT_NE(w.Label1->text(), Notice);
+    EXPECT_EQ(w.result(), TForm8::ModalCancel);
+    EXPECT_TRUE(platform::terminationRequested());
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/tempKEL")));
+    EXPECT_FALSE(QFile::exists(script()));
+    EXPECT_EQ(contents(executable()), OldBuild);
 }
 
 TEST_F(SelfUpdate, CancelWhileDownloadingEndsTheProgramWithoutABox) {

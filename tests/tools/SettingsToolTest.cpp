@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
 
 using tools::runSettingsTool;
 
@@ -79,4 +80,18 @@ TEST(KelSettings, PrintOfAMissingFileSaysSo) {
     const ToolRun r = run({"--print", "--file", dir.path("nothing")}, dir.path("x"));
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains(QLatin1String("File not found")));
+}
+
+TEST(KelSettings, VersionIsTheBuildsAndWritesNothing) {
+    testsupport::TempDir dir;
+    const QString path = dir.path("Data/KEL");
+    const ToolRun r = run({"--version"}, path);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^kel-settings \\(KEL 14\\) 14\\.\\d+\\.\\d+\\n$"))
+            .match(r.out)
+            .hasMatch())
+        << r.out.toStdString();
+    EXPECT_TRUE(r.err.isEmpty());
+    EXPECT_FALSE(QFile::exists(path));
 }

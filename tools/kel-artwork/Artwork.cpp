@@ -194,4 +194,27 @@ QImage paintPanelPicture() {
     return image;
 }
 
+QImage paintIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 256-pixel square, so every size shows the same picture.
+    p.scale(size / 256.0, size / 256.0);
+
+    const QRectF tile(12, 12, 232, 232);
+    QLinearGradient band(tile.topLeft(), tile.bottomRight());
+    band.setColorAt(0, NavyLight);
+    band.setColorAt(1, Navy);
+    p.setPen(Qt::NoPen);
+    p.setBrush(band);
+    p.drawRoundedRect(tile, 44, 44);
+    p.fillRect(QRectF(52, 200, 152, 10), Gold);
+
+    p.translate(128, 118);
+    p.scale(3.2, 3.2);
+    emblem(p, QPointF(0, 0));
+    return image;
+}
+
 } // namespace artwork

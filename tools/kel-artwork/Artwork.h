@@ -1,5 +1,5 @@
 // The sign-in window's pictures: the upper background with the captions and button faces,
-// and the password-change panel.
+// and the password-change panel; and the program's icon, the same emblem on the same navy.
 #pragma once
 
 #include <QImage>
@@ -8,5 +8,7 @@ namespace artwork {
 
 QImage paintUpperPicture();
 QImage paintPanelPicture();
+// A square icon of size pixels with a transparent surround.
+QImage paintIcon(int size);
 
 } // namespace artwork

@@ -14,6 +14,7 @@ const QString Usage = QStringLiteral(
     "Usage:\n"
     "  kel-settings [--file PATH] LOGIN PASSWORD SERVER DATABASE\n"
     "  kel-settings --print [--file PATH]\n"
+    "  kel-settings --version\n"
     "SERVER is a SQL Server host (HOST, HOST\\INSTANCE or HOST,PORT) or an embedded\n"
     "database file ending in .sqlite. Without --file the file is Data/KEL beside the client.\n");
 
@@ -58,6 +59,9 @@ int runSettingsTool(const QStringList& arguments, const QString& defaultPath, QS
             print = true;
         } else if (a == QLatin1String("--file") && i + 1 < arguments.size()) {
             path = arguments[++i];
+        } else if (a == QLatin1String("--version")) {
+            out += QStringLiteral("kel-settings (KEL 14) %1\n").arg(QLatin1String(KEL_VERSION));
+            return 0;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             out += Usage;
             return 0;
