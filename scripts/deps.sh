@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libqt6core5compat6-dev libqt6sql6-sqlite libqt6sql6-odbc
+    qt6-base-dev qt6-translations-l10n libqt6core5compat6-dev libqt6sql6-sqlite libqt6sql6-odbc
     libsqlite3-dev unixodbc unixodbc-dev tdsodbc libsqliteodbc
     libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
     libxlsxwriter-dev poppler-utils

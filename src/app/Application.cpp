@@ -13,6 +13,9 @@ Application::Application(int& argc, char** argv)
     // The client's texts (dates in statements and messages) follow the Russian locale,
     // whatever the machine's own locale is.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    // Qt's standard buttons and dialogs speak the program's language, as on a Russian system.
+    if (qtRussian_.load(QStringLiteral(":/translations/qtbase_ru.qm")))
+        QCoreApplication::installTranslator(&qtRussian_);
     // The windows' column widths and positions were laid out for Arial's metrics; Liberation
     // Sans has the same ones. Without it the font matching picks the system's face; asking
     // the font database first would read every installed font before the first window.
