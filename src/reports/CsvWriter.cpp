@@ -16,7 +16,13 @@ QString fieldText(const QVariant& cell) {
         return cell.toDate().toString(QStringLiteral("dd.MM.yyyy"));
     if (cell.typeId() == QMetaType::Double)
         return QString::number(cell.toDouble(), 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
-    return cell.toString();
+    QString text = cell.toString();
+    // A spreadsheet runs a text that starts like a formula; a leading apostrophe keeps it a
+    // text. Numbers are not texts here, so a negative number stays a number.
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (cell.typeId() == QMetaType::QString && !text.isEmpty() && formulaStarts.contains(text[0]))
+        text.prepend(QLatin1Char('\''));
+    return text;
 }
 
 QString quoted(const QString& text) {

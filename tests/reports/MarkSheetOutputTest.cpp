@@ -160,6 +160,39 @@ TEST(MarkSheetCsv, ExactBytesAndRoundTripOfAwkwardFields) {
     EXPECT_EQ(rows[9].size(), 6);
 }
 
+// Texts that a spreadsheet would run as formulas stay texts; numbers and plain texts as typed.
+TEST(MarkSheetCsv, TextsThatLookLikeFormulasStayTexts) {
+    const struct {
+        const char* name;
+        const char* written;
+    } cases[] = {
+        {"=HYPERLINK(\"http://x\";\"a\")", "\"'=HYPERLINK(\"\"http://x\"\";\"\"a\"\")\""},
+        {"-2+3 Иван", "'-2+3 Иван"},
+        {"+7 Пётр", "'+7 Пётр"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\t=1", "'\t=1"},
+        {"Иванов-Петров", "Иванов-Петров"},
+        {"Д'Артаньян", "Д'Артаньян"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reports::MarkSheet sheet = sampleSheet(1);
+        sheet.rows[0].student = QString::fromUtf8(c.name);
+        const QByteArray csv = reports::toCsv(reports::markSheetTable(sheet));
+        const auto rows = reportstest::parseCsv(QString::fromUtf8(csv.mid(3)));
+        ASSERT_GT(rows.size(), 8);
+        EXPECT_TRUE(csv.contains(";" + QByteArray(c.written) + ";")) << csv.toStdString();
+        EXPECT_EQ(rows[8].value(0), QStringLiteral("1")) << "the row number is a number";
+        EXPECT_EQ(rows[8].value(4), QStringLiteral("100")) << "a number keeps no mark";
+        const QString back = rows[8].value(1);
+        EXPECT_EQ(back.startsWith(u'\'') && !QString::fromUtf8(c.name).startsWith(u'\'')
+                      ? back.mid(1)
+                      : back,
+                  QString::fromUtf8(c.name))
+            << "the text read back is the name, behind the mark";
+    }
+}
+
 // The cells of a worksheet: reference ("B9") to its text, with shared strings resolved;
 // dates are numbers in a cell whose style has a date format.
 struct SheetCell {
