@@ -8,13 +8,55 @@ namespace db {
 
 ConnectionString::ConnectionString(const QString& text)
     : text_(text) {
-    // Values are taken as they stand: the settings tool refuses ';' inside them.
-    for (const QString& piece : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const qsizetype eq = piece.indexOf(QLatin1Char('='));
-        if (eq < 0)
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype eq = text.indexOf(QLatin1Char('='), i);
+        const qsizetype semi = text.indexOf(QLatin1Char(';'), i);
+        if (eq < 0 || (semi >= 0 && semi < eq)) { // a piece without a value
+            if (semi < 0)
+                break;
+            i = semi + 1;
             continue;
-        pairs_.emplace_back(piece.left(eq).trimmed(), piece.mid(eq + 1));
+        }
+        const QString key = text.mid(i, eq - i).trimmed();
+        qsizetype v = eq + 1;
+        while (v < n && text[v] == QLatin1Char(' '))
+            ++v;
+        QString value;
+        if (v < n && (text[v] == QLatin1Char('"') || text[v] == QLatin1Char('\''))) {
+            const QChar quote = text[v];
+            qsizetype j = v + 1;
+            for (; j < n; ++j) {
+                if (text[j] != quote) {
+                    value += text[j];
+                } else if (j + 1 < n && text[j + 1] == quote) {
+                    value += quote;
+                    ++j;
+                } else {
+                    break;
+                }
+            }
+            const qsizetype end = text.indexOf(QLatin1Char(';'), j);
+            i = end < 0 ? n : end + 1;
+        } else {
+            const qsizetype end = text.indexOf(QLatin1Char(';'), eq + 1);
+            value = text.mid(eq + 1, end < 0 ? -1 : end - eq - 1);
+            i = end < 0 ? n : end + 1;
+        }
+        if (!key.isEmpty())
+            pairs_.emplace_back(key, value);
     }
+}
+
+QString ConnectionString::quoteValue(const QString& value) {
+    const bool needs = value.contains(QLatin1Char(';')) || value.startsWith(QLatin1Char('"')) ||
+                       value.startsWith(QLatin1Char('\'')) || value.startsWith(QLatin1Char(' '));
+    if (!needs)
+        return value;
+    QString inner = value;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
 QString ConnectionString::value(const QString& key) const {

@@ -1,4 +1,5 @@
-// The ADO-style connection string: key=value pairs split at ';', keys case-insensitive.
+// The ADO-style connection string: key=value pairs split at ';', keys case-insensitive; a
+// value in double or single quotes may hold ';' (its own quote doubled inside).
 #pragma once
 
 #include <QString>
@@ -12,6 +13,10 @@ class ConnectionString {
 public:
     ConnectionString() = default;
     explicit ConnectionString(const QString& text);
+
+    // A value as it must stand in a connection string to be read back unchanged: quoted
+    // only when it holds ';' or starts with a quote or a space.
+    static QString quoteValue(const QString& value);
 
     // The value of a key (case-insensitive), or an empty text; the last occurrence wins.
     QString value(const QString& key) const;

@@ -5,7 +5,8 @@
 
 namespace signin {
 
-// The fixed template filled with the four values as they are, unquoted.
+// The fixed template filled with the four values; a value that holds ';' or starts with a
+// quote is quoted so that it reaches the server whole.
 QString BuildConnectionString(const QString& userId, const QString& password,
                               const QString& initialCatalog, const QString& dataSource);
 
