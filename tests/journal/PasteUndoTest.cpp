@@ -5,6 +5,7 @@
 #include "support/KeyboardFixture.h"
 
 #include "controls/DateTimePicker.h"
+#include "history/log_u.h"
 
 #include <QClipboard>
 #include <QToolButton>
