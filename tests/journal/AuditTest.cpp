@@ -393,8 +393,13 @@ TEST_F(AuditLog, BulkDateIsLocalMidnightOfThePickersDayInTheUsersZone) {
             EXPECT_EQ(row.at(0).toString(), QStringLiteral("2024-03-05 00:00:00"));
         for (int i = 0; i < 3; ++i) {
             db::DisplayRowScope row(journal(), i);
-            EXPECT_EQ(journal().fieldByName(QStringLiteral("p36"))->value().toDateTime(),
-                      QDateTime(QDate(2024, 3, 5), QTime(0, 0)))
+            EXPECT_EQ(journal()
+                          .fieldByName(QStringLiteral("p36"))
+                          ->value()
+                          .toDateTime()
+                          .toLocalTime()
+                          .toString(Qt::ISODate),
+                      QStringLiteral("2024-03-05T00:00:00"))
                 << "row " << i;
         }
         const std::vector<LogRow> rows = log();
