@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
     libxlsxwriter-dev poppler-utils
     fonts-dejavu-core fonts-liberation2 xvfb xauth openbox xdotool x11-utils xclip sqlite3 python3
+    tzdata
     "$@"
 )
 

@@ -39,6 +39,7 @@ deleted_before=$(sqlite3 "$db" "SELECT COUNT(*) FROM DEL_mark_mag")
 logged_before=$(sqlite3 "$db" "SELECT COALESCE(MAX(id_log), 0) FROM KEL_LOG")
 
 start_x
+run_started=$(date '+%Y-%m-%d %H:%M:%S')
 start_client
 
 sign_in_as_demo
@@ -243,6 +244,25 @@ compare "SELECT x FROM (SELECT '$row p35' AS x UNION ALL SELECT '$row mark'
     ORDER BY 1" >"$work/log-expected"
 diff "$work/log-expected" "$work/log-after" >&2 ||
     fail "the audit log does not hold exactly the expected records (diff above: expected, found)"
+# Every column of every new record: the journal's table and a row of it (the deleted one is
+# back), the demo's login, the computer and its address, and what the server added: the
+# user who signed in and a time within the run, in the local zone.
+run_ended=$(date -d '+1 second' '+%Y-%m-%d %H:%M:%S')
+computer=$(hostname)
+bad_records=$(sqlite3 -separator ' ' "$db" "SELECT id_log, [table], typeof(row_id), row_id,
+        KEL_User, comp, log_login, log_date FROM KEL_LOG WHERE id_log > $logged_before AND NOT (
+        [table] = 'mark_mag' AND typeof(row_id) = 'integer'
+        AND row_id IN (SELECT id_mark_mag FROM mark_mag) AND KEL_User = 'demo'
+        AND log_login = 'demo'
+        AND log_date BETWEEN '$run_started' AND '$run_ended')")
+[ -z "$bad_records" ] || fail "audit records with a wrong column: $bad_records"
+while IFS= read -r comp; do
+    [[ "$comp" =~ ^([^\\]+)\\([0-9]{1,3}(\.[0-9]{1,3}){3})$ ]] &&
+        [[ "$computer" == "${BASH_REMATCH[1]}"* ]] ||
+        fail "the computer of an audit record is \"$comp\", not $computer\\address"
+done < <(sqlite3 "$db" "SELECT DISTINCT comp FROM KEL_LOG WHERE id_log > $logged_before")
+[ "$(sqlite3 "$db" "SELECT COUNT(DISTINCT comp) FROM KEL_LOG WHERE id_log > $logged_before")" = 1 ] ||
+    fail "the audit records name more than one computer"
 echo "PASS: row $row holds № 77 and mark $mark; row $gone deleted and restored; $set_rows" \
     "rows set to $bulk_typed, $((set_rows - already)) of them logged; student $coded coded E2E-1;" \
     "rows $(echo $pasted) pasted into and taken back"

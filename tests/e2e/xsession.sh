@@ -32,9 +32,17 @@ fail() {
     exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
+# How long the X server and the window manager may take to come up. A loaded two-core machine
+# can take many seconds; only a process that has ended is a failure before this.
+start_limit=${KEL_E2E_START_LIMIT:-300}
+
+# Each limit below is what an idle machine needs; a loaded one gets this many times as long
+# (a success never waits longer for it).
+patience=${KEL_E2E_PATIENCE:-3}
+
+# Waits up to $1 seconds (times the patience) for the command after it to succeed.
 wait_for() {
-    local limit=$1; shift
+    local limit=$(($1 * patience)); shift
     local deadline=$((SECONDS + limit))
     until "$@" >/dev/null 2>&1; do
         [ $SECONDS -lt $deadline ] || return 1
@@ -48,16 +56,31 @@ window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n1; }
 start_x() {
     exec 3>"$work/display"
     Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    pids+=($!)
-    wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
+    local xvfb=$!
+    pids+=($xvfb)
+    wait_until_up "$xvfb" "Xvfb" "$work/xvfb.log" test -s "$work/display"
     exec 3>&-
     export DISPLAY=":$(head -n1 "$work/display")"
     export QT_QPA_PLATFORM=xcb # the test suite runs everything else offscreen
     openbox >"$work/openbox.log" 2>&1 &
-    pids+=($!)
+    local wm=$!
+    pids+=($wm)
     # A window mapped while the window manager is still starting may stay unmanaged and unseen.
-    wait_for 10 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" ||
-        fail "the window manager did not start"
+    wait_until_up "$wm" "the window manager" "$work/openbox.log" \
+        bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+}
+
+# Polls the command after the first three arguments until it succeeds: fails at once when the
+# process $1 (named $2, its output in $3) has ended, else only after start_limit seconds.
+wait_until_up() {
+    local pid=$1 name=$2 log=$3; shift 3
+    local deadline=$((SECONDS + start_limit))
+    until "$@" >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || fail "$name ended before it was up: $(cat "$log")"
+        [ $SECONDS -lt $deadline ] ||
+            fail "$name was not up after $start_limit seconds: $(cat "$log")"
+        sleep 0.2
+    done
 }
 
 # Starts the client in the work folder under X; its process id is in client_pid.

@@ -2,6 +2,7 @@
 // deletions read back from the database, and the bulk hand-in date.
 #include "support/BoxScript.h"
 #include "support/KeyboardFixture.h"
+#include "support/ZoneScope.h"
 
 #include "controls/DateTimePicker.h"
 #include "history/log_u.h"
@@ -23,6 +24,14 @@ struct LogRow {
     QString descr, user, comp;
 };
 
+// Every column of a record, the server's own included.
+struct FullLogRow {
+    QString table;
+    QVariant rowId;
+    QString descr, user, comp, serverLogin;
+    QDateTime written;
+};
+
 class AuditLog : public Audit {
 protected:
     std::vector<LogRow> log() {
@@ -32,6 +41,17 @@ protected:
         for (const auto& row : r.rows)
             rows.push_back({row.at(0).toInt(), row.at(1).toString(), row.at(2).toString(),
                             row.at(3).toString()});
+        return rows;
+    }
+    std::vector<FullLogRow> fullLog() {
+        std::vector<FullLogRow> rows;
+        const db::Result r = admin->exec(
+            QStringLiteral("SELECT [table], row_id, descr, KEL_User, comp, log_login, log_date "
+                           "FROM KEL_LOG ORDER BY id_log"));
+        for (const auto& row : r.rows)
+            rows.push_back({row.at(0).toString(), row.at(1), row.at(2).toString(),
+                            row.at(3).toString(), row.at(4).toString(), row.at(5).toString(),
+                            row.at(6).toDateTime()});
         return rows;
     }
     QString computer() { return window->CompName + u'\\' + window->IdIPWatch1->currentIP(); }
@@ -220,6 +240,174 @@ TEST_F(AuditLog, BulkDateStoppedByARefusalLeavesNoNoticeAndAWorkingGrid) {
         << boxes[1].text.toStdString();
     EXPECT_FALSE(Form4) << "the notice is gone";
     EXPECT_FALSE(journal().controlsDisabled()) << "the grid repaints again";
+}
+
+// Each line of the warning window is its own selected row, cell by cell; rows that differ in
+// every visible column, one of them left out between two selected ones.
+TEST_F(AuditLog, WarningWindowShowsEverySelectedRowInEveryColumn) {
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 5, id_teacher = 4, id_f_est = 1, "
+                            "p35 = '11', p36 = '2024-01-10 00:00:00', primech = 'д' "
+                            "WHERE id_student = 7"),
+             QStringLiteral("UPDATE mark_mag SET id_estimation = 3, id_f_est = 2, p35 = '12', "
+                            "p36 = '2024-02-20 00:00:00', primech = 'н/д' WHERE id_student = 8"),
+             QStringLiteral("UPDATE mark_mag SET id_estimation = 25, p35 = '13' "
+                            "WHERE id_student = 9")});
+    reloadJournal();
+    ASSERT_EQ(journal().visibleRowCount(), 3);
+    const int columns = grid()->columnCount();
+    // What the journal shows in each row, by column; hidden columns stay empty.
+    auto rowTexts = [&](int row) {
+        QStringList cells;
+        db::DisplayRowScope scope(journal(), row);
+        for (int i = 0; i < columns; ++i) {
+            const TColumnEh* column = grid()->Column(i);
+            cells << (column->Visible ? journal().fieldByName(column->FieldName)->text()
+                                      : QString());
+        }
+        return cells;
+    };
+    for (const auto& selection : {std::vector<int>{0, 2}, std::vector<int>{2, 1, 0}}) {
+        SCOPED_TRACE(::testing::PrintToString(selection));
+        std::vector<QStringList> expected;
+        for (int row : selection)
+            expected.push_back(rowTexts(row));
+        clickCell(selection.front(), QStringLiteral("student"));
+        QHeaderView* indicator = grid()->verticalHeader();
+        for (int row : selection) {
+            const QPoint at(indicator->width() / 2, indicator->sectionViewportPosition(row) +
+                                                        indicator->sectionSize(row) / 2);
+            QTest::mouseClick(indicator->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        }
+        ASSERT_EQ(grid()->SelectedRows().Count(), int(selection.size()));
+
+        std::vector<QStringList> shown;
+        int rowCount = 0, colCount = 0;
+        onModal<TForm1>([&](TForm1* form) {
+            const TStringGrid& sheet = *form->StringGrid;
+            rowCount = sheet.RowCount();
+            colCount = sheet.ColCount();
+            for (int j = 1; j < sheet.RowCount(); ++j) {
+                QStringList cells;
+                for (int i = 1; i < sheet.ColCount(); ++i)
+                    cells << sheet.Cells(i, j);
+                shown.push_back(cells);
+            }
+            QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+        });
+        key(Qt::Key_Delete, Qt::ControlModifier);
+        backToMainWindow();
+        EXPECT_EQ(rowCount, int(selection.size()) + 1);
+        EXPECT_EQ(colCount, columns + 1);
+        // The rows in the window's order are not the point; each selected row once is.
+        auto byText = [](const QStringList& a, const QStringList& b) {
+            return a.join(u'|') < b.join(u'|');
+        };
+        std::sort(expected.begin(), expected.end(), byText);
+        std::sort(shown.begin(), shown.end(), byText);
+        ASSERT_EQ(shown.size(), expected.size());
+        for (size_t j = 0; j < shown.size(); ++j)
+            EXPECT_EQ(shown[j], expected[j])
+                << "line " << j << ": " << shown[j].join(u'|').toStdString() << " expected "
+                << expected[j].join(u'|').toStdString();
+        EXPECT_EQ(journal().recordCount(), 3) << "'Нет' deletes nothing";
+        // A plain click ends the selection for the next round.
+        clickCell(1, QStringLiteral("student"));
+    }
+    EXPECT_TRUE(log().empty());
+}
+
+// Every column of a change record and of a deletion record: what the client writes and what
+// the server adds (who wrote it, when).
+TEST_F(AuditLog, ChangeAndDeletionRecordsHoldEveryColumn) {
+    const int changed = rowId(0), deleted = rowId(2);
+    const QString student =
+        QString::number(stored(QStringLiteral("id_student"), deleted).toInt()); // in the row image
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    clickCell(0, QStringLiteral("p35"));
+    type("4,5");
+    key(Qt::Key_Down);
+    clickCell(2, QStringLiteral("student"));
+    selectRows({2});
+    answerWarning(true);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    backToMainWindow();
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+
+    const std::vector<FullLogRow> rows = fullLog();
+    ASSERT_EQ(rows.size(), 2u);
+    const struct {
+        const char* kind;
+        int rowId;
+    } expected[] = {{"change", changed}, {"deletion", deleted}};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const FullLogRow& r = rows[i];
+        SCOPED_TRACE(expected[i].kind);
+        EXPECT_EQ(r.table, QStringLiteral("mark_mag"));
+        EXPECT_TRUE(r.rowId.typeId() == QMetaType::Int || r.rowId.typeId() == QMetaType::LongLong)
+            << "an integer, not a text: " << r.rowId.typeName();
+        EXPECT_EQ(r.rowId.toInt(), expected[i].rowId);
+        EXPECT_EQ(r.user, QStringLiteral("ivanov"));
+        EXPECT_EQ(r.comp, computer());
+        EXPECT_FALSE(window->CompName.isEmpty());
+        EXPECT_TRUE(r.comp.endsWith(u'\\' + window->IdIPWatch1->currentIP()));
+        EXPECT_EQ(r.serverLogin, QStringLiteral("ivanov"))
+            << "the server names the user who wrote it";
+        EXPECT_TRUE(r.written.isValid());
+        EXPECT_GE(r.written, before) << r.written.toString(Qt::ISODate).toStdString();
+        EXPECT_LE(r.written, after) << r.written.toString(Qt::ISODate).toStdString();
+    }
+    EXPECT_EQ(rows[0].descr, QStringLiteral("Поле \"p35\" изменило значение \"NULL\" на \"4.5\"."));
+    EXPECT_TRUE(rows[1].descr.startsWith(
+        QStringLiteral("Запись с уникальным номером - '%1' была удалена - (").arg(deleted)))
+        << rows[1].descr.toStdString();
+    EXPECT_TRUE(rows[1].descr.endsWith(QStringLiteral(").")));
+    EXPECT_TRUE(rows[1].descr.contains(student)) << rows[1].descr.toStdString();
+}
+
+// The users work in Moscow time: the bulk date is local midnight there, whatever zone UTC
+// has reached. At 01:30 in Moscow on 5 March it is still 4 March in UTC.
+TEST_F(AuditLog, BulkDateIsLocalMidnightOfThePickersDayInTheUsersZone) {
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_f_est = 1")});
+    for (const char* zone : {"Europe/Moscow", "UTC", "Asia/Vladivostok"}) {
+        SCOPED_TRACE(zone);
+        testsupport::ZoneScope scope(zone);
+        asOwner({QStringLiteral("UPDATE mark_mag SET p36 = NULL"),
+                 QStringLiteral("DELETE FROM KEL_LOG")});
+        reloadJournal();
+        window->DateTimePicker1->setDateTimeValue(QDateTime(QDate(2024, 3, 5), QTime(1, 30)));
+        boxes.clear();
+        {
+            platform::ScopedMessageBoxScript yes(testsupport::recordBoxes(boxes, QMessageBox::Yes));
+            QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
+        }
+        backToMainWindow();
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("\"05.03.2024\"")))
+            << boxes[0].text.toStdString();
+        ASSERT_EQ(boxes.size(), 1u) << boxes.back().text.toStdString();
+        // As the server holds it, as text, and as the journal shows it.
+        const db::Result held =
+            admin->exec(QStringLiteral("SELECT p36 || '' FROM mark_mag ORDER BY id_mark_mag"));
+        ASSERT_EQ(held.rows.size(), 3u);
+        for (const auto& row : held.rows)
+            EXPECT_EQ(row.at(0).toString(), QStringLiteral("2024-03-05 00:00:00"));
+        for (int i = 0; i < 3; ++i) {
+            db::DisplayRowScope row(journal(), i);
+            EXPECT_EQ(journal()
+                          .fieldByName(QStringLiteral("p36"))
+                          ->value()
+                          .toDateTime()
+                          .toLocalTime()
+                          .toString(Qt::ISODate),
+                      QStringLiteral("2024-03-05T00:00:00"))
+                << "row " << i;
+        }
+        const std::vector<LogRow> rows = log();
+        ASSERT_EQ(rows.size(), 3u);
+        for (const LogRow& r : rows)
+            EXPECT_EQ(r.descr,
+                      QStringLiteral("Поле \"p36\" изменило значение \"NULL\" на \"05.03.2024\"."));
+    }
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QToolButton>
 
 namespace {
 
@@ -34,6 +36,43 @@ TEST_F(MainWindowFixture, OpensWithItsControlsWhereTheyBelong) {
     };
     for (const Placed& p : placed)
         EXPECT_EQ(p.widget->geometry(), p.where) << p.widget->objectName().toStdString();
+
+    // Where they belong for a person: each label whole, on its control's line and left of it;
+    // nothing covers anything else; everything inside the selection area at the window's
+    // normal size; the buttons' texts fit them.
+    w.showNormal();
+    w.resize(1036, 737);
+    QApplication::processEvents();
+    const std::pair<QLabel*, QWidget*> labelled[] = {{w.Label4, w.DBLookupComboBox3},
+                                                     {w.Label6, w.DBLookupComboBox4},
+                                                     {w.Label5, w.DBLookupComboBox5},
+                                                     {w.Label1, w.ComboBox1},
+                                                     {w.Label2, w.DateTimePicker1}};
+    for (const auto& [label, control] : labelled) {
+        SCOPED_TRACE(label->text().toStdString());
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+        EXPECT_LE(label->geometry().right(), control->x()) << "the label ends before its box";
+        EXPECT_LE(qAbs(label->geometry().center().y() - control->geometry().center().y()), 4)
+            << "on the box's line";
+    }
+    QList<QWidget*> parts;
+    for (QWidget* child : w.SelectionPanel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisible() && child != w.Bevel1)
+            parts << child;
+    EXPECT_GE(parts.size(), 13);
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString name = parts[i]->objectName();
+        EXPECT_TRUE(w.SelectionPanel->rect().contains(parts[i]->geometry()))
+            << name.toStdString() << " outside the selection area";
+        for (int j = i + 1; j < parts.size(); ++j)
+            EXPECT_FALSE(parts[i]->geometry().intersects(parts[j]->geometry()))
+                << name.toStdString() << " covers " << parts[j]->objectName().toStdString();
+    }
+    for (QToolButton* button : {w.SpeedButton1, w.SpeedButton2}) {
+        const QSize text = button->fontMetrics().size(0, button->text());
+        EXPECT_LE(text.width(), button->width()) << button->objectName().toStdString();
+        EXPECT_LE(text.height(), button->height()) << button->objectName().toStdString();
+    }
 
     const std::pair<QLabel*, const char*> labels[] = {{w.Label4, "Выберите группу:"},
                                                       {w.Label6, "Выберите семестр:"},
@@ -138,14 +177,24 @@ TEST_F(MainWindowFixture, JournalGridHasItsElevenColumns) {
 
 TEST_F(MainWindowFixture, WindowLeavesItsAddressHistoryWhenDestroyed) {
     openMainWindow();
-    (void)QTest::qWaitFor([&] { return window->IdIPWatch1->checkCount() > 0; }, 10000);
+    // The watcher checks once a second; a loaded machine may take a while.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->IdIPWatch1->checkCount() > 0; }, 60000))
+        << "the address was never checked";
     const QStringList history = window->IdIPWatch1->history();
+    ASSERT_FALSE(history.isEmpty());
+    EXPECT_TRUE(history.contains(window->IdIPWatch1->currentIP()));
+    EXPECT_LE(history.size(), 25);
+    const QString path = QDir::current().filePath(QStringLiteral("iphist.dat"));
+    ASSERT_FALSE(QFile::exists(path)) << "written only when the window goes";
     window.reset();
-    QFile file(QDir::current().filePath(QStringLiteral("iphist.dat")));
+    QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList lines =
         QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.size(), history.size());
+    EXPECT_EQ(lines, history) << lines.join(u' ').toStdString();
+    const QRegularExpression address(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    for (const QString& line : lines)
+        EXPECT_TRUE(address.match(line).hasMatch()) << line.toStdString();
 }
 
 } // namespace

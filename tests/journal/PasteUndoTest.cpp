@@ -5,6 +5,7 @@
 #include "support/KeyboardFixture.h"
 
 #include "controls/DateTimePicker.h"
+#include "history/log_u.h"
 
 #include <QClipboard>
 #include <QToolButton>
@@ -72,6 +73,61 @@ protected:
     }
 
     void undo() { key(Qt::Key_Backspace, Qt::AltModifier); }
+
+    // Every column of every journal row and every student code, as the server holds them.
+    QStringList snapshot() {
+        QStringList out;
+        for (const char* sql : {"SELECT * FROM mark_mag ORDER BY id_mark_mag",
+                                "SELECT * FROM s_fio ORDER BY id_student"}) {
+            const db::Result r = admin->exec(QString::fromLatin1(sql));
+            for (const auto& row : r.rows) {
+                QStringList cells;
+                for (const QVariant& v : row)
+                    cells << (v.isNull() ? QStringLiteral("NULL") : v.toString());
+                out << cells.join(u'|');
+            }
+        }
+        return out;
+    }
+
+    // A refused typed change of "№" in a row another user changed meanwhile.
+    void typeRefusedNumber(int row, const char* typed, Qt::Key leave) {
+        asOwner({QStringLiteral("UPDATE mark_mag SET p35 = 'чужое' WHERE id_mark_mag = %1")
+                     .arg(rowId(row))});
+        backToMainWindow();
+        clickCell(row, QStringLiteral("p35"));
+        type(typed);
+        key(leave);
+        QApplication::processEvents(); // the error reaches the box from an event of its own
+    }
+
+    // After a paste (and its undo), the journal's refusals are reported as before either:
+    // the first through the recorder, which lets go, the next with the journal's own message.
+    void expectRefusalsAsBefore() {
+        ASSERT_NE(window->Recorder()->DataSet(), nullptr) << "the recorder is still attached";
+        const int logged = logCount();
+        boxes.clear();
+        typeRefusedNumber(3, "1", Qt::Key_Down);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Row cannot be located")))
+            << boxes[0].text.toStdString();
+        EXPECT_EQ(journal().state(), db::DataSetState::Edit) << "the user's value is kept";
+        EXPECT_EQ(window->Recorder()->DataSet(), nullptr) << "the recorder let go";
+        backToMainWindow();
+        key(Qt::Key_Escape);
+        key(Qt::Key_Escape);
+        ASSERT_EQ(journal().state(), db::DataSetState::Browse);
+
+        typeRefusedNumber(5, "2", Qt::Key_Up);
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[1].caption, QStringLiteral("Warning!"));
+        EXPECT_EQ(
+            boxes[1].text,
+            QStringLiteral("Вы пытаетесь изменить запись в поле \"№\", но у вас нет на это прав."));
+        EXPECT_EQ(journal().state(), db::DataSetState::Browse) << "the row's edit is dropped";
+        EXPECT_EQ(stored(QStringLiteral("p35"), rowId(5)).toString(), QStringLiteral("чужое"));
+        EXPECT_EQ(logCount(), logged);
+    }
 
     // Twenty-four marks, written as people write them.
     static QString marks() {
@@ -141,6 +197,13 @@ TEST_F(PasteUndo, ABlockThatDoesNotFitIsRefusedWholeNamingItsLines) {
          "строки."},
         {"a date that is not one", 0, "p36", QStringLiteral("05.04.2024\n31.02.2024\n"),
          "Ничего не вставлено:\nСтрока 2: \"31.02.2024\" — это не дата вида ДД.ММ.ГГГГ."},
+        {"a number too long", 0, "p35",
+         QStringLiteral("1\n777777777777777777777777777777777777777777777777777\n"),
+         "Ничего не вставлено:\nСтрока 2: \"777777777777777777777777777777777777777777777777777\" "
+         "— длиннее 50 знаков."},
+        {"a teacher nobody knows", 0, "teacher", QStringLiteral("Сергеев С.С.\nНикто\n"),
+         "Ничего не вставлено:\nСтрока 2: \"Никто\" — такого значения нет в столбце "
+         "\"Преподаватель\"."},
         {"the student column", 0, "student", QStringLiteral("Иванов\n"),
          "Столбец \"Студент\" нельзя изменять: вставка в него невозможна."},
         {"the code column", 0, "idid", QStringLiteral("A-1\n"),
@@ -148,6 +211,8 @@ TEST_F(PasteUndo, ABlockThatDoesNotFitIsRefusedWholeNamingItsLines) {
         {"the row number column", 0, "No", QStringLiteral("1\n"),
          "Столбец \"П/П\" нельзя изменять: вставка в него невозможна."},
     };
+    // Nothing of a refused block is written, not even its lines that fit.
+    const QStringList before = snapshot();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         boxes.clear();
@@ -155,7 +220,7 @@ TEST_F(PasteUndo, ABlockThatDoesNotFitIsRefusedWholeNamingItsLines) {
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, QString::fromUtf8(c.message));
         EXPECT_EQ(logCount(), 0);
-        EXPECT_TRUE(stored(QStringLiteral("id_estimation"), rowId(c.row)).isNull());
+        EXPECT_EQ(snapshot(), before) << "nothing is written, in any column";
         EXPECT_FALSE(window->canUndo());
         EXPECT_EQ(window->canPasteColumn(), !QString::fromUtf8(c.message).startsWith(u"Столбец"))
             << "the command is offered only where it can write";
@@ -271,13 +336,18 @@ TEST_F(PasteUndo, UndoTakesBackATypedChangeAPasteAndABulkDateInTurn) {
 }
 
 TEST_F(PasteUndo, UndoAfterAnotherUsersChangeIsRefusedAndChangesNothing) {
+    // A row deleted meanwhile fails the write as a changed one does: only the check on the
+    // server tells the two apart.
     const struct {
         const char* name;
         bool pasted;    // the step is a pasted column, else one typed mark
         int changedRow; // the row the other user changes afterwards
+        bool deleted;   // the other user deletes the row instead
     } cases[] = {
-        {"a typed change", false, 0},
-        {"a pasted column, its last row changed", true, JournalRows - 1},
+        {"a typed change", false, 0, false},
+        {"a pasted column, its last row changed", true, JournalRows - 1, false},
+        {"a typed change, its row deleted", false, 0, true},
+        {"a pasted column, its last row deleted", true, JournalRows - 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -299,17 +369,31 @@ TEST_F(PasteUndo, UndoAfterAnotherUsersChangeIsRefusedAndChangesNothing) {
         backToMainWindow();
         ASSERT_EQ(window->undoSteps(), 1) << (boxes.empty() ? "" : boxes.back().text.toStdString());
         const int target = rowId(c.changedRow);
-        asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 3 WHERE id_mark_mag = %1")
-                     .arg(target)});
-        const std::vector<QVariant> before = column(QStringLiteral("id_estimation"));
+        const std::vector<QVariant> before = [&] {
+            asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 3 WHERE id_mark_mag = %1")
+                         .arg(target)});
+            std::vector<QVariant> values = column(QStringLiteral("id_estimation"));
+            if (c.deleted)
+                asOwner(
+                    {QStringLiteral("DELETE FROM mark_mag WHERE id_mark_mag = %1").arg(target)});
+            values[size_t(c.changedRow)] = QVariant();
+            return values;
+        }();
         const int logged = logCount();
         boxes.clear();
         undo();
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("изменил другой пользователь")))
+        EXPECT_TRUE(boxes[0].text.contains(c.deleted
+                                               ? QStringLiteral("удалена другим пользователем")
+                                               : QStringLiteral("изменил другой пользователь")))
             << boxes[0].text.toStdString();
         EXPECT_FALSE(boxes[0].text.contains(QStringLiteral("нет на это прав")));
-        EXPECT_EQ(column(QStringLiteral("id_estimation")), before) << "nothing changed";
+        std::vector<QVariant> after = column(QStringLiteral("id_estimation"));
+        if (!c.deleted)
+            after[size_t(c.changedRow)] = QVariant();
+        EXPECT_EQ(after, before) << "nothing changed";
+        if (!c.deleted)
+            EXPECT_EQ(stored(QStringLiteral("id_estimation"), target).toInt(), 3);
         EXPECT_EQ(logCount(), logged);
         EXPECT_EQ(window->undoSteps(), 1) << "the step stays";
         backToMainWindow();
@@ -347,6 +431,76 @@ TEST_F(PasteUndo, AReloadEmptiesTheHistory) {
     reloadJournal();
     EXPECT_FALSE(window->canUndo());
     EXPECT_EQ(window->undoSteps(), 0);
+}
+
+TEST_F(PasteUndo, AValueTwoMarksCouldMeanIsRefusedAndOneNameWrittenOutIsNot) {
+    // "отл." beside "отлично" (both "5"), "удовлетворительно" beside "удовл." (both "3"), and
+    // a second "Зачтено " beside "зачтено".
+    asOwner({QStringLiteral("INSERT INTO estimation VALUES(14, 'отл.'), "
+                            "(15, 'удовлетворительно'), (16, 'Зачтено ')"),
+             QStringLiteral("INSERT INTO exam_estimation VALUES(1, 14), (1, 15), (1, 16)")});
+    chooseFixtureJournal();
+    backToMainWindow();
+    boxes.clear();
+    const struct {
+        const char* typed;
+        int key; // 0: refused as a value two marks could mean
+    } cases[] = {
+        {"5", 0},       {"3", 0},      {"зачтено", 0},     {"зач", 0},
+        {"отлично", 5}, {"Отл.", 14},  {"удовл", 3},       {"удовлетворительно", 15},
+        {"4", 4},       {"хорошо", 4}, {"не изучает", 25},
+    };
+    const QStringList before = snapshot();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        boxes.clear();
+        const QString typed = QString::fromUtf8(c.typed);
+        // A line that fits first: a refusal must not be taken for the block's first problem.
+        paste(0, QStringLiteral("estimation"), QStringLiteral("не изучает\n") + typed + u'\n');
+        ASSERT_FALSE(boxes.empty());
+        if (c.key == 0) {
+            ASSERT_EQ(boxes.size(), 1u) << boxes.back().text.toStdString();
+            EXPECT_TRUE(boxes[0].text.startsWith(
+                QStringLiteral("Ничего не вставлено:\nСтрока 2: \"%1\"").arg(typed)))
+                << boxes[0].text.toStdString();
+            EXPECT_EQ(snapshot(), before);
+        } else {
+            EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Вставить 2 значения")))
+                << boxes[0].text.toStdString();
+            EXPECT_EQ(stored(QStringLiteral("id_estimation"), rowId(1)).toInt(), c.key);
+            asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = NULL")});
+            reloadJournal();
+        }
+        backToMainWindow();
+    }
+}
+
+TEST_F(PasteUndo, AfterAPasteARefusedChangeIsReportedAsTheJournalReportsIt) {
+    paste(0, QStringLiteral("estimation"), marks());
+    backToMainWindow();
+    ASSERT_EQ(window->undoSteps(), 1);
+    expectRefusalsAsBefore();
+}
+
+TEST_F(PasteUndo, AfterAnUndoARefusedChangeIsReportedAsTheJournalReportsIt) {
+    paste(0, QStringLiteral("estimation"), marks());
+    backToMainWindow();
+    undo();
+    backToMainWindow();
+    ASSERT_EQ(window->undoSteps(), 0);
+    ASSERT_TRUE(stored(QStringLiteral("id_estimation"), rowId(0)).isNull());
+    expectRefusalsAsBefore();
+}
+
+TEST_F(PasteUndo, AfterARefusedUndoARefusedChangeIsReportedAsTheJournalReportsIt) {
+    paste(0, QStringLiteral("estimation"), marks());
+    backToMainWindow();
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 3 WHERE id_mark_mag = %1")
+                 .arg(rowId(JournalRows - 1))});
+    undo();
+    backToMainWindow();
+    ASSERT_EQ(window->undoSteps(), 1) << "the undo was refused";
+    expectRefusalsAsBefore();
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 // Group statistics read from the embedded server by the signed-in user's own connection,
 // against counts made by hand; and the window that shows them.
 #include "reports/GroupStatistics.h"
+#include "ReadBack.h"
 #include "platform/FileDialogs.h"
+#include "reports/CsvWriter.h"
 #include "reports/GroupStatisticsDialog.h"
+#include "reports/SheetTable.h"
+#include "reports/XlsxWriter.h"
 #include "support/KeyboardFixture.h"
 
 #include "data/Unit_2_1.h"
@@ -111,6 +115,127 @@ TEST_F(GroupStatisticsRead, CountsMatchTheHandMadeOnes) {
         for (const auto& [mark, n] : st.distribution)
             distribution << mark + QLatin1Char('=') + QString::number(n);
         EXPECT_EQ(distribution, c.distribution) << distribution.join(',').toStdString();
+    }
+}
+
+// A saved XLSX's first sheet as rows of cell texts, shared strings looked up, as a
+// spreadsheet program reads it.
+QList<QStringList> xlsxRows(const QString& path) {
+    const QByteArray out = reportstest::run(
+        QStringLiteral("python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "import re, sys, zipfile, xml.etree.ElementTree as E\n"
+             "z = zipfile.ZipFile(sys.argv[1])\n"
+             "n = '{http://schemas.openxmlformats.org/spreadsheetml/2006/main}'\n"
+             "ss = [''.join(t.text or '' for t in si.iter(n + 't'))\n"
+             "      for si in E.fromstring(z.read('xl/sharedStrings.xml')).iter(n + 'si')]\n"
+             "for row in E.fromstring(z.read('xl/worksheets/sheet1.xml')).iter(n + 'row'):\n"
+             "    cells = {}\n"
+             "    for c in row.iter(n + 'c'):\n"
+             "        col = re.match('[A-Z]+', c.get('r')).group(0)\n"
+             "        i = sum((ord(ch) - 64) * 26 ** k for k, ch in enumerate(reversed(col)))\n"
+             "        v = c.find(n + 'v')\n"
+             "        t = '' if v is None else v.text\n"
+             "        cells[i] = ss[int(t)] if c.get('t') == 's' else t\n"
+             "    top = max(cells) if cells else 0\n"
+             "    print('\\t'.join(cells.get(i, '') for i in range(1, top + 1)))\n"),
+         path});
+    QList<QStringList> rows;
+    for (const QString& line : QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts))
+        rows << line.split(u'\t');
+    return rows;
+}
+
+// The rows below the discipline part's title row, as "discipline|form|marks|share".
+QStringList disciplinePart(const QList<QStringList>& rows) {
+    QStringList out;
+    bool inPart = false;
+    for (const QStringList& row : rows) {
+        if (row.value(0) == QStringLiteral("Дисциплина")) {
+            EXPECT_EQ(row.value(3), QStringLiteral("Доля задолженностей, %"));
+            inPart = true;
+            continue;
+        }
+        if (inPart && !row.join(QString()).isEmpty())
+            out << row.mid(0, 4).join(u'|');
+    }
+    EXPECT_TRUE(inPart) << "no discipline part";
+    return out;
+}
+
+// The share of debts is a per-cent figure under its per-cent heading, in the table, in the
+// window and in both saved files.
+TEST_F(GroupStatisticsRead, DebtSharesArePerCentsInTheTableTheWindowAndTheFiles) {
+    marks({{7, 1, 5, 0},
+           {8, 1, 3, 0},
+           {9, 1, 8, 0},
+           {7, 2, 12, 0},
+           {8, 2, 8, 0},
+           {9, 2, 25, 0},
+           {7, 1, 9, 3}});
+    asOwner({QStringLiteral("INSERT INTO mark_mag(id_group, id_student, id_examination, "
+                            "id_estimation, id_discipline, id_semester) VALUES "
+                            "(5, 7, 1, 9, 12, 2), (5, 8, 1, 8, 12, 2), (5, 9, 1, NULL, 12, 2)")});
+    const reports::GroupStatistics st = reports::readGroupStatistics(dataModule->ADO_TAZ, 5, 2);
+    // Математика: Экзамен one debt of three (33.3), Зачёт one of two (50, "не изучает" aside);
+    // Физика: two of two (100), one row without a mark.
+    const struct {
+        const char* discipline;
+        const char* form;
+        double share;
+    } expected[] = {
+        {"Математика", "Зачёт", 50.0},
+        {"Математика", "Экзамен", 100.0 / 3},
+        {"Физика", "Экзамен", 100.0},
+    };
+
+    const reports::SheetTable table = reports::groupStatisticsTable(st);
+    testsupport::TempDir dir;
+    const QString xlsx = dir.path(QStringLiteral("stat.xlsx"));
+    {
+        QFile f(xlsx);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reports::toXlsx(table));
+    }
+    const QByteArray csv = reports::toCsv(table);
+    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    const struct {
+        const char* where;
+        QStringList rows;
+    } outputs[] = {
+        {"CSV", disciplinePart(reportstest::parseCsv(QString::fromUtf8(csv.mid(3))))},
+        {"XLSX", disciplinePart(xlsxRows(xlsx))},
+    };
+    for (const auto& o : outputs) {
+        SCOPED_TRACE(o.where);
+        ASSERT_EQ(o.rows.size(), qsizetype(std::size(expected))) << o.rows.join('\n').toStdString();
+        for (size_t i = 0; i < std::size(expected); ++i) {
+            const QStringList cells = o.rows[qsizetype(i)].split(u'|');
+            EXPECT_EQ(cells.value(0), QString::fromUtf8(expected[i].discipline));
+            EXPECT_EQ(cells.value(1), QString::fromUtf8(expected[i].form));
+            EXPECT_FALSE(cells.value(2).isEmpty()) << "the marks given";
+            bool ok = false;
+            const double share = QString(cells.value(3)).replace(u',', u'.').toDouble(&ok);
+            ASSERT_TRUE(ok) << cells.value(3).toStdString();
+            EXPECT_NEAR(share, expected[i].share, 0.051) << cells.value(3).toStdString();
+        }
+    }
+    EXPECT_EQ(disciplinePart(reportstest::parseCsv(QString::fromUtf8(csv.mid(3)))).value(1),
+              QStringLiteral("Математика|Экзамен|удовл.: 1, отлично: 1, неуд.: 1|33,30"))
+        << "the whole line, as a spreadsheet in a Russian locale reads it";
+
+    // The window's table shows the same figures.
+    reports::GroupStatisticsDialog dialog(st);
+    QTableWidget* t = dialog.disciplinesTable();
+    ASSERT_EQ(t->rowCount(), int(std::size(expected)));
+    EXPECT_EQ(t->horizontalHeaderItem(3)->text(), QStringLiteral("Доля задолженностей"));
+    for (int r = 0; r < t->rowCount(); ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(t->item(r, 0)->text(), QString::fromUtf8(expected[r].discipline));
+        EXPECT_EQ(t->item(r, 1)->text(), QString::fromUtf8(expected[r].form));
+        EXPECT_EQ(t->item(r, 3)->text(),
+                  QLocale().toString(expected[r].share, 'f', 1) + QStringLiteral(" %"));
     }
 }
 

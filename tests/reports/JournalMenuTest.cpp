@@ -204,11 +204,17 @@ TEST_F(JournalMenu, CsvOfTheJournalAsShownProposedNameAndRememberedFolder) {
 
 TEST_F(JournalMenu, PdfAndXlsxHoldTheJournalUnderItsFilter) {
     setMarks();
+    // Яковлев does not take the discipline: the filter hides him.
+    const QString hidden = QStringLiteral("Яковлев Яков");
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 25 WHERE id_student = 9")});
     // Only those who take the discipline: the filter is named in the heading.
+    QTest::keyClick(window->ComboBox1, Qt::Key_Down);
     QTest::keyClick(window->ComboBox1, Qt::Key_Up);
     QTest::keyClick(window->ComboBox1, Qt::Key_Up);
     backToMainWindow();
     ASSERT_EQ(window->ComboBox1->currentIndex(), 0);
+    ASSERT_EQ(journalStudents(),
+              (QStringList{QStringLiteral("Андреев Андрей"), QStringLiteral("Петров Пётр")}));
 
     const QString pdf = out.path(QStringLiteral("marks.pdf"));
     saveThroughMenu(QStringLiteral("Сохранить ведомость в PDF..."), pdf);
@@ -221,6 +227,8 @@ TEST_F(JournalMenu, PdfAndXlsxHoldTheJournalUnderItsFilter) {
         EXPECT_GT(at, last) << student.toStdString();
         last = at;
     }
+    EXPECT_FALSE(text.contains(hidden)) << "a row the filter hides is not on the sheet";
+    EXPECT_TRUE(text.contains(QStringLiteral("отлично")));
 
     const QString xlsx = out.path(QStringLiteral("marks.xlsx"));
     saveThroughMenu(QStringLiteral("Сохранить ведомость в Excel (XLSX)..."), xlsx);
@@ -230,6 +238,8 @@ TEST_F(JournalMenu, PdfAndXlsxHoldTheJournalUnderItsFilter) {
         EXPECT_TRUE(sheet.contains(student)) << student.toStdString();
     EXPECT_TRUE(
         sheet.contains(QStringLiteral("Отбор: Показать тех кто изучает данную дисциплину")));
+    EXPECT_FALSE(sheet.contains(hidden));
+    EXPECT_FALSE(sheet.contains(QStringLiteral("не изучает")));
     EXPECT_TRUE(boxes.empty());
 }
 

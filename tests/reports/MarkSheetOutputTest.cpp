@@ -13,10 +13,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+
+#include <cmath>
 
 namespace {
 
@@ -96,6 +100,26 @@ TEST(MarkSheetPdf, LongJournalRepeatsTheTableTitlesAndSplitsNoRow) {
     EXPECT_TRUE(last.contains(QStringLiteral("Подпись деканата:")));
 }
 
+// The lowest line of a page that anything is painted on, in points from the page's top: the
+// page painted at 72 dots per inch on paper with room to spare below.
+int lowestInk(const reports::MarkSheetLayout& layout, int page, QSizeF size) {
+    QImage image(QSize(int(std::ceil(size.width())), int(std::ceil(size.height())) + 400),
+                 QImage::Format_RGB32);
+    image.setDotsPerMeterX(2835);
+    image.setDotsPerMeterY(2835);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    layout.paintPage(painter, page);
+    painter.end();
+    for (int y = image.height() - 1; y >= 0; --y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(line[x]) < 250)
+                return y;
+    }
+    return -1;
+}
+
 // Every row on exactly one page, in order, within the page; titles above rows; the footer
 // once, at the end, whether or not it fits under the last rows.
 TEST(MarkSheetLayoutPages, RowsAndFooterFitTheirPages) {
@@ -120,6 +144,8 @@ TEST(MarkSheetLayoutPages, RowsAndFooterFitTheirPages) {
             next += p.rowCount;
             const double used = (p.table ? L::TableTitleHeight : 0) + p.rowCount * L::RowHeight;
             EXPECT_LE(used, a4.height() - L::PageNumberHeight) << "page " << i;
+            // What is painted, heading and footer included, stays on the paper.
+            EXPECT_LE(lowestInk(layout, i, a4), a4.height()) << "page " << i;
             if (i + 1 < pages.size() && !pages[i + 1].footer) {
                 EXPECT_GT(p.rowCount, 0);
             }
