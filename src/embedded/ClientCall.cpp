@@ -51,7 +51,8 @@ void EmbeddedServer::guarded(int timeoutSeconds, const std::function<void(int)>&
         stopped_ = fileWatch_.check();
         // Closing would copy the session's log into the file that replaced ours.
         if (!stopped_.isEmpty())
-            sqlite3_db_config(handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            sqlite3_db_config(handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1,
+                              static_cast<int*>(nullptr));
     }
     if (!stopped_.isEmpty())
         throw db::DatabaseError(stopped_);
