@@ -13,14 +13,16 @@ namespace {
 // Notes the file's header after a call, however it ended.
 class NoteAfter {
 public:
-    explicit NoteAfter(FileWatch& watch)
-        : watch_(watch) {}
-    ~NoteAfter() { watch_.note(); }
+    NoteAfter(FileWatch& watch, sqlite3* handle)
+        : watch_(watch)
+        , handle_(handle) {}
+    ~NoteAfter() { watch_.note(handle_); }
     NoteAfter(const NoteAfter&) = delete;
     NoteAfter& operator=(const NoteAfter&) = delete;
 
 private:
     FileWatch& watch_;
+    sqlite3* handle_;
 };
 
 } // namespace
@@ -39,7 +41,7 @@ void EmbeddedServer::openFile(const db::ConnectionString& settings) {
             throw;
         throw db::DatabaseError(text);
     }
-    fileWatch_.start(path_);
+    fileWatch_.start(handle(), path_);
 }
 
 void EmbeddedServer::guarded(int timeoutSeconds, const std::function<void(int)>& body) {
@@ -48,7 +50,7 @@ void EmbeddedServer::guarded(int timeoutSeconds, const std::function<void(int)>&
         return;
     }
     if (stopped_.isEmpty()) {
-        stopped_ = fileWatch_.check();
+        stopped_ = fileWatch_.check(handle());
         // Closing would copy the session's log into the file that replaced ours.
         if (!stopped_.isEmpty())
             sqlite3_db_config(handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1,
@@ -59,7 +61,7 @@ void EmbeddedServer::guarded(int timeoutSeconds, const std::function<void(int)>&
     denial_.clear();
     writing_ = false;
     signingIn_ = false;
-    NoteAfter noteAfter(fileWatch_);
+    NoteAfter noteAfter(fileWatch_, handle());
     WriteLockBound bound(handle(), timeoutSeconds, writeLockMilliseconds_);
     try {
         body(0);

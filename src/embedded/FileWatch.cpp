@@ -6,47 +6,61 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <cstring>
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
 namespace embedded {
 
-FileWatch::Header FileWatch::read(const QString& path) {
+FileWatch::Header FileWatch::read(sqlite3* handle) {
     Header h;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    sqlite3_file* file = nullptr;
+    if (handle == nullptr ||
+        sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        file == nullptr || file->pMethods == nullptr)
         return h;
-    h.exists = true;
-    h.size = f.size();
-    const QByteArray bytes = f.read(100);
-    static const QByteArray magic("SQLite format 3\0", 16);
-    if (bytes.size() < 100 || !bytes.startsWith(magic))
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return h;
+    h.read = true;
+    h.size = size;
+    unsigned char bytes[100] = {};
+    static const char magic[] = "SQLite format 3";
+    if (file->pMethods->xRead(file, bytes, int(sizeof bytes), 0) != SQLITE_OK ||
+        memcmp(bytes, magic, sizeof magic) != 0)
         return h;
     h.valid = true;
-    h.changeCounter = qFromBigEndian<quint32>(bytes.constData() + 24);
+    h.changeCounter = qFromBigEndian<quint32>(bytes + 24);
     return h;
 }
 
-void FileWatch::start(const QString& path) {
+void FileWatch::start(sqlite3* handle, const QString& path) {
+    watching_ = true;
     path_ = path;
     changeCounter_ = 0;
     size_ = 0;
-    note();
+    note(handle);
 }
 
-void FileWatch::note() {
-    if (path_.isEmpty())
+void FileWatch::note(sqlite3* handle) {
+    if (!watching_)
         return;
-    const Header h = read(path_);
+    const Header h = read(handle);
     if (!h.valid)
         return;
     changeCounter_ = qMax(changeCounter_, h.changeCounter);
     size_ = qMax(size_, h.size);
 }
 
-QString FileWatch::check() const {
-    if (path_.isEmpty())
+QString FileWatch::check(sqlite3* handle) const {
+    if (!watching_)
         return QString();
-    const Header h = read(path_);
-    // A file deleted or replaced by another one is the driver's to report.
-    if (!h.exists)
+    const Header h = read(handle);
+    // An empty file not yet written is SQLite's to handle; a file that cannot be read is
+    // reported by the statement itself.
+    if (!h.read || (h.size == 0 && size_ == 0))
         return QString();
     if (h.valid && h.changeCounter >= changeCounter_ && h.size >= size_)
         return QString();
@@ -58,8 +72,7 @@ QString FileWatch::check() const {
 }
 
 bool isWritableFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly);
+    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
 }
 
 void restoreSideFilePermissions(const QString& path) {

@@ -4,32 +4,37 @@
 
 #include <QString>
 
+struct sqlite3;
+
 namespace embedded {
 
 class FileWatch {
 public:
-    // Starts watching the file at `path`, noting its header as it is now.
-    void start(const QString& path);
-    void stop() { path_.clear(); }
+    // Starts watching the session's main file, noting its header as it is now. The header
+    // is read through SQLite's own file handle: closing another descriptor of the file
+    // would drop every lock SQLite holds on it in this process.
+    void start(sqlite3* handle, const QString& path);
+    void stop() { watching_ = false; }
 
     // Notes the header after a call of the session: checkpoints of any session only ever
     // raise the change counter and grow the file.
-    void note();
+    void note(sqlite3* handle);
 
     // Empty while the file is still the one noted; otherwise the message to stop with. A
     // change counter that went back, a file that shrank or a header that is no SQLite
     // header can only come from a copy written over the file.
-    QString check() const;
+    QString check(sqlite3* handle) const;
 
 private:
     struct Header {
-        bool exists = false;
+        bool read = false;
         bool valid = false;
         quint32 changeCounter = 0;
         qint64 size = 0;
     };
-    static Header read(const QString& path);
+    static Header read(sqlite3* handle);
 
+    bool watching_ = false;
     QString path_;
     quint32 changeCounter_ = 0;
     qint64 size_ = 0;
@@ -40,7 +45,8 @@ private:
 // database file's permissions back.
 void restoreSideFilePermissions(const QString& path);
 
-// True when the file can be opened for writing by this process.
+// True when this process may write the file (checked without opening it, for the same
+// reason as above).
 bool isWritableFile(const QString& path);
 
 } // namespace embedded

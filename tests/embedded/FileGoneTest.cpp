@@ -3,6 +3,8 @@
 #include "ServerFixture.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <sys/stat.h>
 
 using namespace embeddedtest;
@@ -94,4 +96,26 @@ TEST_F(FileGone, ACopyWrittenOverTheOpenFileStopsTheSessionBeforeItWrites) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), backup);
+}
+
+// The watch reads the file through SQLite's own handle: closing another descriptor of it
+// would drop SQLite's locks, and another program closing the file would then take itself for
+// the last user and delete the log that holds this session's writes.
+TEST_F(FileGone, WatchingTheFileLeavesSqlitesLocksAlone) {
+    if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty())
+        GTEST_SKIP() << "no sqlite3 program";
+    auto work = signIn();
+    work->execute(QStringLiteral("EXEC InsertInto_SORT_MARK_MAG 10,1,5,1,1"));
+    QProcess reader;
+    reader.start(QStringLiteral("sqlite3"), {path, QStringLiteral("select count(*) from s_fio")});
+    ASSERT_TRUE(reader.waitForFinished(30000));
+    EXPECT_EQ(reader.readAllStandardOutput().trimmed(), QByteArray("4"));
+    EXPECT_TRUE(QFile::exists(path + QStringLiteral("-wal")));
+    EXPECT_RUNS(work->execute(
+        QStringLiteral("UPDATE mark_mag SET id_estimation = 2 WHERE id_student = 12")));
+    EXPECT_EQ(embedded::ServerAdmin(path)
+                  .exec(QStringLiteral("select count(*) from mark_mag where id_estimation = 2"))
+                  .rows[0][0]
+                  .toInt(),
+              1);
 }
