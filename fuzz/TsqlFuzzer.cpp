@@ -1,6 +1,7 @@
 // The T-SQL reader and rewriter on arbitrary statements: EXEC, SET, TOP, dates.
 #include "db/DatabaseError.h"
 #include "embedded/SqlTokens.h"
+#include "embedded/StatementChecks.h"
 #include "embedded/TsqlCommands.h"
 #include "embedded/TsqlRewrite.h"
 
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         joined += t.text;
     if (joined != sql)
         std::abort();
+    embedded::deletesOnConflict(sql);
     static const QSet<QString> dates = {QStringLiteral("p36"), QStringLiteral("u_date")};
     for (auto order : {embedded::DateOrder::mdy, embedded::DateOrder::dmy}) {
         try {

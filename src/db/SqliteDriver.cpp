@@ -165,11 +165,12 @@ int SqliteDriver::executeRaw(const QString& sql, const std::vector<QVariant>& bi
         changed = runStatement(sql, binds, sink);
     } catch (const SqliteError& e) {
         if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
-            throw DatabaseError(QStringLiteral("База данных занята: в нее записывает другой "
-                                               "пользователь или программа, ожидание (%1 с) "
-                                               "истекло. Изменение не сохранено; повторите "
-                                               "попытку.")
-                                    .arg(LockWaitMilliseconds / 1000));
+            throw SqliteError(QStringLiteral("База данных занята: в нее записывает другой "
+                                             "пользователь или программа, ожидание (%1 с) "
+                                             "истекло. Изменение не сохранено; повторите "
+                                             "попытку.")
+                                  .arg(LockWaitMilliseconds / 1000),
+                              e.code());
         throw;
     }
     checkFileInPlace();

@@ -2,12 +2,14 @@
 #include "embedded/EmbeddedServer.h"
 
 #include "db/DatabaseError.h"
+#include "db/SqliteStatement.h"
 #include "db/SqliteValues.h"
 #include "embedded/ChainedAccess.h"
 #include "embedded/LocalDisk.h"
 #include "embedded/NameCollation.h"
 #include "embedded/Rights.h"
 #include "embedded/SqliteLibrary.h"
+#include "embedded/StatementChecks.h"
 #include "embedded/TsqlCommands.h"
 #include "embedded/TsqlRewrite.h"
 
@@ -121,7 +123,10 @@ void EmbeddedServer::open(const db::ConnectionString& settings) {
     userLogin_.clear();
     userId_ = QVariant();
     dateOrder_ = DateOrder::mdy;
-    SqliteDriver::open(settings);
+    path_ = path;
+    stopped_.clear();
+    fileWatch_.stop();
+    openFile(settings);
 }
 
 void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
@@ -144,25 +149,55 @@ void EmbeddedServer::afterOpen(const db::ConnectionString& settings) {
                                                "встроенного сервера; подключение отклонено."));
 }
 
-// A file made before sign-in failures were counted by login has no table for them; without
-// it nobody could sign in, so it is added (and only then written to).
+// A file made by an earlier version lacks some of the server's tables and columns; without
+// them nobody could sign in, so they are added (and only then is the file written to). The
+// type checks of the client's tables come only with a new file.
 void EmbeddedServer::addMissingTables() {
-    const db::Result found =
-        executeRaw(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
-                                  "name = 'kel_srv_lockout'"));
-    if (found.rows.empty() || found.rows.front().at(0).toInt() != 0)
-        return;
-    if (executeRaw(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
-                                  "name = 'kel_srv_user'"))
-            .rows.front()
-            .at(0)
-            .toInt() == 0)
+    const auto count = [&](const QString& sql) {
+        const db::Result r = executeRaw(sql);
+        return r.rows.empty() ? -1 : r.rows.front().at(0).toInt();
+    };
+    if (count(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "name = 'kel_srv_user'")) != 1)
         return; // not a server's file at all: the sign-in says so
-    executeRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS kel_srv_lockout ("
-                              "id_lockout INTEGER PRIMARY KEY, "
-                              "login_key VARCHAR(100) NOT NULL UNIQUE, "
-                              "failures INTEGER NOT NULL DEFAULT 0, "
-                              "locked_until DATETIME NULL)"));
+    if (count(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "name = 'kel_srv_lockout'")) == 0)
+        executeRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS kel_srv_lockout ("
+                                  "id_lockout INTEGER PRIMARY KEY, "
+                                  "login_key VARCHAR(100) NOT NULL UNIQUE, "
+                                  "failures INTEGER NOT NULL DEFAULT 0, "
+                                  "locked_until DATETIME NULL)"));
+    if (count(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "name = 'kel_srv_throttle'")) == 0)
+        executeRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS kel_srv_throttle ("
+                                  "id INTEGER PRIMARY KEY CHECK (id = 1), "
+                                  "window_start DATETIME NOT NULL, "
+                                  "failures INTEGER NOT NULL)"));
+    if (count(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('kel_srv_signin') "
+                             "WHERE name = 'known'")) == 0) {
+        executeRaw(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            executeRaw(QStringLiteral(
+                "ALTER TABLE kel_srv_signin ADD COLUMN login_key VARCHAR(100) NULL"));
+            executeRaw(QStringLiteral(
+                "ALTER TABLE kel_srv_signin ADD COLUMN known BIT NOT NULL DEFAULT 0"));
+            executeRaw(QStringLiteral("UPDATE kel_srv_signin SET login_key = lower(login), "
+                                      "known = lower(login) IN (SELECT login_key FROM "
+                                      "kel_srv_user)"));
+            executeRaw(QStringLiteral("CREATE INDEX kel_srv_signin_login ON kel_srv_signin "
+                                      "(login_key, id_signin)"));
+            executeRaw(QStringLiteral("CREATE INDEX kel_srv_signin_known ON kel_srv_signin "
+                                      "(known, id_signin)"));
+            executeRaw(QStringLiteral("COMMIT"));
+        } catch (...) {
+            try {
+                executeRaw(QStringLiteral("ROLLBACK"));
+            } catch (...) {
+                // The error that brought us here is the one to report.
+            }
+            throw;
+        }
+    }
 }
 
 void EmbeddedServer::registerFunctions() {
@@ -187,6 +222,12 @@ void EmbeddedServer::signIn(const db::ConnectionString& settings) {
     ServerScope scope(*this);
     try {
         database_ = setting(QStringLiteral("database"), QStringLiteral("KEL"));
+    } catch (const db::SqliteError& e) {
+        // A damaged or busy file is told as what it is, not as a stranger's file.
+        if (e.code() != SQLITE_ERROR)
+            throw;
+        throw db::DatabaseError(
+            QStringLiteral("The file '%1' is not a KEL database.").arg(settings.embeddedPath()));
     } catch (const db::DatabaseError&) {
         throw db::DatabaseError(
             QStringLiteral("The file '%1' is not a KEL database.").arg(settings.embeddedPath()));
@@ -197,6 +238,8 @@ void EmbeddedServer::signIn(const db::ConnectionString& settings) {
             QStringLiteral("Cannot open database \"%1\" requested by the login. The login "
                            "failed.")
                 .arg(catalog));
+    writeLockMilliseconds_ =
+        qMax(1, setting(QStringLiteral("write_lock_ms"), QStringLiteral("10000")).toInt());
     if (access_ == Access::Owner) {
         loginName_ = userLogin_ = QStringLiteral("dbo");
         return;
@@ -258,26 +301,15 @@ db::Result EmbeddedServer::run(const QString& sql, const std::vector<QVariant>& 
 
 db::Result EmbeddedServer::execute(const QString& sql, const std::vector<QVariant>& binds,
                                    int timeoutSeconds) {
-    denial_.clear();
-    try {
-        return SqliteDriver::execute(sql, binds, timeoutSeconds);
-    } catch (const db::DatabaseError&) {
-        if (!denial_.isEmpty())
-            throw db::DatabaseError(denial_);
-        throw;
-    }
+    db::Result result;
+    guarded(timeoutSeconds,
+            [&](int timeout) { result = SqliteDriver::execute(sql, binds, timeout); });
+    return result;
 }
 
 void EmbeddedServer::query(const QString& sql, const std::vector<QVariant>& binds,
                            int timeoutSeconds, db::RowSink& sink) {
-    denial_.clear();
-    try {
-        SqliteDriver::query(sql, binds, timeoutSeconds, sink);
-    } catch (const db::DatabaseError&) {
-        if (!denial_.isEmpty())
-            throw db::DatabaseError(denial_);
-        throw;
-    }
+    guarded(timeoutSeconds, [&](int timeout) { SqliteDriver::query(sql, binds, timeout, sink); });
 }
 
 std::optional<db::Result> EmbeddedServer::intercept(const QString& sql,
@@ -301,7 +333,9 @@ std::optional<db::Result> EmbeddedServer::intercept(const QString& sql,
 QString EmbeddedServer::rewrite(const QString& sql) {
     if (serverDepth_ > 0)
         return sql;
-    return rewriteTsql(sql, dateOrder_, dateColumns_);
+    const QString rewritten = rewriteTsql(sql, dateOrder_, dateColumns_);
+    replaceConflict_ = deletesOnConflict(rewritten);
+    return rewritten;
 }
 
 void EmbeddedServer::applySet(const QString& option, const QString& value) {
@@ -326,6 +360,8 @@ void EmbeddedServer::applySet(const QString& option, const QString& value) {
 }
 
 int EmbeddedServer::authorize(int action, const char* a, const char* b, const char* inner) {
+    if (action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE)
+        writing_ = true;
     if (serverDepth_ > 0 || access_ == Access::Owner)
         return SQLITE_OK;
     const QString object = QString::fromUtf8(a != nullptr ? a : "");
@@ -358,23 +394,35 @@ int EmbeddedServer::authorize(int action, const char* a, const char* b, const ch
     // Schema changes reach the catalogue first; they are refused as what they are.
     if (object.startsWith(QLatin1String("sqlite_")) && action != SQLITE_READ)
         action = SQLITE_DROP_TABLE;
+    // A conflict resolved by deleting the rows in the way deletes them: it needs the right.
+    const bool deletes = replaceConflict_ && inner == nullptr;
     switch (action) {
     case SQLITE_SELECT:
-    case SQLITE_FUNCTION:
-    case SQLITE_TRANSACTION:
-    case SQLITE_SAVEPOINT:
     case SQLITE_RECURSIVE:
         return SQLITE_OK;
+    case SQLITE_FUNCTION:
+        if (isAllowedFunction(column))
+            return SQLITE_OK;
+        if (denial_.isEmpty())
+            denial_ =
+                QStringLiteral("'%1' is not a recognized built-in function name.").arg(column);
+        return SQLITE_DENY;
     case SQLITE_READ:
         return check("SELECT", column);
     case SQLITE_UPDATE:
-        return check("UPDATE", column);
+        if (check("UPDATE", column) != SQLITE_OK)
+            return SQLITE_DENY;
+        return deletes ? check("DELETE", QString()) : SQLITE_OK;
     case SQLITE_INSERT:
-        return check("INSERT", QString());
+        if (check("INSERT", QString()) != SQLITE_OK)
+            return SQLITE_DENY;
+        return deletes ? check("DELETE", QString()) : SQLITE_OK;
     case SQLITE_DELETE:
         return check("DELETE", QString());
     default:
-        // The first refusal names the statement's own action (DROP before its DELETE).
+        // Transactions are the server's (its procedures have their own); a client's would
+        // hold the write lock between calls. The first refusal names the statement's own
+        // action (DROP before its DELETE).
         if (denial_.isEmpty())
             denial_ = QStringLiteral("The user does not have permission to perform this action.");
         return SQLITE_DENY;

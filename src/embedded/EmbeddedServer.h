@@ -5,6 +5,8 @@
 #include "db/Connection.h"
 #include "db/SqliteDriver.h"
 #include "embedded/DateLiteral.h"
+#include "embedded/EngineErrors.h"
+#include "embedded/FileWatch.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -36,6 +38,11 @@ public:
                              int timeoutSeconds = 0) override;
     void queryProcedure(const QString& name, db::Parameters& parameters, int timeoutSeconds,
                         db::RowSink& sink) override;
+    // The hosting program's own transactions (the server's procedures use them); a client's
+    // statement cannot begin, end or mark one.
+    void beginTransaction() override;
+    void commit() override;
+    void rollback() override;
 
     // The server's clock (local time); tests set their own.
     void setClock(std::function<QDateTime()> clock);
@@ -66,6 +73,15 @@ private:
 
     void registerFunctions();
     void addMissingTables();
+    void openFile(const db::ConnectionString& settings);
+    // A client call: the file checked, the write lock and time-out bounded, the engine's
+    // faults told in Russian. `body` gets the time-out to pass on to the driver.
+    void guarded(int timeoutSeconds, const std::function<void(int)>& body);
+    // The sign-in's bookkeeping: the log of calls, failures counted, the global limit.
+    void recordSignIn(const QDateTime& at, const QString& key, bool known,
+                      const std::vector<QVariant>& values);
+    bool failedChecksOverLimit(const QDateTime& at);
+    void countFailedCheck(const QDateTime& at);
     void signIn(const db::ConnectionString& settings);
     void collectDateColumns();
     void applySet(const QString& option, const QString& value);
@@ -105,6 +121,13 @@ private:
     QVariant userId_;
     DateOrder dateOrder_ = DateOrder::mdy;
     QSet<QString> dateColumns_;
+    QString path_;
+    FileWatch fileWatch_;
+    QString stopped_; // once set, every call fails with it
+    bool replaceConflict_ = false;
+    bool writing_ = false;
+    bool signingIn_ = false;
+    int writeLockMilliseconds_ = 10000;
 };
 
 // Runs the server's own statements with every right while it lives.

@@ -65,27 +65,28 @@ bool isDigest(const QString& text) {
 
 db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
     ServerScope scope(*this);
+    signingIn_ = true;
     const QString login = textArgument(args[0]);
     const QString digest = textArgument(args[1]).trimmed().toUpper();
     const QVariant newArgument = args[2];
     const QString program = textArgument(args[3]);
     const QDateTime at = now();
+    const QString key = bounded(login.toLower(), 100);
 
     ProcedureTransaction transaction(*this);
-    // Anyone with the settings file may call: the log keeps bounded texts and its newest
-    // rows only.
-    auto record = [&](const QString& outcome) {
-        run(QStringLiteral("INSERT INTO kel_srv_signin (at, login, address, computer, program, "
-                           "outcome) VALUES (?, ?, ?, ?, ?, ?)"),
-            {at, bounded(login, 100), bounded(textArgument(args[4]), 100),
-             bounded(textArgument(args[5]), 300), bounded(program, 100), outcome});
-        const qint64 keep =
-            setting(QStringLiteral("signin_log_rows"), QStringLiteral("100000")).toLongLong();
-        run(QStringLiteral("DELETE FROM kel_srv_signin WHERE id_signin <= last_insert_rowid() - ?"),
-            {qMax<qint64>(keep, 1)});
-    };
+    const db::Result found =
+        run(QStringLiteral("SELECT u.id_login, u.pwd_md5, u.pwd_set, u.enabled, l.name, "
+                           "l.password FROM kel_srv_user u "
+                           "JOIN kel_srv_login l ON l.name_key = u.work_login "
+                           "WHERE u.login_key = ?"),
+            {login.toLower()});
+    const bool known = !found.rows.empty();
+    // Anyone with the settings file may call: the log keeps bounded texts, and its bounds
+    // drop invented logins' rows before the newest rows of any real one.
     auto finish = [&](const QString& outcome, const Answer& answer) {
-        record(outcome);
+        recordSignIn(at, key, known,
+                     {bounded(login, 100), bounded(textArgument(args[4]), 100),
+                      bounded(textArgument(args[5]), 300), bounded(program, 100), outcome});
         transaction.commit();
         return toResult(answer);
     };
@@ -98,21 +99,13 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
         return finish(QStringLiteral("outdated"), a);
     }
 
-    const db::Result found =
-        run(QStringLiteral("SELECT u.id_login, u.pwd_md5, u.pwd_set, u.enabled, l.name, "
-                           "l.password FROM kel_srv_user u "
-                           "JOIN kel_srv_login l ON l.name_key = u.work_login "
-                           "WHERE u.login_key = ?"),
-            {login.toLower()});
     // Failures are counted by the login as typed, known or not, and an unknown login takes
     // the path of a wrong password: neither the answers, nor the lock after five tries, nor
     // the statements run tell which logins exist.
-    const QString key = bounded(login.toLower(), 100);
     const db::Result counted =
         run(QStringLiteral("SELECT failures, locked_until FROM kel_srv_lockout "
                            "WHERE login_key = ?"),
             {key});
-    const bool known = !found.rows.empty();
     const std::vector<QVariant> user =
         known ? found.rows[0]
               : std::vector<QVariant>{0, QString(), QVariant(), true, QString(), QString()};
@@ -127,8 +120,15 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
         answer.message = lockMessage(int((seconds + 59) / 60));
         return finish(QStringLiteral("locked"), answer);
     }
+    // Past the limit no password is checked, so that guessing over many logins is slow.
+    if (failedChecksOverLimit(at)) {
+        answer.message = QStringLiteral("Слишком много неудачных попыток входа за последнюю "
+                                        "минуту. Повторите вход через минуту.");
+        return finish(QStringLiteral("throttled"), answer);
+    }
 
     if (!known || digest != user[1].toString().toUpper()) {
+        countFailedCheck(at);
         const int failures = failuresBefore + 1;
         const int limit = setting(QStringLiteral("lock_failures"), QStringLiteral("5")).toInt();
         const int minutes = setting(QStringLiteral("lock_minutes"), QStringLiteral("15")).toInt();
@@ -138,11 +138,15 @@ db::Result EmbeddedServer::getUser(const std::vector<QVariant>& args) {
                            "locked_until) VALUES (?, ?, ?)"),
             {key, lockNow ? 0 : failures,
              lockNow ? QVariant(at.addSecs(qint64(minutes) * 60)) : QVariant()});
+        // Only rows of logins no user has and that lock nobody may go: a flood of invented
+        // logins neither frees a locked account nor resets a user's count.
         const qint64 keep =
             setting(QStringLiteral("lockout_rows"), QStringLiteral("100000")).toLongLong();
         run(QStringLiteral("DELETE FROM kel_srv_lockout "
-                           "WHERE id_lockout <= last_insert_rowid() - ?"),
-            {qMax<qint64>(keep, 1)});
+                           "WHERE id_lockout <= last_insert_rowid() - ? "
+                           "AND (locked_until IS NULL OR locked_until <= ?) "
+                           "AND login_key NOT IN (SELECT login_key FROM kel_srv_user)"),
+            {qMax<qint64>(keep, 1), at});
         if (lockNow) {
             answer.message = lockMessage(minutes);
             return finish(QStringLiteral("locked now"), answer);

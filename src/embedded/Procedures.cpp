@@ -90,7 +90,9 @@ db::Result EmbeddedServer::callProcedure(const QString& name, db::Parameters& pa
                                          int timeoutSeconds) {
     int returnValue = -1;
     const auto arguments = argumentsOf(parameters, returnValue);
-    db::Result result = callWithArguments(name, arguments, timeoutSeconds);
+    db::Result result;
+    guarded(timeoutSeconds,
+            [&](int timeout) { result = callWithArguments(name, arguments, timeout); });
     if (returnValue >= 0)
         parameters[returnValue].value = 0;
     return result;
@@ -100,12 +102,14 @@ void EmbeddedServer::queryProcedure(const QString& name, db::Parameters& paramet
                                     int timeoutSeconds, db::RowSink& sink) {
     int returnValue = -1;
     const auto arguments = argumentsOf(parameters, returnValue);
-    const ProcedureCall call = resolveCall(name, arguments);
-    // The journal's rows go to the sink as they are read; the other results are small.
-    if (call.name == QLatin1String("SORT_MARK_MAG"))
-        sortMarkMag(call.arguments, timeoutSeconds, sink);
-    else
-        sink.take(runProcedure(call.name, call.arguments, timeoutSeconds));
+    guarded(timeoutSeconds, [&](int timeout) {
+        const ProcedureCall call = resolveCall(name, arguments);
+        // The journal's rows go to the sink as they are read; the other results are small.
+        if (call.name == QLatin1String("SORT_MARK_MAG"))
+            sortMarkMag(call.arguments, timeout, sink);
+        else
+            sink.take(runProcedure(call.name, call.arguments, timeout));
+    });
     if (returnValue >= 0)
         parameters[returnValue].value = 0;
 }

@@ -1,6 +1,8 @@
 // Per-login, per-column rights and the columns the server fills itself.
 #include "ServerFixture.h"
 
+#include <sqlite3.h>
+
 using namespace embeddedtest;
 
 namespace {
@@ -175,4 +177,142 @@ TEST_F(Rights, AWorkingLoginWritesStudentCodesTicksAndTheAuditLog) {
     ASSERT_EQ(log.rows.size(), 1u);
     EXPECT_EQ(log.rows[0][0].toString(), QStringLiteral("ivanova"));
     EXPECT_EQ(log.rows[0][1].toDateTime(), now);
+}
+
+// Every kind of statement the server keeps to itself, for both kinds of login: what it is
+// refused with, and that nothing of it happened.
+TEST_F(Rights, EveryStatementKindTheServerKeepsToItselfIsRefused) {
+    auto check = connect(CheckLogin, CheckPassword);
+    auto work = signIn();
+    const QString logRow = QStringLiteral("INSERT INTO KEL_LOG([table], [row_id], [descr], "
+                                          "[KEL_User], [comp]) VALUES('mark_mag', 7, 'kept', "
+                                          "'ivanova', 'PC-7')");
+    work->execute(logRow);
+    const QString noRight = QStringLiteral("The user does not have permission to perform this "
+                                           "action.");
+    const QString insertDenied = QStringLiteral("The INSERT permission was denied on the object "
+                                                "'KEL_LOG', database 'KEL', schema 'dbo'.");
+    const QString deleteDenied = QStringLiteral("The DELETE permission was denied on the object "
+                                                "'KEL_LOG', database 'KEL', schema 'dbo'.");
+    const auto function = [](const char* name) {
+        return QStringLiteral("'%1' is not a recognized built-in function name.")
+            .arg(QLatin1String(name));
+    };
+    const struct {
+        const char* sql;
+        QString asCheck; // the verification login's error
+        QString asWork;  // a working login's error
+    } cases[] = {
+        {"ATTACH DATABASE ':memory:' AS other", noRight, noRight},
+        {"DETACH DATABASE other", noRight, noRight},
+        {"PRAGMA foreign_keys = OFF", noRight, noRight},
+        {"PRAGMA kel_srv_login", noRight, noRight},
+        {"BEGIN", noRight, noRight},
+        {"BEGIN IMMEDIATE", noRight, noRight},
+        {"BEGIN EXCLUSIVE TRANSACTION", noRight, noRight},
+        {"COMMIT", noRight, noRight},
+        {"END", noRight, noRight},
+        {"ROLLBACK", noRight, noRight},
+        {"SAVEPOINT hold", noRight, noRight},
+        {"RELEASE hold", noRight, noRight},
+        {"ROLLBACK TO hold", noRight, noRight},
+        {"REPLACE INTO KEL_LOG (id_log, [table], descr) VALUES (1, 'mark_mag', 'forged')",
+         insertDenied, deleteDenied},
+        {"INSERT OR REPLACE INTO KEL_LOG (id_log, [table], descr) VALUES (1, 'mark_mag', 'x')",
+         insertDenied, deleteDenied},
+        {"insert /* */ or\nreplace into KEL_LOG (id_log, [table], descr) "
+         "SELECT id_log, 'mark_mag', 'x' FROM KEL_LOG",
+         insertDenied, deleteDenied},
+        {"WITH f AS (SELECT 1 AS id) REPLACE INTO KEL_LOG (id_log, [table], descr) "
+         "SELECT id, 'mark_mag', 'x' FROM f",
+         insertDenied, deleteDenied},
+        {"UPDATE OR REPLACE s_fio SET idid = '21002' WHERE id_student = 12",
+         QStringLiteral("The UPDATE permission was denied on the object 's_fio', database 'KEL', "
+                        "schema 'dbo'."),
+         QStringLiteral("The DELETE permission was denied on the object 's_fio', database "
+                        "'KEL', schema 'dbo'.")},
+        {"INSERT INTO KEL_LOG (id_log, [table], descr) VALUES (1, 'mark_mag', 'x') "
+         "ON CONFLICT (id_log) DO UPDATE SET descr = excluded.descr",
+         insertDenied,
+         QStringLiteral("The SELECT permission was denied on the object 'KEL_LOG', database "
+                        "'KEL', schema 'dbo'.")},
+        {"SELECT fts3_tokenizer('simple')", function("fts3_tokenizer"), function("fts3_tokenizer")},
+        {"SELECT load_extension('libc.so.6')", function("load_extension"),
+         function("load_extension")},
+        {"SELECT sqlite_compileoption_get(0)", function("sqlite_compileoption_get"),
+         function("sqlite_compileoption_get")},
+        {"SELECT length(randomblob(100000000))", function("randomblob"), function("randomblob")},
+        {"SELECT zeroblob(10)", function("zeroblob"), function("zeroblob")},
+        {"WITH mark_mag_carried AS (SELECT fts3_tokenizer('simple') AS p) "
+         "SELECT p FROM mark_mag_carried",
+         function("fts3_tokenizer"), function("fts3_tokenizer")},
+        {"select name, password from kel_srv_login",
+         QStringLiteral("The SELECT permission was denied on the object 'kel_srv_login', "
+                        "database 'KEL', schema 'dbo'."),
+         QStringLiteral("The SELECT permission was denied on the object 'kel_srv_login', "
+                        "database 'KEL', schema 'dbo'.")},
+        {"select descr from KEL_LOG",
+         QStringLiteral("The SELECT permission was denied on the object 'KEL_LOG', database "
+                        "'KEL', schema 'dbo'."),
+         QStringLiteral("The SELECT permission was denied on the object 'KEL_LOG', database "
+                        "'KEL', schema 'dbo'.")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(errorOf([&] { check->query(QString::fromUtf8(c.sql)); }), c.asCheck)
+            << "verification: " << c.sql;
+        EXPECT_EQ(errorOf([&] { work->query(QString::fromUtf8(c.sql)); }), c.asWork)
+            << "working: " << c.sql;
+        // No refused statement leaves a transaction, and so the write lock, behind.
+        EXPECT_NE(sqlite3_get_autocommit(server(*check).handle()), 0) << c.sql;
+        EXPECT_NE(sqlite3_get_autocommit(server(*work).handle()), 0) << c.sql;
+    }
+
+    embedded::ServerAdmin admin(path);
+    const db::Result log = admin.exec(QStringLiteral(
+        "select id_log, [table], row_id, descr, KEL_User, comp, log_login, log_date from KEL_LOG"));
+    ASSERT_EQ(log.rows.size(), 1u);
+    const std::vector<QVariant> expected{1,
+                                         QStringLiteral("mark_mag"),
+                                         7,
+                                         QStringLiteral("kept"),
+                                         QStringLiteral("ivanova"),
+                                         QStringLiteral("PC-7"),
+                                         QStringLiteral("ivanova"),
+                                         now};
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(log.rows[0][i].toString(), expected[i].toString()) << i;
+    EXPECT_EQ(admin.exec(QStringLiteral("select idid from s_fio where id_student = 12"))
+                  .rows[0][0]
+                  .toString(),
+              QStringLiteral("21001"));
+
+    // What the client needs still runs: functions of the allow-list, replace() among them.
+    const db::Result allowed = work->query(QStringLiteral(
+        "SELECT ROW_NUMBER() OVER(ORDER BY s_fio) AS [no], upper(replace(s_fio, 'а', 'о')), "
+        "coalesce(idid, ''), length(s_fio), substr(s_fio, 1, 3) FROM s_fio"));
+    EXPECT_EQ(allowed.rows.size(), 4u);
+    EXPECT_RUNS(work->execute(logRow));
+}
+
+// A statement that writes for long is stopped once it has held the write lock past the
+// server's bound, so that nobody else waits on it; its rows are not kept.
+TEST_F(Rights, NoSessionHoldsTheWriteLockPastTheBound) {
+    embedded::ServerAdmin(path).setSetting(QStringLiteral("write_lock_ms"), QStringLiteral("200"));
+    auto work = signIn();
+    const QString error = errorOf([&] {
+        work->execute(QStringLiteral(
+            "INSERT INTO KEL_LOG ([table], row_id, descr) "
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000000) "
+            "SELECT 'mark_mag', i, 'x' FROM n"));
+    });
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Запись в базу данных длилась дольше 1 с")))
+        << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("Изменение не сохранено."))) << error.toStdString();
+    EXPECT_NE(sqlite3_get_autocommit(server(*work).handle()), 0);
+    embedded::ServerAdmin admin(path);
+    EXPECT_EQ(admin.exec(QStringLiteral("select count(*) from KEL_LOG")).rows[0][0].toInt(), 0);
+    // Everyone else writes and signs in at once.
+    EXPECT_RUNS(admin.exec(QStringLiteral("UPDATE s_fio SET idid = '1' WHERE id_student = 12")));
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[4].toString(),
+              QString());
 }

@@ -104,8 +104,10 @@ TEST_F(SignInSecrecy, TheSignInLogKeepsBoundedTextsAndItsNewestRows) {
     EXPECT_EQ(log.rows[0][2].toInt(), 100);
     EXPECT_EQ(log.rows[0][3].toInt(), 300);
 
-    // Failures for made-up logins keep the rows of the latest ones only.
+    // Failures for made-up logins keep the rows of the latest ones only, once the lock of
+    // the first one has run out (a lock is never dropped).
     admin.setSetting(QStringLiteral("lockout_rows"), QStringLiteral("3"));
+    now = now.addSecs(16 * 60);
     for (int i = 0; i < 6; ++i)
         check->query(getUserStatement(QStringLiteral("guess%1").arg(i), QStringLiteral("bad")));
     const db::Result lockout =

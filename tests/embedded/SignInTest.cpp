@@ -158,3 +158,91 @@ TEST_F(SignIn, TheConnectionItselfChecksLoginPasswordCatalogAndFile) {
     EXPECT_TRUE(errorOf([&] { c.open(); }).contains(QStringLiteral("does not exist")));
     EXPECT_FALSE(QFile::exists(missing));
 }
+
+// Anyone with the settings file can send failures for invented logins: they neither free a
+// locked account nor push out the history of real logins, which each keep their newest rows.
+TEST_F(SignIn, AFloodOfInventedLoginsNeitherFreesALockNorErasesRealHistory) {
+    embedded::ServerAdmin admin(path);
+    for (const auto& [name, value] :
+         {std::pair{"lockout_rows", "3"}, std::pair{"signin_log_rows", "3"},
+          std::pair{"signin_rows_per_login", "4"}, std::pair{"failed_checks_per_minute", "1000"}})
+        admin.setSetting(QLatin1String(name), QLatin1String(value));
+    EXPECT_LT(getUser(QStringLiteral("Новиков"), QStringLiteral("start"))[3].toInt(), 0);
+    for (int i = 0; i < 3; ++i) // a user's count that is not yet a lock stays too
+        getUser(QStringLiteral("Новиков"), QStringLiteral("bad"));
+    for (int i = 0; i < 5; ++i)
+        getUser(QStringLiteral("ivanova"), QStringLiteral("bad"));
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(getUser(QStringLiteral("flood%1").arg(i), QStringLiteral("x"))[4].toString(),
+                  WrongLogin);
+
+    const auto locked = getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"));
+    EXPECT_TRUE(locked[4].toString().startsWith(QStringLiteral("Учетная запись заблокирована")))
+        << locked[4].toString().toStdString();
+    EXPECT_EQ(locked[0].toString(), QString());
+    EXPECT_EQ(admin
+                  .exec(QStringLiteral("select failures from kel_srv_lockout "
+                                       "where login_key = 'новиков'"))
+                  .rows.at(0)
+                  .at(0)
+                  .toInt(),
+              3);
+
+    const db::Result history = admin.exec(QStringLiteral(
+        "SELECT login_key, count(*), group_concat(outcome, ',') FROM "
+        "(SELECT login_key, outcome FROM kel_srv_signin ORDER BY id_signin) GROUP BY login_key "
+        "ORDER BY login_key"));
+    QStringList rows;
+    for (const auto& r : history.rows)
+        rows << r[0].toString() + QLatin1Char(' ') + r[1].toString() + QLatin1Char(' ') +
+                    r[2].toString();
+    // Invented logins share the newest rows of the log (three here).
+    EXPECT_EQ(rows, QStringList({QStringLiteral("flood10 1 unknown login"),
+                                 QStringLiteral("flood11 1 unknown login"),
+                                 QStringLiteral("ivanova 4 wrong password,wrong password,"
+                                                "locked now,locked"),
+                                 QStringLiteral("новиков 4 password expired,wrong password,"
+                                                "wrong password,wrong password")}));
+}
+
+TEST_F(SignIn, FailedChecksOfAllLoginsTogetherAreLimitedPerMinute) {
+    embedded::ServerAdmin(path).setSetting(QStringLiteral("failed_checks_per_minute"),
+                                           QStringLiteral("3"));
+    for (const char* login : {"a", "b", "ivanova"})
+        EXPECT_EQ(getUser(QLatin1String(login), QStringLiteral("bad"))[4].toString(), WrongLogin);
+    // Past the limit no password is checked, the right one neither, and nothing is counted.
+    now = now.addSecs(59);
+    const auto refused = getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"));
+    EXPECT_EQ(refused[4].toString(), QStringLiteral("Слишком много неудачных попыток входа за "
+                                                    "последнюю минуту. Повторите вход через "
+                                                    "минуту."));
+    EXPECT_EQ(refused[0].toString(), QString());
+    EXPECT_EQ(refused[2].toInt(), 0);
+    now = now.addSecs(2);
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[4].toString(),
+              QString());
+}
+
+// A file made before the log was bounded per login gets its columns when it is opened.
+TEST_F(SignIn, AFileFromBeforeTheBoundedLogStillSignsIn) {
+    {
+        embedded::ServerAdmin admin(path);
+        for (const char* sql :
+             {"DROP INDEX kel_srv_signin_login", "DROP INDEX kel_srv_signin_known",
+              "ALTER TABLE kel_srv_signin DROP COLUMN login_key",
+              "ALTER TABLE kel_srv_signin DROP COLUMN known", "DROP TABLE kel_srv_throttle",
+              "INSERT INTO kel_srv_signin (at, login, outcome) VALUES "
+              "('2024-01-01 10:00:00', 'IVANOVA', 'signed in')"})
+            admin.exec(QLatin1String(sql));
+    }
+    getUser(QStringLiteral("nobody"), QStringLiteral("bad"));
+    EXPECT_EQ(getUser(QStringLiteral("ivanova"), QStringLiteral("secret1"))[4].toString(),
+              QString());
+    const db::Result rows = embedded::ServerAdmin(path).exec(
+        QStringLiteral("SELECT login_key, known FROM kel_srv_signin ORDER BY id_signin"));
+    ASSERT_EQ(rows.rows.size(), 3u);
+    EXPECT_EQ(rows.rows[0][0].toString(), QStringLiteral("ivanova"));
+    EXPECT_EQ(rows.rows[0][1].toInt(), 1);
+    EXPECT_EQ(rows.rows[1][1].toInt(), 0);
+    EXPECT_EQ(rows.rows[2][1].toInt(), 1);
+}

@@ -12,7 +12,11 @@ INSERT INTO kel_srv_setting (name, value) VALUES
     ('password_life_days', '90'),
     ('lock_failures', '5'),
     ('lock_minutes', '15'),
-    ('lockout_rows', '100000');
+    ('lockout_rows', '100000'),
+    ('signin_log_rows', '100000'),
+    ('signin_rows_per_login', '1000'),
+    ('failed_checks_per_minute', '60'),
+    ('write_lock_ms', '10000');
 
 -- Logins of the server. kind 'check' may only verify users; kind 'work' is a user's working
 -- login, handed out by GET_USER. name_key is the name folded to lower case: login names
@@ -101,8 +105,9 @@ CREATE TABLE kel_srv_user (
 
 -- Failed sign-ins in a row, by login as typed (folded), whether a user has that login or
 -- not: an unknown login is counted and locked like a known one, so that the answers do not
--- tell which logins exist. A failure renews id_lockout, so the least recently failing rows
--- are the ones dropped when the table holds more than the setting lockout_rows.
+-- tell which logins exist. A failure renews id_lockout; when the table holds more than the
+-- setting lockout_rows, the least recently failing rows of logins no user has go first, and
+-- a row that locks or belongs to a user is never dropped.
 CREATE TABLE kel_srv_lockout (
     id_lockout   INTEGER PRIMARY KEY,
     login_key    VARCHAR(100) NOT NULL UNIQUE,
@@ -110,7 +115,16 @@ CREATE TABLE kel_srv_lockout (
     locked_until DATETIME NULL
 );
 
--- Every call of GET_USER, as it came and as it was answered.
+-- Failed password checks of the last minute, all logins together (one row).
+CREATE TABLE kel_srv_throttle (
+    id           INTEGER PRIMARY KEY CHECK (id = 1),
+    window_start DATETIME NOT NULL,
+    failures     INTEGER NOT NULL
+);
+
+-- Every call of GET_USER, as it came and as it was answered. Each login keeps its newest
+-- signin_rows_per_login rows; logins no user has share a window of signin_log_rows, so a
+-- flood of invented logins cannot push out the history of real ones.
 CREATE TABLE kel_srv_signin (
     id_signin INTEGER PRIMARY KEY AUTOINCREMENT,
     at        DATETIME NOT NULL,
@@ -118,5 +132,10 @@ CREATE TABLE kel_srv_signin (
     address   VARCHAR(100) NULL,
     computer  VARCHAR(300) NULL,
     program   VARCHAR(100) NULL,
-    outcome   VARCHAR(20) NOT NULL
+    outcome   VARCHAR(20) NOT NULL,
+    login_key VARCHAR(100) NULL,
+    known     BIT NOT NULL DEFAULT 0
 );
+
+CREATE INDEX kel_srv_signin_login ON kel_srv_signin (login_key, id_signin);
+CREATE INDEX kel_srv_signin_known ON kel_srv_signin (known, id_signin);

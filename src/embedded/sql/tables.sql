@@ -1,5 +1,7 @@
 -- The client's tables: reference data, the curriculum, the journal, deleted rows and the audit log.
--- Sizes are the client's field sizes; CHECKs keep the server from storing more than fits.
+-- Sizes are the client's field sizes; CHECKs keep the server from storing more than fits,
+-- and keep dates in the one text form that compares in time order (a constraint named
+-- <column>_date), as SQL Server's column types would refuse anything else.
 
 CREATE TABLE t_fio (
     id_teacher INTEGER PRIMARY KEY,
@@ -121,12 +123,21 @@ CREATE TABLE mark_mag (
     id_semester         INTEGER NOT NULL REFERENCES semester (id_semester),
     id_teacher          INTEGER NULL REFERENCES t_fio (id_teacher),
     p35                 VARCHAR(50) NULL CHECK (p35 IS NULL OR length(p35) <= 50),
-    p36                 DATETIME NULL,
+    p36                 DATETIME NULL
+        CONSTRAINT p36_date CHECK (p36 IS NULL OR (typeof(p36) = 'text' AND length(p36) IN (10, 19, 23)
+            AND p36 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', p36, '+0 days') IS p36 || substr(' 00:00:00.000', length(p36) - 9))),
     id_f_est            INTEGER NULL REFERENCES f_est (id_f_e),
     oper                VARCHAR(5) NULL,
-    u_date              DATETIME NULL,
+    u_date              DATETIME NULL
+        CONSTRAINT u_date_date CHECK (u_date IS NULL OR (typeof(u_date) = 'text' AND length(u_date) IN (10, 19, 23)
+            AND u_date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', u_date, '+0 days') IS u_date || substr(' 00:00:00.000', length(u_date) - 9))),
     KEL_User            VARCHAR(20) NULL,
-    KEL_Update          DATE NULL,
+    KEL_Update          DATE NULL
+        CONSTRAINT KEL_Update_date CHECK (KEL_Update IS NULL OR (typeof(KEL_Update) = 'text' AND length(KEL_Update) IN (10, 19, 23)
+            AND KEL_Update GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', KEL_Update, '+0 days') IS KEL_Update || substr(' 00:00:00.000', length(KEL_Update) - 9))),
     primech             VARCHAR(50) NULL CHECK (primech IS NULL OR length(primech) <= 50),
     dopusk_izm          BIT NOT NULL DEFAULT 0 CHECK (dopusk_izm IN (0, 1))
 );
@@ -147,16 +158,28 @@ CREATE TABLE DEL_mark_mag (
     id_semester         INTEGER NOT NULL,
     id_teacher          INTEGER NULL,
     p35                 VARCHAR(50) NULL,
-    p36                 DATETIME NULL,
+    p36                 DATETIME NULL
+        CONSTRAINT p36_date CHECK (p36 IS NULL OR (typeof(p36) = 'text' AND length(p36) IN (10, 19, 23)
+            AND p36 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', p36, '+0 days') IS p36 || substr(' 00:00:00.000', length(p36) - 9))),
     id_f_est            INTEGER NULL,
     oper                VARCHAR(5) NULL,
-    u_date              DATETIME NULL,
+    u_date              DATETIME NULL
+        CONSTRAINT u_date_date CHECK (u_date IS NULL OR (typeof(u_date) = 'text' AND length(u_date) IN (10, 19, 23)
+            AND u_date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', u_date, '+0 days') IS u_date || substr(' 00:00:00.000', length(u_date) - 9))),
     Check_ch            BIT NOT NULL DEFAULT 0 CHECK (Check_ch IN (0, 1)),
     del_oper            NCHAR(10) NULL,
-    del_date            DATETIME NULL,
+    del_date            DATETIME NULL
+        CONSTRAINT del_date_date CHECK (del_date IS NULL OR (typeof(del_date) = 'text' AND length(del_date) IN (10, 19, 23)
+            AND del_date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', del_date, '+0 days') IS del_date || substr(' 00:00:00.000', length(del_date) - 9))),
     id_estimation_other INTEGER NULL,
     KEL_User            VARCHAR(20) NULL,
-    KEL_Update          DATE NULL,
+    KEL_Update          DATE NULL
+        CONSTRAINT KEL_Update_date CHECK (KEL_Update IS NULL OR (typeof(KEL_Update) = 'text' AND length(KEL_Update) IN (10, 19, 23)
+            AND KEL_Update GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', KEL_Update, '+0 days') IS KEL_Update || substr(' 00:00:00.000', length(KEL_Update) - 9))),
     primech             VARCHAR(50) NULL,
     dopusk_izm          BIT NOT NULL DEFAULT 0
 );
@@ -167,12 +190,16 @@ CREATE INDEX DEL_mark_mag_selection ON DEL_mark_mag (id_group, id_semester);
 CREATE TABLE KEL_LOG (
     id_log     INTEGER PRIMARY KEY AUTOINCREMENT,
     [table]    VARCHAR(50) NOT NULL CHECK (length([table]) <= 50),
-    row_id     INTEGER NULL,
+    row_id     INTEGER NULL
+        CONSTRAINT row_id_integer CHECK (row_id IS NULL OR typeof(row_id) = 'integer'),
     descr      VARCHAR(4000) NOT NULL CHECK (length(descr) <= 4000),
     KEL_User   VARCHAR(50) NULL CHECK (KEL_User IS NULL OR length(KEL_User) <= 50),
     comp       VARCHAR(300) NULL CHECK (comp IS NULL OR length(comp) <= 300),
     log_login  VARCHAR(50) NULL,
     log_date   DATETIME NULL
+        CONSTRAINT log_date_date CHECK (log_date IS NULL OR (typeof(log_date) = 'text' AND length(log_date) IN (10, 19, 23)
+            AND log_date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*'
+            AND strftime('%Y-%m-%d %H:%M:%f', log_date, '+0 days') IS log_date || substr(' 00:00:00.000', length(log_date) - 9)))
 );
 
 CREATE INDEX KEL_LOG_row ON KEL_LOG ([table], row_id);
