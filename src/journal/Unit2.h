@@ -152,6 +152,8 @@ private:
     void buildGridColumns();
     void buildGridMenu();
     void setUpGridEvents();
+    void followJournalInStatusBar();
+    void showJournalInStatusBar();
     void connectHandlers();
     void refreshDisciplineList();
     void attachRecorder();

@@ -4,6 +4,7 @@
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
+#include "journal/StatusBar.h"
 
 namespace {
 
@@ -45,6 +46,27 @@ void TForm2::buildGrid() {
     };
     setUpGridEvents();
     buildGridMenu();
+    followJournalInStatusBar();
+}
+
+void TForm2::followJournalInStatusBar() {
+    if (DM_TAZ_2 == nullptr)
+        return;
+    // Both panels show what the journal holds now: the rows under its filter and the current
+    // one, however they came about (a load, a filter, a deletion, a key, a click).
+    db::DataSource* source = &DM_TAZ_2->DS_SP_Sort;
+    for (auto signal : {&db::DataSource::activeChanged, &db::DataSource::dataSetChanged,
+                        &db::DataSource::recordMoved, &db::DataSource::stateChanged})
+        connect(source, signal, this, &TForm2::showJournalInStatusBar);
+}
+
+void TForm2::showJournalInStatusBar() {
+    if (StatusBar1 == nullptr)
+        return;
+    db::DataSet& journal = DM_TAZ_2->ADO_SP_Sort;
+    const int rows = journal.active() ? journal.recordCount() : 0;
+    StatusBar1->setPanelText(0, QStringLiteral("Количество записей: ") + QString::number(rows));
+    UpdateCurrentRecordPanel();
 }
 
 void TForm2::buildGridColumns() {

@@ -217,26 +217,38 @@ TEST_F(MainWindowFixture, NumberColumnCountsTheRows) {
         EXPECT_EQ(cellText(w.DBGridEh2, row, QStringLiteral("No")), QString::number(row + 1));
 }
 
-TEST_F(MainWindowFixture, CurrentRecordPanelFollowsKeysAndClicks) {
+// The two panels follow the journal: its rows under the filter and the row that is current.
+TEST_F(MainWindowFixture, StatusPanelsFollowTheJournal) {
     TForm2& w = openMainWindow();
     QTest::keyClick(w.DBGridEh2, Qt::Key_Down);
     QTest::mouseClick(w.DBGridEh2->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(w.StatusBar1->panelText(0), QStringLiteral("Количество записей: 0"));
     EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral("Текущая запись: 0"));
 
     chooseFixtureJournal();
+    EXPECT_EQ(w.StatusBar1->panelText(0), QStringLiteral("Количество записей: 3"));
+    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 1"));
     const QRect third = w.DBGridEh2->visualRect(
         w.DBGridEh2->model()->index(2, columnOf(w.DBGridEh2, QStringLiteral("student"))));
     QTest::mouseClick(w.DBGridEh2->viewport(), Qt::LeftButton, {}, third.center());
     EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 3"));
-    // A key shows the row that was current when it went down.
-    QTest::keyClick(w.DBGridEh2, Qt::Key_Up);
-    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 3"));
     QTest::keyClick(w.DBGridEh2, Qt::Key_Up);
     EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 2"));
-    for (int panel : {0, 2, 3})
+    QTest::keyClick(w.DBGridEh2, Qt::Key_Up);
+    EXPECT_EQ(w.StatusBar1->panelText(1), QStringLiteral(" Текущая запись: 1"));
+
+    // A filter that hides rows: the count is of the rows shown.
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 5"),
+             QStringLiteral("UPDATE mark_mag SET id_estimation = 25 WHERE id_student = 7")});
+    QTest::keyClick(w.ComboBox1, Qt::Key_Up);
+    QTest::keyClick(w.ComboBox1, Qt::Key_Up);
+    ASSERT_EQ(w.ComboBox1->currentIndex(), 0);
+    ASSERT_EQ(journal().recordCount(), 2) << "the filter hides the row of one who does not study";
+    EXPECT_EQ(w.StatusBar1->panelText(0), QStringLiteral("Количество записей: 2"));
+    for (int panel : {2, 3})
         EXPECT_EQ(w.StatusBar1->panelText(panel),
-                  (QStringList{QStringLiteral("Количество записей: 0"), QString(),
-                               QStringLiteral("Выполнение: Удачно"), QString()})[panel]);
+                  (QStringList{QString(), QString(), QStringLiteral("Выполнение: Удачно"),
+                               QString()})[panel]);
 }
 
 TEST_F(MainWindowFixture, FailedLoadResumesTheGridAndRemovesTheNotice) {

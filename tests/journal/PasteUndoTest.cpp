@@ -392,8 +392,9 @@ TEST_F(PasteUndo, UndoAfterAnotherUsersChangeIsRefusedAndChangesNothing) {
         if (!c.deleted)
             after[size_t(c.changedRow)] = QVariant();
         EXPECT_EQ(after, before) << "nothing changed";
-        if (!c.deleted)
+        if (!c.deleted) {
             EXPECT_EQ(stored(QStringLiteral("id_estimation"), target).toInt(), 3);
+        }
         EXPECT_EQ(logCount(), logged);
         EXPECT_EQ(window->undoSteps(), 1) << "the step stays";
         backToMainWindow();
