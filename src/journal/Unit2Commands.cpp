@@ -5,6 +5,9 @@
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
+#include "journal/ColumnPaste.h"
+
+#include <QComboBox>
 
 namespace {
 
@@ -16,6 +19,25 @@ constexpr int CopyBufferLimit = 255;
 // Z (90) and z (122) are both the letter Z, as a key code read as a character.
 bool isLetter(quint16 key, char letter) {
     return QChar(key).toUpper() == QLatin1Char(letter);
+}
+
+// A digit typed in the mark column chooses the mark it stands for ("5" отлично ... "2" неуд.),
+// read as the column paste reads it; false when the column or the digit means no mark.
+bool chooseMarkByDigit(TKvDBGridEh* grid, QChar digit) {
+    TColumnEh* column = grid->currentColumn();
+    db::Field* field = column != nullptr ? column->Field() : nullptr;
+    if (field == nullptr || !field->isLookup() || column->ReadOnly ||
+        column->FieldName != QLatin1String("estimation"))
+        return false;
+    journal::ColumnPaste mark(*column);
+    if (!mark.check({QString(digit)}, 1))
+        return false;
+    const journal::ColumnPaste::Value& chosen = mark.values().front();
+    grid->storeValue(grid->SelectedIndex(), chosen.value, chosen.useText);
+    // An open drop-down shows the mark chosen, and leaving it stores that same mark.
+    if (auto* box = qobject_cast<QComboBox*>(grid->InplaceEditor()))
+        box->setCurrentIndex(box->findData(chosen.value));
+    return true;
 }
 
 } // namespace
@@ -76,6 +98,8 @@ void TForm2::DBGridEh2KeyUp(QObject*, quint16&, TShiftState) {
 void TForm2::DBGridEh2KeyPress(QObject*, QChar& Key) {
     if (Key == QLatin1Char(','))
         Key = QLatin1Char('.');
+    else if (Key.isDigit() && chooseMarkByDigit(DBGridEh2, Key))
+        Key = QChar();
 }
 
 void TForm2::DBGridEh2MouseDown(QObject*, Qt::MouseButton, TShiftState, int, int) {

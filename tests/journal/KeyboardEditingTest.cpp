@@ -221,4 +221,47 @@ TEST_F(KeyboardEditing, ClosingTheWindowPostsWhatTheCellHolds) {
     EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
 }
 
+// A mark is typed as people write it in a mark book: a digit, or the first letter of its name.
+// Each case starts from a known mark and leaves the row with Down.
+TEST_F(KeyboardEditing, MarksAreTypedByDigitOrByFirstLetter) {
+    const struct {
+        const char* typed;
+        int from;
+        int stored; // 0: the mark stays as it was
+    } cases[] = {
+        {"5", 3, 5}, {"3", 5, 3}, {"2", 5, 8}, {"4", 5, 0}, {"7", 3, 0}, {"о", 3, 5}, {"у", 5, 3},
+    };
+    const QString mark = QStringLiteral("estimation");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const int target = rowId(0);
+        asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = %1 WHERE id_mark_mag = %2")
+                     .arg(c.from)
+                     .arg(target)});
+        reloadJournal();
+        clickCell(1, QStringLiteral("student"));
+        clickCell(0, mark);
+        if (QApplication::activePopupWidget() != nullptr)
+            key(Qt::Key_Escape); // the click left the list open; a person closes it first
+        const QString typed = QString::fromUtf8(c.typed);
+        QWindow* keys = keyWindow();
+        ASSERT_NE(keys, nullptr);
+        const auto code = Qt::Key(typed[0].toUpper().unicode());
+        QTest::sendKeyEvent(QTest::Press, keys, code, typed, Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, keys, code, typed, Qt::NoModifier);
+        if (QApplication::activePopupWidget() != nullptr)
+            key(Qt::Key_Return);
+        if (auto* box = qobject_cast<QComboBox*>(grid()->InplaceEditor())) {
+            EXPECT_EQ(box->currentData().toInt(), c.stored ? c.stored : c.from)
+                << "the cell shows the mark chosen";
+        }
+        key(Qt::Key_Down);
+        EXPECT_EQ(stored(QStringLiteral("id_estimation"), target).toInt(),
+                  c.stored ? c.stored : c.from);
+        EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+    }
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+    EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
 } // namespace
