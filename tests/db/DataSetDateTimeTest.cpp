@@ -7,6 +7,7 @@
 #include "db/SqliteDriver.h"
 
 #include "support/TempDir.h"
+#include "support/ZoneScope.h"
 
 #include <gtest/gtest.h>
 
@@ -19,27 +20,7 @@ using namespace db;
 
 namespace {
 
-// The zone of the process for one scope; the local-time functions read TZ on every call.
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone)
-        : had_(qEnvironmentVariableIsSet("TZ"))
-        , old_(qgetenv("TZ")) {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ZoneScope() {
-        if (had_)
-            qputenv("TZ", old_);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool had_;
-    QByteArray old_;
-};
+using testsupport::ZoneScope;
 
 std::string shown(const QVariant& v) {
     return std::string(v.metaType().name() ? v.metaType().name() : "null") + " " +

@@ -1,6 +1,7 @@
 // An editor or a drop-down that lived earlier in the session must leave nothing behind that a
 // later reopen of the journal, and the keys after it, could reach.
 #include "support/KeyboardFixture.h"
+#include "support/RestoreDriving.h"
 
 #include "journal/Unit3.h"
 #include "journal/Unit6.h"
@@ -13,8 +14,6 @@
 #include <QLineEdit>
 
 namespace {
-
-using testsupport::columnOf;
 
 class EditorLifetime : public testsupport::KeyboardFixture {
 protected:
@@ -53,20 +52,10 @@ protected:
     void restoreChord() {
         QWindow* target = keyWindow();
         ASSERT_NE(target, nullptr);
-        QTest::keyPress(target, Qt::Key_Z, Qt::ControlModifier);
-        QTest::keyPress(target, Qt::Key_D, Qt::ControlModifier);
-        QTest::keyRelease(target, Qt::Key_D, Qt::ControlModifier);
-        QTest::keyRelease(target, Qt::Key_Z, Qt::ControlModifier);
-        QApplication::processEvents();
+        testsupport::pressRestoreChord(target);
     }
 
-    static void tick(TForm5* form, int row) {
-        TDBGridEh* g = form->DBGridEh2;
-        const QRect cell =
-            g->visualRect(g->model()->index(row, columnOf(g, QStringLiteral("Check_ch"))));
-        ASSERT_TRUE(cell.isValid());
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell.center());
-    }
+    static void tick(TForm5* form, int row) { testsupport::tickRestoreRow(form, row); }
 
     int count(const QString& sql) { return admin->exec(sql).rows.front().at(0).toInt(); }
 };

@@ -1,13 +1,12 @@
 // The restore of ticked rows reaches only the chosen group and semester: ticks left on the
 // server for another semester or another group stay where they are.
 #include "support/KeyboardFixture.h"
+#include "support/RestoreDriving.h"
 
 #include "journal/Unit3.h"
 #include "journal/Unit6.h"
 
 namespace {
-
-using testsupport::columnOf;
 
 class RestoreScope : public testsupport::KeyboardFixture {
 protected:
@@ -49,20 +48,13 @@ TEST_F(RestoreScope, OKRestoresTheChosenGroupsSemesterOnly) {
             db::DisplayRowScope row(list, i);
             listed << list.fieldByName(QStringLiteral("id_mark_mag"))->text();
         }
-        TDBGridEh* g = form->DBGridEh2;
-        const QRect cell =
-            g->visualRect(g->model()->index(0, columnOf(g, QStringLiteral("Check_ch"))));
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell.center());
+        testsupport::tickRestoreRow(form, 0);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
     });
     clickCell(0, QStringLiteral("student"));
     QWindow* target = keyWindow();
     ASSERT_NE(target, nullptr);
-    QTest::keyPress(target, Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyPress(target, Qt::Key_D, Qt::ControlModifier);
-    QTest::keyRelease(target, Qt::Key_D, Qt::ControlModifier);
-    QTest::keyRelease(target, Qt::Key_Z, Qt::ControlModifier);
-    QApplication::processEvents();
+    testsupport::pressRestoreChord(target);
     backToMainWindow();
 
     EXPECT_EQ(listed, QStringList{QString::number(gone)}) << "the list is the selection's";

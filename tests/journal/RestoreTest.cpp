@@ -1,6 +1,7 @@
 // Deleted journal rows brought back through the Ctrl+Z+D chord and the restore window, with
 // ticks read back from the server.
 #include "support/KeyboardFixture.h"
+#include "support/RestoreDriving.h"
 
 #include "journal/Unit3.h"
 #include "journal/Unit6.h"
@@ -8,8 +9,6 @@
 #include <QComboBox>
 
 namespace {
-
-using testsupport::columnOf;
 
 class Restore : public testsupport::KeyboardFixture {
 protected:
@@ -27,20 +26,10 @@ protected:
         clickCell(0, QStringLiteral("student"));
         QWindow* target = keyWindow();
         ASSERT_NE(target, nullptr);
-        QTest::keyPress(target, Qt::Key_Z, Qt::ControlModifier);
-        QTest::keyPress(target, Qt::Key_D, Qt::ControlModifier);
-        QTest::keyRelease(target, Qt::Key_D, Qt::ControlModifier);
-        QTest::keyRelease(target, Qt::Key_Z, Qt::ControlModifier);
-        QApplication::processEvents(); // a handler's error reaches its box from its own event
+        testsupport::pressRestoreChord(target);
     }
 
-    static void tick(TForm5* form, int row) {
-        TDBGridEh* g = form->DBGridEh2;
-        const QRect cell =
-            g->visualRect(g->model()->index(row, columnOf(g, QStringLiteral("Check_ch"))));
-        ASSERT_TRUE(cell.isValid());
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cell.center());
-    }
+    static void tick(TForm5* form, int row) { testsupport::tickRestoreRow(form, row); }
 
     static QStringList listed(TForm5*) {
         QStringList rows;
