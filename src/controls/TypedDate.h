@@ -1,6 +1,8 @@
 // Dates typed as dd.MM.yyyy: the editors' shared reading and the error for a wrong one.
 #pragma once
 
+#include "db/SqlText.h"
+
 #include <QDate>
 #include <QString>
 
@@ -15,7 +17,7 @@ public:
 namespace typeddate {
 
 // The only form a user types: day, month and year with points between.
-inline constexpr const char* Format = "dd.MM.yyyy";
+inline constexpr const char* Format = db::DayFormat;
 
 // The date the text names; throws InvalidDateError when it names none.
 QDate parse(const QString& text);

@@ -63,8 +63,9 @@ void TDM_TAZ_2::ADO_SP_SortBeforePost(db::DataSet& dataSet) {
 void TDM_TAZ_2::ADO_SP_SortPostError(db::DataSet& dataSet, const db::DatabaseError& error,
                                      db::DataAction& action) {
     action = db::DataAction::Abort;
-    if (error.connectionLost()) {
-        // Not a missing right: the row keeps the user's values, and posting it again reconnects.
+    if (error.connectionLost() || error.kind() == db::ErrorKind::AuditRefused) {
+        // Not a missing right: the row keeps the user's values, and posting it again reconnects
+        // or is refused again with the same reason.
         platform::messageBox(nullptr, error.message(), QStringLiteral("Warning!"),
                              QMessageBox::Warning, QMessageBox::Ok);
         return;

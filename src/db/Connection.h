@@ -58,6 +58,9 @@ public:
     void setSessionStatements(const QStringList& statements);
     QStringList sessionStatements() const { return sessionStatements_; }
 
+    // A write transaction is open (see Transaction).
+    bool inTransaction() const { return transactionDepth_ > 0; }
+
     // Every statement text sent, in order, while a listener is set (tests capture them).
     std::function<void(const QString&)> onStatement;
 
@@ -66,10 +69,14 @@ Q_SIGNALS:
     void closing();
 
 private:
+    friend class Transaction;
+
     ConnectionString settings_;
     DriverFactory factory_;
     std::unique_ptr<Driver> driver_;
     QStringList sessionStatements_;
+    int transactionDepth_ = 0;
+    bool givenUp_ = false;
 };
 
 } // namespace db

@@ -77,6 +77,10 @@ public:
     void open();
     void close();
     void refresh(); // re-read, keep the current row by key (or position)
+    // Reads the current row's data columns again from the update table by its key, so that it
+    // shows what the database holds; false when the row is no longer there. A row whose write
+    // found it changed by someone else is read again this way when its edit is cancelled.
+    bool rereadRow();
     void requery() { refresh(); }
     // Runs the statement (Query) without expecting rows; returns rows changed.
     int execSql();
@@ -139,6 +143,9 @@ public:
     Notify beforePost, afterPost, beforeCancel, afterCancel;
     Notify beforeDelete, afterDelete, afterScroll, onNewRecord;
     Notify onCalcFields;
+    // Run right after the row's write, in one transaction with it: what they write is stored
+    // with the row or not at all, and a failure in them takes the row's write back.
+    Notify whilePosting, whileDeleting;
     ErrorEvent onPostError, onEditError, onDeleteError;
 
     // --- For grids

@@ -3,6 +3,7 @@
 
 #include "db/DataSetPrivate.h"
 #include "db/DataSource.h"
+#include "db/Transaction.h"
 #include "db/ValueCompare.h"
 #include "db/WriteStatements.h"
 
@@ -183,10 +184,20 @@ void DataSet::cancel() {
     const bool inserting = d->state_ == DataSetState::Insert;
     if (inserting)
         d->dropInsertedRow();
+    const bool reread =
+        !inserting && d->changedByOthers_ >= 0 && d->changedByOthers_ == d->editRow_;
+    d->changedByOthers_ = -1;
     d->editRow_ = -1;
     d->editBuffer_.clear();
     d->modified_ = false;
     d->state_ = DataSetState::Browse;
+    if (reread) {
+        try {
+            rereadRow();
+        } catch (const DatabaseError&) {
+            // The link may be gone too; the row then shows what was read before.
+        }
+    }
     d->notifyControls(inserting ? DataSource::DataSetChanged : DataSource::RecordChanged, -1);
     d->notifyControls(DataSource::StateChanged);
     if (afterCancel)
@@ -214,6 +225,18 @@ void DataSet::Private::runWithErrorHandler(const ErrorEvent& handler,
     }
 }
 
+void DataSet::Private::writeWith(const Notify& alongside, const std::function<void()>& write) {
+    if (!alongside) {
+        write();
+        return;
+    }
+    // Rolled back before the error handler runs: a box shown there must not hold the lock.
+    Transaction transaction(*connection_);
+    write();
+    alongside(*q);
+    transaction.commit();
+}
+
 void DataSet::post() {
     d->checkActive("post");
     if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
@@ -225,11 +248,12 @@ void DataSet::post() {
     d->runWithErrorHandler(onPostError, [&] {
         if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
             return; // the handler cancelled and asked to retry
-        inserting ? d->writeInsert() : d->writeBack();
+        d->writeWith(whilePosting, [&] { inserting ? d->writeInsert() : d->writeBack(); });
     });
     if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         return;
     d->store_.setRow(static_cast<size_t>(d->editRow_), d->editBuffer_);
+    d->changedByOthers_ = -1;
     d->editBuffer_.clear();
     d->editRow_ = d->insertRow_ = -1;
     d->modified_ = false;
@@ -260,8 +284,41 @@ void DataSet::Private::writeBack() {
                                  .update(stored[static_cast<size_t>(keyCol)], columns);
     if (s.isEmpty())
         return;
-    if (connection_->execute(s.sql, s.binds) == 0)
-        throw DatabaseError(rowNotFound);
+    if (connection_->execute(s.sql, s.binds) == 0) {
+        changedByOthers_ = editRow_;
+        throw DatabaseError(ErrorKind::Conflict, rowNotFound);
+    }
+}
+
+bool DataSet::rereadRow() {
+    d->checkActive("reread");
+    if (d->cursor_ < 0 || d->state_ == DataSetState::Insert)
+        return false;
+    const int keyCol = d->keyColumn();
+    if (keyCol < 0 || d->updateTable_.isEmpty())
+        return false;
+    const int r = d->view_[static_cast<size_t>(d->cursor_)];
+    std::vector<QString> names;
+    std::vector<std::pair<Field*, int>> columns;
+    for (Field* f : d->fieldPtrs_) {
+        const int c = d->dataIndex(*f);
+        if (f->isData() && c >= 0) {
+            names.push_back(f->fieldName());
+            columns.emplace_back(f, c);
+        }
+    }
+    const WriteStatement s =
+        WriteStatements(d->updateTable_, d->updateKey_)
+            .select(d->store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)), names);
+    const Result now = d->connection_->query(s.sql, s.binds);
+    if (now.rows.empty())
+        return false;
+    for (size_t i = 0; i < columns.size(); ++i)
+        d->store_.set(static_cast<size_t>(r), static_cast<size_t>(columns[i].second),
+                      columns[i].first->convert(now.rows.front().at(i)));
+    d->invalidateIndexes();
+    d->notifyControls(DataSource::RecordChanged, -1);
+    return true;
 }
 
 void DataSet::Private::writeInsert() {
@@ -297,7 +354,7 @@ void DataSet::Private::writeDelete() {
         WriteStatements(updateTable_, updateKey_)
             .remove(store_.get(static_cast<size_t>(r), static_cast<size_t>(keyCol)));
     if (connection_->execute(s.sql, s.binds) == 0)
-        throw DatabaseError(rowNotFound);
+        throw DatabaseError(ErrorKind::Conflict, rowNotFound);
 }
 
 void DataSet::deleteRecord() {
@@ -312,7 +369,8 @@ void DataSet::deleteRecord() {
     d->checkCanModify();
     if (beforeDelete)
         beforeDelete(*this);
-    d->runWithErrorHandler(onDeleteError, [&] { d->writeDelete(); });
+    d->runWithErrorHandler(onDeleteError,
+                           [&] { d->writeWith(whileDeleting, [&] { d->writeDelete(); }); });
     const int r = d->view_[static_cast<size_t>(d->cursor_)];
     const bool wasEditing = d->state_ == DataSetState::Edit;
     d->editRow_ = -1;

@@ -68,6 +68,8 @@ struct DataSet::Private {
     void setState(DataSetState s);
     void doScroll();
     void runWithErrorHandler(const ErrorEvent& handler, const std::function<void()>& work);
+    // The write and what must be stored with it, in one transaction when there is such.
+    void writeWith(const Notify& alongside, const std::function<void()>& write);
     void writeBack();
     void writeInsert();
     void writeDelete();
@@ -105,8 +107,9 @@ struct DataSet::Private {
     DataSetState state_ = DataSetState::Inactive;
 
     std::vector<QVariant> editBuffer_;
-    int editRow_ = -1;   // rows_ index being edited or inserted
-    int insertRow_ = -1; // rows_ index of a row being inserted
+    int editRow_ = -1;         // rows_ index being edited or inserted
+    int insertRow_ = -1;       // rows_ index of a row being inserted
+    int changedByOthers_ = -1; // rows_ index whose write found it changed since it was read
     int cursorBeforeInsert_ = -1;
     bool modified_ = false;
     int displayRow_ = -1;

@@ -2,6 +2,7 @@
 #include "db/Field.h"
 
 #include "db/DataSet.h"
+#include "db/SqlText.h"
 #include "db/ValueCompare.h"
 
 #include <QDate>
@@ -32,9 +33,8 @@ QLocale plainLocale() {
 bool parseDate(const QString& text, QDate& out) {
     const QString t = text.trimmed();
     const QLocale locale;
-    const QStringList formats = {locale.dateFormat(QLocale::ShortFormat),
-                                 QStringLiteral("dd.MM.yyyy"), QStringLiteral("d.M.yyyy"),
-                                 QStringLiteral("yyyy-MM-dd")};
+    const QStringList formats = {locale.dateFormat(QLocale::ShortFormat), dayFormat(),
+                                 QStringLiteral("d.M.yyyy"), QStringLiteral("yyyy-MM-dd")};
     for (const QString& f : formats) {
         const QDate d = QDate::fromString(t, f);
         if (d.isValid()) {

@@ -7,6 +7,31 @@
 #include <limits>
 
 namespace db {
+
+ErrorKind kindOfEngineCode(int code) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_INTERRUPT:
+        return ErrorKind::Busy;
+    case SQLITE_AUTH:
+    case SQLITE_PERM:
+        return ErrorKind::RightRefused;
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+        return ErrorKind::ValueRefused;
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+        return ErrorKind::FileGone;
+    default:
+        return ErrorKind::Other;
+    }
+}
 namespace {
 
 QString messageOf(sqlite3* handle) {

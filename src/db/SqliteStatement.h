@@ -16,10 +16,13 @@ struct sqlite3_stmt;
 namespace db {
 
 // SQLite's own failure, with its primary result code (SQLITE_BUSY, ...).
+// What SQLite's primary result code means for the user's work.
+ErrorKind kindOfEngineCode(int code);
+
 class SqliteError : public DatabaseError {
 public:
     SqliteError(const QString& message, int code)
-        : DatabaseError(message)
+        : DatabaseError(kindOfEngineCode(code), message)
         , code_(code) {}
     int code() const { return code_; }
 

@@ -66,4 +66,15 @@ WriteStatement WriteStatements::remove(const QVariant& key) const {
             {key}};
 }
 
+WriteStatement WriteStatements::select(const QVariant& key,
+                                       const std::vector<QString>& columns) const {
+    QStringList names;
+    for (const QString& c : columns)
+        names << c;
+    return {QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) +
+                QStringLiteral(" FROM ") + table_ + QStringLiteral(" WHERE ") + key_ +
+                QStringLiteral(" = ?"),
+            {key}};
+}
+
 } // namespace db

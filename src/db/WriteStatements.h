@@ -33,6 +33,8 @@ public:
     // The columns that hold a value; none: the table's defaults.
     WriteStatement insert(const std::vector<WriteColumn>& columns) const;
     WriteStatement remove(const QVariant& key) const;
+    // The row's columns as the table holds them now.
+    WriteStatement select(const QVariant& key, const std::vector<QString>& columns) const;
 
 private:
     QString table_, key_;

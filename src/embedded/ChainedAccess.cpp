@@ -1,6 +1,7 @@
 // Ownership chaining bound to the schema's real views and triggers.
 #include "embedded/ChainedAccess.h"
 
+#include "db/SqlText.h"
 #include "embedded/Rights.h"
 
 #include <sqlite3.h>
@@ -81,12 +82,10 @@ bool ChainedAccess::learn(sqlite3* handle) {
     for (const QString& table : tablesWithTriggers) {
         QStringList sets;
         for (const QStringList& column :
-             rowsOf(handle,
-                    (QStringLiteral("SELECT name FROM pragma_table_info(") + QLatin1Char('\'') +
-                     QString(table).replace(QLatin1Char('\''), QStringLiteral("''")) +
-                     QStringLiteral("')"))
-                        .toUtf8()
-                        .constData()))
+             rowsOf(handle, (QStringLiteral("SELECT name FROM pragma_table_info(") +
+                             db::quotedLiteral(table) + QStringLiteral(")"))
+                                .toUtf8()
+                                .constData()))
             sets << quoted(column[0]) + QStringLiteral(" = ") + quoted(column[0]);
         prepareOnly(handle, QStringLiteral("INSERT INTO %1 SELECT * FROM %1").arg(quoted(table)));
         prepareOnly(handle, QStringLiteral("DELETE FROM %1").arg(quoted(table)));

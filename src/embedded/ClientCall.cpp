@@ -32,14 +32,14 @@ void EmbeddedServer::openFile(const db::ConnectionString& settings) {
     // SQLite would open a read-only file read-only and make its -wal and -shm files
     // read-only too; nothing can be done in such a session, not even signing in.
     if (!isWritableFile(path_))
-        throw db::DatabaseError(readOnlyFileText(path_, CallKind::SignIn));
+        throw db::DatabaseError(db::ErrorKind::FileGone, readOnlyFileText(path_, CallKind::SignIn));
     try {
         SqliteDriver::open(settings);
     } catch (const db::SqliteError& e) {
         const QString text = engineErrorText(e.code(), e.message(), path_, CallKind::SignIn);
         if (text.isEmpty())
             throw;
-        throw db::DatabaseError(text);
+        throw db::DatabaseError(e.kind(), text);
     }
     fileWatch_.start(handle(), path_);
 }
@@ -57,7 +57,7 @@ void EmbeddedServer::guarded(int timeoutSeconds, const std::function<void(int)>&
                               static_cast<int*>(nullptr));
     }
     if (!stopped_.isEmpty())
-        throw db::DatabaseError(stopped_);
+        throw db::DatabaseError(db::ErrorKind::FileGone, stopped_);
     denial_.clear();
     writing_ = false;
     signingIn_ = false;
@@ -67,24 +67,26 @@ void EmbeddedServer::guarded(int timeoutSeconds, const std::function<void(int)>&
         body(0);
     } catch (const db::SqliteError& e) {
         if (!denial_.isEmpty())
-            throw db::DatabaseError(denial_);
+            throw db::DatabaseError(denialKind_, denial_);
         if (bound.writeLockExpired())
             throw db::DatabaseError(
+                db::ErrorKind::Busy,
                 QStringLiteral("Запись в базу данных длилась дольше %1 с и прервана, чтобы не "
                                "задерживать других пользователей. Изменение не сохранено.")
                     .arg(qMax(1, (writeLockMilliseconds_ + 999) / 1000)));
         if (bound.timeoutExpired())
-            throw db::DatabaseError(QStringLiteral("Query timeout expired"));
+            throw db::DatabaseError(QStringLiteral("Query timeout expired"),
+                                    QStringLiteral("HYT00"));
         const CallKind kind = signingIn_ ? CallKind::SignIn
                               : writing_ ? CallKind::Write
                                          : CallKind::Read;
         const QString text = engineErrorText(e.code(), e.message(), path_, kind);
         if (text.isEmpty())
             throw;
-        throw db::DatabaseError(text);
+        throw db::DatabaseError(e.kind(), text);
     } catch (const db::DatabaseError&) {
         if (!denial_.isEmpty())
-            throw db::DatabaseError(denial_);
+            throw db::DatabaseError(denialKind_, denial_);
         throw;
     }
 }

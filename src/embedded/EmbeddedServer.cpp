@@ -375,8 +375,10 @@ int EmbeddedServer::authorize(int action, const char* a, const char* b, const ch
         case ChainedAccess::Verdict::Allowed:
             return SQLITE_OK;
         case ChainedAccess::Verdict::ViewRefused:
-            if (denial_.isEmpty())
+            if (denial_.isEmpty()) {
                 denial_ = rights_->denial(QStringLiteral("SELECT"), context, QString(), database_);
+                denialKind_ = db::ErrorKind::RightRefused;
+            }
             return SQLITE_DENY;
         case ChainedAccess::Verdict::NotChained:
             break;
@@ -386,9 +388,11 @@ int EmbeddedServer::authorize(int action, const char* a, const char* b, const ch
         const QString right = QLatin1String(verb);
         if (rights_ && rights_->allows(right, object, col))
             return SQLITE_OK;
-        if (denial_.isEmpty())
+        if (denial_.isEmpty()) {
             denial_ = rights_ ? rights_->denial(right, object, col, database_)
                               : Rights().denial(right, object, col, database_);
+            denialKind_ = db::ErrorKind::RightRefused;
+        }
         return SQLITE_DENY;
     };
     // Schema changes reach the catalogue first; they are refused as what they are.
@@ -403,9 +407,11 @@ int EmbeddedServer::authorize(int action, const char* a, const char* b, const ch
     case SQLITE_FUNCTION:
         if (isAllowedFunction(column))
             return SQLITE_OK;
-        if (denial_.isEmpty())
+        if (denial_.isEmpty()) {
             denial_ =
                 QStringLiteral("'%1' is not a recognized built-in function name.").arg(column);
+            denialKind_ = db::ErrorKind::Other;
+        }
         return SQLITE_DENY;
     case SQLITE_READ:
         return check("SELECT", column);
@@ -423,8 +429,10 @@ int EmbeddedServer::authorize(int action, const char* a, const char* b, const ch
         // Transactions are the server's (its procedures have their own); a client's would
         // hold the write lock between calls. The first refusal names the statement's own
         // action (DROP before its DELETE).
-        if (denial_.isEmpty())
+        if (denial_.isEmpty()) {
             denial_ = QStringLiteral("The user does not have permission to perform this action.");
+            denialKind_ = db::ErrorKind::RightRefused;
+        }
         return SQLITE_DENY;
     }
 }

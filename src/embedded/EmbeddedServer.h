@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/Connection.h"
+#include "db/DatabaseError.h"
 #include "db/SqliteDriver.h"
 #include "embedded/DateLiteral.h"
 #include "embedded/EngineErrors.h"
@@ -115,6 +116,7 @@ private:
     std::unique_ptr<ChainedAccess> chained_;
     int serverDepth_ = 0;
     QString denial_;
+    db::ErrorKind denialKind_ = db::ErrorKind::RightRefused;
     QString database_;
     QString loginName_;
     QString userLogin_;

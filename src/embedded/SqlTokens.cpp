@@ -1,6 +1,8 @@
 // Cutting statements into tokens.
 #include "embedded/SqlTokens.h"
 
+#include "db/SqlText.h"
+
 namespace embedded {
 
 bool SqlToken::isWord(const char* word) const {
@@ -108,9 +110,7 @@ std::vector<SqlToken> tokenize(const QString& sql) {
 }
 
 QString quoteText(const QString& text) {
-    QString q = text;
-    q.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + q + QLatin1Char('\'');
+    return db::quotedLiteral(text);
 }
 
 } // namespace embedded

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-namespace kv {
+namespace gridevents {
 
 // What OnKvDBEGridError reports.
 enum ErrorId : quint16 {
@@ -35,4 +35,4 @@ inline QString confirmDeleteText() {
 // Virtual-key code of Delete.
 constexpr quint16 kDeleteKey = 46;
 
-} // namespace kv
+} // namespace gridevents

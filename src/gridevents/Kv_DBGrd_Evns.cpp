@@ -10,7 +10,8 @@
 namespace {
 
 // Registered once per run, before any window exists.
-const QString registeredFormat = platform::registerClipboardFormat(kv::kClipboardFormatName);
+const QString registeredFormat =
+    platform::registerClipboardFormat(gridevents::kClipboardFormatName);
 
 // Lookups in the component's lists ignore letter case.
 bool holds(const QStringList& list, const QString& value) {

@@ -42,13 +42,13 @@ void TKvDBGridEvents::GridKeyDown(QObject* Sender, quint16& Key, TShiftState Shi
     if (letter == u'C' && editActions_.testFlag(geaCopyEh) && rowsSelected) {
         CopyRows(false);
     } else if (letter == u'X' && editActions_.testFlag(geaCutEh) && rowsSelected) {
-        if (!confirmDelete || confirm(kv::confirmCutText()))
+        if (!confirmDelete || confirm(gridevents::confirmCutText()))
             CopyRows(true);
     } else if (letter == u'V' && editActions_.testFlag(geaPasteEh)) {
         PasteRows();
-    } else if (Key == kv::kDeleteKey && editActions_.testFlag(geaDeleteEh) &&
+    } else if (Key == gridevents::kDeleteKey && editActions_.testFlag(geaDeleteEh) &&
                (!confirmDelete || rowsSelected)) {
-        if (!confirmDelete || confirm(kv::confirmDeleteText()))
+        if (!confirmDelete || confirm(gridevents::confirmDeleteText()))
             DeleteRows();
     } else if (letter == u'A' && editActions_.testFlag(geaSelectAllEh)) {
         SelectAllRows();
@@ -60,32 +60,32 @@ bool TKvDBGridEvents::confirm(const QString& text) {
     if (OnKvDBEOnConfirmDelete)
         OnKvDBEOnConfirmDelete(grid_, canDelete);
     else
-        canDelete =
-            platform::messageBox(ownerWindow(), text, kv::confirmCaption(), QMessageBox::Question,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        canDelete = platform::messageBox(ownerWindow(), text, gridevents::confirmCaption(),
+                                         QMessageBox::Question,
+                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     return canDelete;
 }
 
 bool TKvDBGridEvents::checksPass() {
     if (!grid_) {
-        report(kv::NoGrid);
+        report(gridevents::NoGrid);
         return false;
     }
     if (grid_->DataSource() == nullptr) {
-        report(kv::NoDataSource);
+        report(gridevents::NoDataSource);
         return false;
     }
     db::DataSet* ds = grid_->dataSet();
     if (ds == nullptr) {
-        report(kv::NoDataSet);
+        report(gridevents::NoDataSet);
         return false;
     }
     if (!uniqueField_) {
-        report(kv::NoUniqueField);
+        report(gridevents::NoUniqueField);
         return false;
     }
     if (!ds->active()) {
-        report(kv::DataSetClosed);
+        report(gridevents::DataSetClosed);
         return false;
     }
     return true;
@@ -99,9 +99,9 @@ QByteArray TKvDBGridEvents::recordBytes(db::DataSet& ds) const {
         if (field->isLookup())
             field = ds.fieldByName(field->keyFields());
         bytes += platform::toCp1251(field->text());
-        bytes += kv::kValueEnd;
+        bytes += gridevents::kValueEnd;
     }
-    bytes += kv::kRecordEnd;
+    bytes += gridevents::kRecordEnd;
     return bytes;
 }
 
@@ -137,7 +137,7 @@ void TKvDBGridEvents::CopyRows(bool cut) {
         if (!kept.isNull() && ds.bookmarkValid(kept))
             guarded([&] { ds.gotoBookmark(kept); });
     }
-    report(kv::Finished);
+    report(gridevents::Finished);
 }
 
 void TKvDBGridEvents::PasteRows() {
@@ -145,7 +145,7 @@ void TKvDBGridEvents::PasteRows() {
         return;
     const std::optional<QByteArray> block = platform::readClipboardBlock(clipboardFormat());
     if (!block || block->isEmpty()) {
-        report(kv::NoClipboardData);
+        report(gridevents::NoClipboardData);
         return;
     }
     db::DataSet& ds = *dataSet();
@@ -154,7 +154,7 @@ void TKvDBGridEvents::PasteRows() {
     {
         db::ControlsDisabled off(ds);
         while (!text.isEmpty() && text != QByteArray(1, '\0')) {
-            const qsizetype end = text.indexOf(kv::kRecordEnd);
+            const qsizetype end = text.indexOf(gridevents::kRecordEnd);
             if (end < 0)
                 return;
             const QByteArray record = text.left(end + 1);
@@ -166,7 +166,7 @@ void TKvDBGridEvents::PasteRows() {
             qsizetype pos = 0;
             for (int i = 0; i < grid_->columnCount(); ++i) {
                 QByteArray value;
-                const qsizetype stop = record.indexOf(kv::kValueEnd, pos);
+                const qsizetype stop = record.indexOf(gridevents::kValueEnd, pos);
                 if (stop >= 0) {
                     value = record.mid(pos, stop - pos);
                     pos = stop + 1;
@@ -195,8 +195,8 @@ void TKvDBGridEvents::PasteRows() {
             text.remove(0, end + 1);
         }
     }
-    report(kv::Finished);
-    report(kv::Finished);
+    report(gridevents::Finished);
+    report(gridevents::Finished);
 }
 
 void TKvDBGridEvents::DeleteRows() {
@@ -219,13 +219,13 @@ void TKvDBGridEvents::DeleteRows() {
         }
         selected.Clear();
     }
-    report(kv::Finished);
-    report(kv::Finished);
+    report(gridevents::Finished);
+    report(gridevents::Finished);
 }
 
 void TKvDBGridEvents::SelectAllRows() {
     if (!checksPass())
         return;
     grid_->SelectedRows().SelectAll();
-    report(kv::Finished);
+    report(gridevents::Finished);
 }

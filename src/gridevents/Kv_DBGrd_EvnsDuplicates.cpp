@@ -95,16 +95,16 @@ void TKvDBGridEvents::ReleaseDuplicate(const QString& bookmark) {
 
 bool TKvDBGridEvents::ScanDuplicates() {
     if (!grid_) {
-        report(kv::NoGrid);
+        report(gridevents::NoGrid);
         return false;
     }
     if (grid_->DataSource() == nullptr) {
-        report(kv::NoDataSource);
+        report(gridevents::NoDataSource);
         return false;
     }
     db::DataSet* ds = grid_->dataSet();
     if (ds == nullptr) {
-        report(kv::NoDataSet);
+        report(gridevents::NoDataSet);
         return false;
     }
     duplicates_.clear();
@@ -171,12 +171,12 @@ void TKvDBGridEvents::setActive(bool on) {
     if (!grid_)
         return;
     if (grid_->DataSource() == nullptr) {
-        report(kv::NoDataSource);
+        report(gridevents::NoDataSource);
         return;
     }
     db::DataSet* ds = grid_->dataSet();
     if (ds == nullptr) {
-        report(kv::NoDataSet);
+        report(gridevents::NoDataSet);
         return;
     }
     if (ds->active())

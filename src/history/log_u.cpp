@@ -1,6 +1,7 @@
 // The update-history recorder: change messages, row images and the pending statements.
 #include "history/log_u.h"
 
+#include "db/SqlText.h"
 #include "db/ValueCompare.h"
 
 #include <QDate>
@@ -15,10 +16,6 @@ bool holdsText(db::FieldType t) {
 
 bool holdsDate(db::FieldType t) {
     return t == db::FieldType::Date || t == db::FieldType::DateTime;
-}
-
-QString doubledQuotes(QString s) {
-    return s.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
 QString shortDate(const QVariant& v) {
@@ -44,7 +41,7 @@ QString FieldImageText(const db::Field& field) {
     if (type == db::FieldType::Float || holdsDate(type))
         return QuoteSQLTwice(text);
     if (holdsText(type))
-        return QuoteSQLTwice(doubledQuotes(text));
+        return QuoteSQLTwice(db::doubledQuotes(text));
     return text;
 }
 
@@ -56,7 +53,7 @@ QString FieldChangeText(const db::Field& field, bool old) {
     if (holdsDate(type))
         return shortDate(old ? field.oldValue() : field.value());
     if (holdsText(type))
-        return doubledQuotes(text);
+        return db::doubledQuotes(text);
     return text;
 }
 
@@ -72,6 +69,8 @@ void TADOUpdateHistoryExec::Attach(db::DataSet* dataSet, const QString& tableNam
     savedAfterPost_ = dataSet->afterPost;
     savedBeforeDelete_ = dataSet->beforeDelete;
     savedAfterDelete_ = dataSet->afterDelete;
+    savedWhilePosting_ = dataSet->whilePosting;
+    savedWhileDeleting_ = dataSet->whileDeleting;
     savedEditError_ = dataSet->onEditError;
     savedPostError_ = dataSet->onPostError;
     dataSet_ = dataSet;
@@ -80,17 +79,20 @@ void TADOUpdateHistoryExec::Attach(db::DataSet* dataSet, const QString& tableNam
 
     if (logEdits)
         dataSet->beforePost = [this](db::DataSet& ds) { beforePost(ds); };
+    dataSet->whilePosting = [this](db::DataSet& ds) { whilePosting(ds); };
     dataSet->afterPost = [this](db::DataSet& ds) { afterPost(ds); };
     if (logDeletes)
         dataSet->beforeDelete = [this](db::DataSet& ds) { beforeDelete(ds); };
+    dataSet->whileDeleting = [this](db::DataSet& ds) { whileDeleting(ds); };
     dataSet->afterDelete = [this](db::DataSet& ds) { afterDelete(ds); };
-    // The handler that runs replaces itself on the data set: after onError() returns, the
-    // closure is gone, so nothing past that call may touch it.
-    const auto error = [this](db::DataSet&, const db::DatabaseError&, db::DataAction&) {
-        onError();
+    dataSet->onEditError = [this](db::DataSet& ds, const db::DatabaseError& e,
+                                  db::DataAction& action) {
+        onError(ds, e, action, savedEditError_);
     };
-    dataSet->onEditError = error;
-    dataSet->onPostError = error;
+    dataSet->onPostError = [this](db::DataSet& ds, const db::DatabaseError& e,
+                                  db::DataAction& action) {
+        onError(ds, e, action, savedPostError_);
+    };
 }
 
 void TADOUpdateHistoryExec::Detach() {
@@ -102,6 +104,8 @@ void TADOUpdateHistoryExec::Detach() {
     ds->afterPost = savedAfterPost_;
     ds->beforeDelete = savedBeforeDelete_;
     ds->afterDelete = savedAfterDelete_;
+    ds->whilePosting = savedWhilePosting_;
+    ds->whileDeleting = savedWhileDeleting_;
     ds->onEditError = savedEditError_;
     ds->onPostError = savedPostError_;
 }
@@ -134,9 +138,14 @@ void TADOUpdateHistoryExec::beforePost(db::DataSet& ds) {
         savedBeforePost_(ds);
 }
 
-void TADOUpdateHistoryExec::afterPost(db::DataSet& ds) {
+void TADOUpdateHistoryExec::whilePosting(db::DataSet& ds) {
     if (!statements_.isEmpty() && OnExecute)
         OnExecute(statements_);
+    if (savedWhilePosting_)
+        savedWhilePosting_(ds);
+}
+
+void TADOUpdateHistoryExec::afterPost(db::DataSet& ds) {
     if (savedAfterPost_)
         savedAfterPost_(ds);
     statements_.clear();
@@ -166,13 +175,26 @@ void TADOUpdateHistoryExec::beforeDelete(db::DataSet& ds) {
         savedBeforeDelete_(ds);
 }
 
-void TADOUpdateHistoryExec::afterDelete(db::DataSet& ds) {
+void TADOUpdateHistoryExec::whileDeleting(db::DataSet& ds) {
     if (!statements_.isEmpty() && OnExecute)
         OnExecute(statements_);
+    if (savedWhileDeleting_)
+        savedWhileDeleting_(ds);
+}
+
+void TADOUpdateHistoryExec::afterDelete(db::DataSet& ds) {
     if (savedAfterDelete_)
         savedAfterDelete_(ds);
 }
 
-void TADOUpdateHistoryExec::onError() {
-    Detach();
+void TADOUpdateHistoryExec::onError(db::DataSet& ds, const db::DatabaseError& error,
+                                    db::DataAction& action, const db::DataSet::ErrorEvent& saved) {
+    // Nothing was stored, so the records prepared for it are dropped.
+    statements_.clear();
+    if (!refusalSeen_) {
+        refusalSeen_ = true;
+        return;
+    }
+    if (saved)
+        saved(ds, error, action);
 }

@@ -20,8 +20,12 @@ QString FieldImageText(const db::Field& field);
 QString FieldChangeText(const db::Field& field, bool old);
 
 // Watches one data set: hands a message per changed field before a post and an image of the
-// row before a delete to its owner, and runs the owner's statements once the write is done.
-// It chains to the handlers the data set had when attached and gives them back on Detach.
+// row before a delete to its owner, and runs the owner's statements right after the write, in
+// its transaction, so that a change is stored with its records or not at all. It chains to the
+// handlers the data set had when attached and gives them back on Detach.
+//
+// A refused post or edit never switches it off: every later change is still recorded. The
+// first refusal goes on to the caller as it came; later ones go to the saved handlers.
 class TADOUpdateHistoryExec {
 public:
     using FieldChangedEvent =
@@ -56,10 +60,13 @@ public:
 
 private:
     void beforePost(db::DataSet& ds);
+    void whilePosting(db::DataSet& ds);
     void afterPost(db::DataSet& ds);
     void beforeDelete(db::DataSet& ds);
+    void whileDeleting(db::DataSet& ds);
     void afterDelete(db::DataSet& ds);
-    void onError();
+    void onError(db::DataSet& ds, const db::DatabaseError& error, db::DataAction& action,
+                 const db::DataSet::ErrorEvent& saved);
     QString changeMessage(const db::Field& field) const;
 
     QPointer<db::DataSet> dataSet_;
@@ -68,7 +75,9 @@ private:
     QStringList statements_;
     bool logEdits_ = true;
     bool logDeletes_ = false;
+    bool refusalSeen_ = false;
 
     db::DataSet::Notify savedBeforePost_, savedAfterPost_, savedBeforeDelete_, savedAfterDelete_;
+    db::DataSet::Notify savedWhilePosting_, savedWhileDeleting_;
     db::DataSet::ErrorEvent savedEditError_, savedPostError_;
 };

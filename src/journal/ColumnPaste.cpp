@@ -2,6 +2,7 @@
 
 #include "controls/DBGridColumn.h"
 #include "db/DataSet.h"
+#include "db/SqlText.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -126,7 +127,7 @@ bool ColumnPaste::convert(const QString& raw, Value& out, QString& problem) cons
             out = {QVariant(), false};
             return true;
         }
-        QDate day = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+        QDate day = QDate::fromString(text, db::dayFormat());
         if (!day.isValid())
             day = QDate::fromString(text, QStringLiteral("d.M.yyyy"));
         if (!day.isValid()) {

@@ -90,7 +90,7 @@ PostRefusalsThrown::~PostRefusalsThrown() {
 }
 
 bool PostRefusalsThrown::rowChangedByOthers(const db::DatabaseError& error) {
-    return error.message().startsWith(QStringLiteral("Row cannot be located for updating"));
+    return error.kind() == db::ErrorKind::Conflict;
 }
 
 } // namespace journal

@@ -4,6 +4,7 @@
 
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
+#include "db/SqlText.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
 #include "history/log_u.h"
 #include "journal/Unit3.h"
@@ -16,7 +17,7 @@ namespace {
 // Login and computer name are written inside quotes: an apostrophe in them is doubled, so
 // that it can neither break the statement nor add to it.
 QString quotedName(const QString& text) {
-    return QuoteSQL(QString(text).replace(QLatin1Char('\''), QStringLiteral("''")));
+    return QuoteSQL(db::doubledQuotes(text));
 }
 
 } // namespace
@@ -68,9 +69,19 @@ void TForm2::WriteDeletionRecord(const QString& Image, db::DataSet& DataSet,
 
 void TForm2::RunAuditStatements(const QStringList& Statements) {
     db::DataSet& exec = DM_TAZ_2->ADOQ_Exec;
-    for (const QString& statement : Statements) {
-        exec.setSql(statement);
-        exec.execSql();
+    try {
+        for (const QString& statement : Statements) {
+            exec.setSql(statement);
+            exec.execSql();
+        }
+    } catch (const db::DatabaseError& e) {
+        // The change goes back with its records; the user is told which part was refused.
+        if (e.connectionLost())
+            throw;
+        throw db::DatabaseError(db::ErrorKind::AuditRefused,
+                                QStringLiteral("Сервер не принял запись журнала изменений "
+                                               "(KEL_LOG), поэтому изменение не сохранено.\n") +
+                                    e.message());
     }
 }
 

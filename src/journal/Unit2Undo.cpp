@@ -68,8 +68,11 @@ QString TForm2::undoObstacle(const std::vector<journal::RowChange>& step) {
             const journal::FieldChange& change = row.fields[i];
             const db::Field* field = journal.fieldByName(change.field);
             if (!db::sameValue(field->convert(stored.rows.front().at(i)), change.after) ||
-                !db::sameValue(field->value(), change.after))
+                !db::sameValue(field->value(), change.after)) {
+                // The grid shows what the server holds, not this user's stale value.
+                journal.rereadRow();
                 return changedByOthers(studentOf(journal));
+            }
         }
     }
     return QString();

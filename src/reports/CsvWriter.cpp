@@ -1,5 +1,6 @@
 #include "reports/CsvWriter.h"
 
+#include "db/SqlText.h"
 #include "db/ValueCompare.h"
 
 #include "reports/SheetTable.h"
@@ -13,7 +14,7 @@ QString fieldText(const QVariant& cell) {
     if (db::isNullValue(cell))
         return {};
     if (cell.typeId() == QMetaType::QDate)
-        return cell.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+        return cell.toDate().toString(db::dayFormat());
     if (cell.typeId() == QMetaType::Double)
         return QString::number(cell.toDouble(), 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
     QString text = cell.toString();

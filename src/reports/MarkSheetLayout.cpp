@@ -1,5 +1,6 @@
 #include "reports/MarkSheetLayout.h"
 
+#include "db/SqlText.h"
 #include "reports/SheetTable.h"
 
 #include <QFont>
@@ -29,20 +30,15 @@ constexpr double CellPadding = 3;
 constexpr double FooterGap = 10;
 
 QStringList rowCells(const MarkSheetRow& row) {
-    return {QString::number(row.number),
-            row.student,
-            row.code,
-            row.mark,
-            row.sheetNumber,
-            row.handedIn.toString(QStringLiteral("dd.MM.yyyy"))};
+    return {QString::number(row.number),           row.student, row.code, row.mark, row.sheetNumber,
+            row.handedIn.toString(db::dayFormat())};
 }
 
 QStringList countLines(const MarkSheet& sheet) {
     QStringList lines{QStringLiteral("Всего студентов: ") + QString::number(sheet.rows.size())};
     for (const auto& [mark, count] : sheet.markCounts())
         lines << mark + QStringLiteral(": ") + QString::number(count);
-    lines << QStringLiteral("Дата печати: ") +
-                 sheet.printedOn.toString(QStringLiteral("dd.MM.yyyy"));
+    lines << QStringLiteral("Дата печати: ") + sheet.printedOn.toString(db::dayFormat());
     return lines;
 }
 

@@ -4,6 +4,7 @@
 #include "data/Unit_2_1.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/SqlText.h"
 #include "platform/ApplicationState.h"
 #include "platform/ComputerName.h"
 #include "platform/Cp1251.h"
@@ -28,8 +29,7 @@ const QString NoNewPassword = QStringLiteral("NULL");
 
 // Statements carry texts between single quotes, so a quote inside one is doubled.
 QString quoted(const QString& text) {
-    QString doubled = text;
-    return doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return db::doubledQuotes(text);
 }
 
 QString errorText(const std::exception& error) {

@@ -124,7 +124,7 @@ protected:
     std::vector<platform::MessageBoxRequest> boxes;
 };
 
-TEST_F(RefusedPostTest, FirstRefusalGoesOnThroughTheRecorderLaterOnesAreReported) {
+TEST_F(RefusedPostTest, FirstRefusalGoesOnThroughTheRecorderLaterOnesAreReportedAllRecorded) {
     platform::ScopedMessageBoxScript script(testsupport::recordBoxes(boxes));
     db::DataSet& j = dm.ADO_SP_Sort;
     const auto mark = [&] { return j.fieldByName(QStringLiteral("id_estimation"))->value(); };
@@ -132,13 +132,13 @@ TEST_F(RefusedPostTest, FirstRefusalGoesOnThroughTheRecorderLaterOnesAreReported
     const QVariant before = mark();
     const int row = j.fieldByName(QStringLiteral("id_mark_mag"))->asInteger();
 
-    // First time: the recorder lets go and the error reaches the caller; the edit stays.
+    // First time: the error reaches the caller; the edit stays, and the recorder stays on.
     ASSERT_NO_FATAL_FAILURE(editMark(7, 5));
     EXPECT_THROW(j.post(), db::DatabaseError);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(j.state(), db::DataSetState::Edit);
     EXPECT_EQ(mark().toInt(), 5);
-    EXPECT_EQ(recorder.DataSet(), nullptr);
+    EXPECT_EQ(recorder.DataSet(), &j);
     EXPECT_EQ(messages.size(), 1);
     EXPECT_TRUE(executed.isEmpty()) << "nothing is logged for a refused write";
 
@@ -156,14 +156,17 @@ TEST_F(RefusedPostTest, FirstRefusalGoesOnThroughTheRecorderLaterOnesAreReported
     EXPECT_EQ(mark(), before);
     EXPECT_EQ(stored(QStringLiteral("id_estimation"), row), before);
 
-    // Later changes and deletions are no longer recorded.
+    // Later changes and deletions are still recorded: a refusal never switches the log off.
     messages.clear();
     j.edit();
     j.fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("17"));
     j.post();
     j.deleteRecord();
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_TRUE(executed.isEmpty());
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0], QStringLiteral("Поле \"p35\" изменило значение \"NULL\" на \"17\"."));
+    EXPECT_TRUE(messages[1].startsWith(QStringLiteral("(id_estimation_other[NULL], id_mark_mag[")))
+        << messages[1].toStdString();
+    EXPECT_EQ(executed, messages);
     EXPECT_EQ(stored(QStringLiteral("p35"), row), QVariant()) << "row deleted";
 }
 

@@ -47,7 +47,7 @@ TEST_F(Records, CopyPutsTheSelectedRecordsInColumnOrderWithKeysForLookups) {
                                   "\xE1"
                                   "1\x01\x02"));
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasText());
-    EXPECT_EQ(reports, std::vector<quint16>{kv::Finished});
+    EXPECT_EQ(reports, std::vector<quint16>{gridevents::Finished});
     EXPECT_EQ(grid.SelectedRows().Count(), 2);
     EXPECT_EQ(rowCount(), 3);
 }
@@ -68,7 +68,7 @@ TEST_F(Records, PasteInsertsCopiesMarksThemPastedAndMarksDuplicates) {
     ctrl(Qt::Key_C);
     reports.clear();
     ctrl(Qt::Key_V);
-    EXPECT_EQ(reports, (std::vector<quint16>{kv::Finished, kv::Finished}));
+    EXPECT_EQ(reports, (std::vector<quint16>{gridevents::Finished, gridevents::Finished}));
     EXPECT_EQ(rowCount(), 5);
     EXPECT_EQ(rowCount(QStringLiteral("where id_student = 12 and id_exam = 1 and id_teacher = 1 "
                                       "and p35 = 'x'")),
@@ -103,7 +103,7 @@ TEST_F(Records, PlainTextOnTheClipboardReportsSixAndKeepsThePastedMarks) {
     reports.clear();
     QGuiApplication::clipboard()->setText(QStringLiteral("12\x01"));
     ctrl(Qt::Key_V);
-    EXPECT_EQ(reports, std::vector<quint16>{kv::NoClipboardData});
+    EXPECT_EQ(reports, std::vector<quint16>{gridevents::NoClipboardData});
     EXPECT_EQ(kv.PastedList(), pasted);
     EXPECT_EQ(rowCount(), 4);
 }
@@ -130,19 +130,19 @@ TEST_F(Records, PasteReadsValuesByPositionUnescaped) {
 
 TEST_F(Records, DeleteRemovesTheSelectedRecordsAndReportsTwice) {
     ctrl(Qt::Key_Delete); // nothing selected, no confirmation asked: still runs
-    EXPECT_EQ(reports, (std::vector<quint16>{kv::Finished, kv::Finished}));
+    EXPECT_EQ(reports, (std::vector<quint16>{gridevents::Finished, gridevents::Finished}));
     EXPECT_EQ(rowCount(), 3);
 
     reports.clear();
     select({0, 2});
     ctrl(Qt::Key_Delete);
-    EXPECT_EQ(reports, (std::vector<quint16>{kv::Finished, kv::Finished}));
+    EXPECT_EQ(reports, (std::vector<quint16>{gridevents::Finished, gridevents::Finished}));
     EXPECT_EQ(rowCount(), 1);
     EXPECT_EQ(grid.SelectedRows().Count(), 0);
 
     reports.clear();
     ctrl(Qt::Key_A);
-    EXPECT_EQ(reports, std::vector<quint16>{kv::Finished});
+    EXPECT_EQ(reports, std::vector<quint16>{gridevents::Finished});
     EXPECT_EQ(grid.SelectedRows().Count(), 1);
 }
 
@@ -155,7 +155,7 @@ TEST_F(Records, CutCopiesThenDeletesAndKeepsTheSelectedList) {
                                   "x\x01\x02"));
     EXPECT_EQ(rowCount(), 2);
     EXPECT_EQ(grid.SelectedRows().Count(), 1);
-    EXPECT_EQ(reports, std::vector<quint16>{kv::Finished});
+    EXPECT_EQ(reports, std::vector<quint16>{gridevents::Finished});
     // A second cut with the stale selection takes nothing that was not chosen.
     ctrl(Qt::Key_X);
     EXPECT_EQ(rowCount(), 2);
@@ -217,6 +217,6 @@ TEST_F(Records, RefusalsAreReportedInOrder) {
     ctrl(Qt::Key_A);
     grid.setDataSource(nullptr);
     ctrl(Qt::Key_A);
-    EXPECT_EQ(reports,
-              (std::vector<quint16>{kv::NoUniqueField, kv::DataSetClosed, kv::NoDataSource}));
+    EXPECT_EQ(reports, (std::vector<quint16>{gridevents::NoUniqueField, gridevents::DataSetClosed,
+                                             gridevents::NoDataSource}));
 }

@@ -124,7 +124,7 @@ TEST_F(Duplicates, MissingSourceOrDataSetIsReportedAndLeavesItInactive) {
     grid.setDataSource(&empty);
     kv.setActive(true);
     kv.setActive(false); // already off: nothing
-    EXPECT_EQ(reports, (std::vector<quint16>{kv::NoDataSource, kv::NoDataSet}));
+    EXPECT_EQ(reports, (std::vector<quint16>{gridevents::NoDataSource, gridevents::NoDataSet}));
 }
 
 TEST_F(Duplicates, OnePassScanAgreesWithTheFilterCheckOnTextKeysToo) {

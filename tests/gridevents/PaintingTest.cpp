@@ -275,7 +275,7 @@ TEST(GridAttach, DestroyedGridAndFieldsAreForgotten) {
     kv.OnKvDBEGridError = [&](QObject*, quint16 id) { reports.push_back(id); };
     kv.setActive(true);
     EXPECT_FALSE(kv.Active());
-    EXPECT_EQ(reports, std::vector<quint16>{kv::NoGrid});
+    EXPECT_EQ(reports, std::vector<quint16>{gridevents::NoGrid});
 }
 
 TEST(GridAttach, InitialAttributes) {

@@ -12,6 +12,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <cstdlib>
+
 namespace {
 
 const QString Template = QStringLiteral("Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".");
@@ -347,7 +349,7 @@ TEST_F(RecorderTest, ImageDropsTheTrailingCommaWhenTheLastFieldIsNoDataField) {
     recorder.Detach();
 }
 
-TEST_F(RecorderTest, StatementsRunOnlyAfterASuccessfulWriteAndErrorDetachesForGood) {
+TEST_F(RecorderTest, StatementsRunOnlyAfterASuccessfulWriteAndARefusalNeverStopsTheRecording) {
     int savedBeforePost = 0, savedAfterPost = 0, savedBeforeDelete = 0, savedAfterDelete = 0;
     int savedPostError = 0;
     journal.beforePost = [&](db::DataSet&) { ++savedBeforePost; };
@@ -360,35 +362,97 @@ TEST_F(RecorderTest, StatementsRunOnlyAfterASuccessfulWriteAndErrorDetachesForGo
     attach();
 
     editFirst("p35", QStringLiteral("refused"));
-    EXPECT_THROW(journal.post(), db::DatabaseError) << "the error goes on to the caller";
+    EXPECT_THROW(journal.post(), db::DatabaseError) << "the first error goes on to the caller";
     EXPECT_EQ(messages.size(), 1) << "the change was reported before the write";
     EXPECT_TRUE(executed.isEmpty());
     EXPECT_TRUE(logged().isEmpty());
-    EXPECT_EQ(savedPostError, 0) << "the saved handler is not called for this error";
-    EXPECT_EQ(recorder.DataSet(), nullptr);
+    EXPECT_EQ(savedPostError, 0) << "the saved handler is not called for the first error";
+    EXPECT_EQ(recorder.DataSet(), &journal) << "still recording";
     EXPECT_EQ(journal.state(), db::DataSetState::Edit);
     EXPECT_EQ(journal.fieldByName(QStringLiteral("p35"))->text(), QStringLiteral("refused"));
 
-    // From now on the data set's own handlers run, and nothing is recorded.
+    // Later changes and deletions are recorded as before.
     journal.cancel();
     messages.clear();
     editFirst("id_estimation", 5);
     journal.post();
-    journal.first();
+    journal.last();
     journal.deleteRecord();
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_TRUE(images.isEmpty());
-    EXPECT_TRUE(executed.isEmpty());
-    EXPECT_TRUE(logged().isEmpty());
+    EXPECT_EQ(messages, QStringList{QStringLiteral(
+                            "Поле \"id_estimation\" изменило значение \"3\" на \"5\".")});
+    EXPECT_EQ(images.size(), 1);
+    EXPECT_EQ(logged(), messages + images) << "the refused change's record was dropped";
     EXPECT_EQ(savedAfterPost, 1);
     EXPECT_EQ(savedBeforeDelete, 1);
     EXPECT_EQ(savedAfterDelete, 1);
-    EXPECT_EQ(savedBeforePost, 2) << "chained before the failed write, direct after";
+    EXPECT_EQ(savedBeforePost, 2) << "chained before both writes";
 
-    journal.onPostError = nullptr;
+    // A later refusal goes to the data set's own handler, and the recorder goes on.
     editFirst("p35", QStringLiteral("refused"));
     EXPECT_THROW(journal.post(), db::DatabaseError);
-    EXPECT_EQ(savedPostError, 0);
+    EXPECT_EQ(savedPostError, 1);
+    journal.cancel();
+    editFirst("p35", QStringLiteral("14"));
+    journal.post();
+    EXPECT_EQ(logged().size(), 3);
+    EXPECT_EQ(logged().back(), QStringLiteral("Поле \"p35\" изменило значение \"12\" на \"14\"."));
+}
+
+// A change is stored with its records or not at all: a record refused by the database takes
+// the change back, and the row keeps the user's values.
+TEST_F(RecorderTest, ARefusedRecordTakesTheChangeOrTheDeletionBack) {
+    attach();
+    conn.execute(QStringLiteral("CREATE TRIGGER refuse_log BEFORE INSERT ON KEL_LOG "
+                                "BEGIN SELECT RAISE(ABORT, 'INSERT permission denied'); END"));
+    editFirst("p35", QStringLiteral("13"));
+    EXPECT_THROW(journal.post(), db::DatabaseError);
+    EXPECT_EQ(stored("p35", 123).toString(), QStringLiteral("12"));
+    EXPECT_EQ(journal.state(), db::DataSetState::Edit);
+    EXPECT_EQ(journal.fieldByName(QStringLiteral("p35"))->text(), QStringLiteral("13"));
+    journal.cancel();
+
+    journal.first();
+    EXPECT_THROW(journal.deleteRecord(), db::DatabaseError);
+    EXPECT_EQ(stored("id_student", 123).toInt(), 7) << "the row is still there";
+    EXPECT_EQ(journal.recordCount(), 2);
+
+    conn.execute(QStringLiteral("DROP TRIGGER refuse_log"));
+    editFirst("p35", QStringLiteral("13"));
+    journal.post();
+    EXPECT_EQ(stored("p35", 123).toString(), QStringLiteral("13"));
+    EXPECT_EQ(logged().size(), 1);
+}
+
+// The process ends after the row's write and before its record: neither is stored.
+TEST_F(RecorderTest, AProcessEndedBetweenTheWriteAndTheRecordLeavesNeither) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    attach();
+    const auto endBeforeTheRecord = [this](const QString& sql) {
+        if (sql.startsWith(QStringLiteral("INSERT INTO KEL_LOG")))
+            std::_Exit(3);
+    };
+    // The child opens its own handle; none is shared across the fork.
+    conn.close();
+    EXPECT_EXIT(
+        {
+            conn.onStatement = endBeforeTheRecord;
+            editFirst("p35", QStringLiteral("13"));
+            journal.post();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(3), "");
+    conn.close();
+    EXPECT_EXIT(
+        {
+            conn.onStatement = endBeforeTheRecord;
+            journal.first();
+            journal.deleteRecord();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(stored("p35", 123).toString(), QStringLiteral("12"));
+    EXPECT_EQ(stored("id_student", 123).toInt(), 7);
+    EXPECT_TRUE(logged().isEmpty());
 }
 
 TEST_F(RecorderTest, SavedBeforePostRunsAfterTheMessagesSoItsValuesAreNotReported) {

@@ -183,7 +183,7 @@ TEST_F(AuditLog, BulkDateWritesMidnightToFormOneRowsAndLogsOnlyChanges) {
     EXPECT_EQ(boxes.size(), 2u);
 }
 
-TEST_F(AuditLog, FirstRefusalShowsTheServersTextAndStopsTheLogTheNextSaysWarning) {
+TEST_F(AuditLog, FirstRefusalShowsTheServersTextTheNextSaysWarningAndTheLogGoesOn) {
     // Someone else changes the row meanwhile, so the write finds nothing to update.
     auto refuseRow = [&](int row) {
         asOwner({QStringLiteral("UPDATE mark_mag SET p35 = 'чужое' WHERE id_mark_mag = %1")
@@ -199,7 +199,6 @@ TEST_F(AuditLog, FirstRefusalShowsTheServersTextAndStopsTheLogTheNextSaysWarning
         << boxes[0].text.toStdString();
     EXPECT_EQ(journal().state(), db::DataSetState::Edit) << "the user's value is kept";
     EXPECT_EQ(journal().fieldByName(QStringLiteral("p35"))->text(), QStringLiteral("1"));
-    EXPECT_EQ(window->Recorder()->DataSet(), nullptr) << "the recorder let go";
     backToMainWindow();
     key(Qt::Key_Escape);
     key(Qt::Key_Escape); // the row's change is dropped
@@ -215,7 +214,63 @@ TEST_F(AuditLog, FirstRefusalShowsTheServersTextAndStopsTheLogTheNextSaysWarning
     EXPECT_EQ(
         boxes[1].text,
         QStringLiteral("Вы пытаетесь изменить запись в поле \"№\", но у вас нет на это прав."));
+    EXPECT_TRUE(log().empty()) << "nothing was stored, so nothing is logged";
+
+    // A refusal never switches the log off: the next stored change has its record.
+    backToMainWindow();
+    clickCell(2, QStringLiteral("p35"));
+    type("7");
+    key(Qt::Key_Up);
+    ASSERT_EQ(boxes.size(), 2u) << boxes.back().text.toStdString();
+    const std::vector<LogRow> rows = log();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].rowId, rowId(2));
+    EXPECT_EQ(rows[0].descr, QStringLiteral("Поле \"p35\" изменило значение \"NULL\" на \"7\"."));
+    EXPECT_EQ(rows[0].user, QStringLiteral("ivanov"));
+    EXPECT_EQ(rows[0].comp, computer());
+}
+
+// A change whose audit record the server refuses is not stored either; the user reads why and
+// keeps the typed value. Likewise a deletion stays undone, its server-side copy too.
+TEST_F(AuditLog, ARefusedRecordKeepsTheChangeAndTheDeletionUnstored) {
+    const int target = rowId(0);
+    const QVariant before = stored(QStringLiteral("p35"), target);
+    asOwner({QStringLiteral("CREATE TRIGGER refuse_log BEFORE INSERT ON KEL_LOG BEGIN "
+                            "SELECT RAISE(ABORT, 'The INSERT permission was denied on the "
+                            "object ''KEL_LOG''.'); END")});
+    for (int round = 0; round < 2; ++round) {
+        backToMainWindow();
+        clickCell(0, QStringLiteral("p35"));
+        type("4");
+        key(Qt::Key_Down);
+        QApplication::processEvents();
+        ASSERT_EQ(boxes.size(), static_cast<size_t>(round + 1));
+        EXPECT_TRUE(boxes.back().text.startsWith(
+            QStringLiteral("Сервер не принял запись журнала изменений (KEL_LOG), поэтому "
+                           "изменение не сохранено.\n")))
+            << boxes.back().text.toStdString();
+        EXPECT_TRUE(boxes.back().text.contains(QStringLiteral("KEL_LOG''.")) ||
+                    boxes.back().text.contains(QStringLiteral("KEL_LOG'.")));
+        EXPECT_EQ(stored(QStringLiteral("p35"), target), before) << "round " << round;
+        EXPECT_EQ(journal().state(), db::DataSetState::Edit) << "the typed value is kept";
+        EXPECT_EQ(journal().fieldByName(QStringLiteral("p35"))->text(), QStringLiteral("4"));
+        backToMainWindow();
+        key(Qt::Key_Escape);
+        key(Qt::Key_Escape);
+        ASSERT_EQ(journal().state(), db::DataSetState::Browse);
+    }
+
+    // The grid's deletion passes over a row it cannot delete, without a word; the row stays.
+    const int rows = journal().recordCount();
+    selectRows({0});
+    answerWarning(true);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(stored(QStringLiteral("id_mark_mag"), target).toInt(), target) << "not deleted";
+    EXPECT_EQ(journal().recordCount(), rows) << "the grid still shows it";
     EXPECT_TRUE(log().empty());
+    EXPECT_TRUE(admin->exec(QStringLiteral("SELECT 1 FROM DEL_mark_mag")).rows.empty())
+        << "the deletion copy went back with the deletion";
 }
 
 TEST_F(AuditLog, BulkDateStoppedByARefusalLeavesNoNoticeAndAWorkingGrid) {

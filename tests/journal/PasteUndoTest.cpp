@@ -10,6 +10,8 @@
 #include <QClipboard>
 #include <QToolButton>
 
+#include <functional>
+
 namespace {
 
 constexpr int JournalRows = 24;
@@ -102,7 +104,7 @@ protected:
     }
 
     // After a paste (and its undo), the journal's refusals are reported as before either:
-    // the first through the recorder, which lets go, the next with the journal's own message.
+    // the first through the recorder, the next with the journal's own message.
     void expectRefusalsAsBefore() {
         ASSERT_NE(window->Recorder()->DataSet(), nullptr) << "the recorder is still attached";
         const int logged = logCount();
@@ -112,7 +114,7 @@ protected:
         EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Row cannot be located")))
             << boxes[0].text.toStdString();
         EXPECT_EQ(journal().state(), db::DataSetState::Edit) << "the user's value is kept";
-        EXPECT_EQ(window->Recorder()->DataSet(), nullptr) << "the recorder let go";
+        EXPECT_EQ(window->Recorder()->DataSet(), &journal()) << "the recorder records on";
         backToMainWindow();
         key(Qt::Key_Escape);
         key(Qt::Key_Escape);
@@ -286,6 +288,74 @@ TEST_F(PasteUndo, ARefusedRowStopsThePasteAndKeepsTheRowsBefore) {
     type("7");
     key(Qt::Key_Down);
     EXPECT_EQ(logCount(), 5);
+}
+
+// Another user changes a row while this user writes it; once the client has learned that, the
+// grid shows the other user's value, and pasting the same value again stores and logs it.
+TEST_F(PasteUndo, AConflictSeenByAPostAPasteOrAnUndoShowsWhatTheServerHolds) {
+    const int row = 3;
+    const int id = rowId(row);
+    const auto otherUserWrites = [&] {
+        asOwner(
+            {QStringLiteral("UPDATE mark_mag SET p35 = 'чужое' WHERE id_mark_mag = %1").arg(id)});
+    };
+    const auto shown = [&] {
+        db::DisplayRowScope scope(journal(), row);
+        return journal().fieldByName(QStringLiteral("p35"))->text();
+    };
+    const auto typeNumber = [&](const char* text) {
+        backToMainWindow();
+        clickCell(row, QStringLiteral("p35"));
+        type(text);
+        key(Qt::Key_Down);
+        QApplication::processEvents(); // a refusal reaches its box from an event of its own
+    };
+    const struct {
+        const char* name;
+        std::function<void()> act; // the command that meets the other user's change
+    } cases[] = {
+        {"a typed change",
+         [&] {
+             typeNumber("1");
+             // The row keeps the typed value until the user drops it.
+             backToMainWindow();
+             key(Qt::Key_Escape);
+             key(Qt::Key_Escape);
+         }},
+        {"a pasted value", [&] { paste(row, QStringLiteral("p35"), QStringLiteral("1\n")); }},
+        {"an undo",
+         [&] {
+             asOwner(
+                 {QStringLiteral("UPDATE mark_mag SET p35 = NULL WHERE id_mark_mag = %1").arg(id)});
+             reloadJournal();
+             typeNumber("2");
+             ASSERT_EQ(stored(QStringLiteral("p35"), id).toString(), QStringLiteral("2"));
+             otherUserWrites();
+             backToMainWindow();
+             undo();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        asOwner({QStringLiteral("UPDATE mark_mag SET p35 = NULL WHERE id_mark_mag = %1").arg(id)});
+        reloadJournal();
+        otherUserWrites();
+        boxes.clear();
+        c.act();
+        ASSERT_FALSE(boxes.empty()) << "the user is told";
+        EXPECT_EQ(journal().state(), db::DataSetState::Browse);
+        EXPECT_EQ(shown(), QStringLiteral("чужое")) << "the grid shows the server's value";
+        EXPECT_EQ(stored(QStringLiteral("p35"), id).toString(), QStringLiteral("чужое"));
+
+        const int logged = logCount();
+        boxes.clear();
+        paste(row, QStringLiteral("p35"), QStringLiteral("1\n"));
+        ASSERT_EQ(boxes.size(), 1u) << boxes.back().text.toStdString();
+        EXPECT_EQ(boxes[0].icon, QMessageBox::Question) << "only the paste's question";
+        EXPECT_EQ(stored(QStringLiteral("p35"), id).toString(), QStringLiteral("1"));
+        EXPECT_EQ(shown(), QStringLiteral("1"));
+        EXPECT_EQ(logCount(), logged + 1) << "the change over the other user's value is logged";
+    }
 }
 
 TEST_F(PasteUndo, UndoTakesBackATypedChangeAPasteAndABulkDateInTurn) {
