@@ -110,14 +110,17 @@ TEST_P(DataSetEdit, AnotherClientsChangeMakesThePostFailAndKeepsBothRows) {
     EXPECT_THROW(marks_.post(), Abort);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(marks_.state(), DataSetState::Browse);
-    EXPECT_EQ(text("p35"), QStringLiteral("b"));
+    EXPECT_EQ(text("p35"), QStringLiteral("theirs")) << "the cancelled row is read again";
+    EXPECT_EQ(text("id_mark"), QStringLiteral("10")) << "the row stays the same row";
+    EXPECT_EQ(text("grade"), QStringLiteral("5"));
 
-    // Retry: the handler re-reads and tries again, which then goes through.
+    // Retry: the handler puts the value back and tries again, which then goes through.
+    other.execute(QStringLiteral("update mark set p35 = 'again' where id_mark = 10"));
     marks_.edit();
     marks_.fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("mine"));
     marks_.onPostError = [&](DataSet&, const DatabaseError&, DataAction& action) {
         ++calls;
-        other.execute(QStringLiteral("update mark set p35 = 'b' where id_mark = 10"));
+        other.execute(QStringLiteral("update mark set p35 = 'theirs' where id_mark = 10"));
         action = DataAction::Retry;
     };
     DB_STEP(marks_.post());
