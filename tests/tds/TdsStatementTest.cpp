@@ -2,6 +2,8 @@
 // time-outs and how parameters are declared.
 #include "TdsFixture.h"
 
+#include "db/DataSet.h"
+#include "db/Field.h"
 #include "db/OdbcDriver.h"
 
 #include <QDateTime>
@@ -197,3 +199,74 @@ TEST_F(TdsStatement, ParametersAreDeclaredAtFixedSizes) {
 }
 
 } // namespace
+
+namespace {
+
+// What the server saw, in order: statements by their first word, transactions by their request.
+QStringList conversation(StandIn& standIn) {
+    QStringList seen;
+    for (const QJsonValue& v : standIn.events()) {
+        const QJsonObject e = v.toObject();
+        const QString kind = e.value(QStringLiteral("event")).toString();
+        if (kind == QStringLiteral("transaction"))
+            seen << e.value(QStringLiteral("request")).toString();
+        else if (e.contains(QStringLiteral("sql")))
+            seen << e.value(QStringLiteral("sql")).toString().section(u' ', 0, 0).toUpper();
+    }
+    return seen;
+}
+
+} // namespace
+
+// A journal row and its audit record reach SQL Server inside one transaction, committed after
+// both; a refused record rolls the row back.
+TEST_F(TdsStatement, ARowAndItsRecordAreOneTransaction) {
+    standIn_.setRules({rule(QStringLiteral("^select"),
+                            {rows({column(QStringLiteral("id"), QStringLiteral("int")),
+                                   column(QStringLiteral("p35"), QStringLiteral("varchar"), 10)},
+                                  {{1, QStringLiteral("a")}})}),
+                       rule(QStringLiteral("^update"), {count(1)}),
+                       rule(QStringLiteral("refused"),
+                            {error(229, QStringLiteral("The INSERT permission was denied on the "
+                                                       "object 'KEL_LOG'."))}),
+                       rule(QStringLiteral("^insert"), {count(1)})});
+    db::DataSet marks(db::DataSetKind::Query);
+    marks.setConnection(&connection_);
+    marks.setSql(QStringLiteral("select id, p35 from marks"));
+    marks.setUpdateTable(QStringLiteral("marks"), QStringLiteral("id"));
+    marks.open();
+    QString record = QStringLiteral("INSERT INTO KEL_LOG(descr) VALUES('a → b')");
+    marks.whilePosting = [&](db::DataSet&) { connection_.execute(record); };
+
+    standIn_.clear();
+    marks.edit();
+    marks.fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("b"));
+    marks.post();
+    // FreeTDS then ends the empty transaction its commit opened, with a rollback.
+    EXPECT_EQ(conversation(standIn_).mid(0, 4),
+              (QStringList{QStringLiteral("begin"), QStringLiteral("UPDATE"),
+                           QStringLiteral("INSERT"), QStringLiteral("commit")}));
+
+    standIn_.clear();
+    record = QStringLiteral("INSERT INTO KEL_LOG(descr) VALUES('refused')");
+    marks.edit();
+    marks.fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("c"));
+    try {
+        marks.post();
+        ADD_FAILURE() << "the post went through";
+    } catch (const db::DatabaseError& e) {
+        EXPECT_EQ(e.kind(), db::ErrorKind::RightRefused);
+    }
+    const QStringList seen = conversation(standIn_);
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_EQ(seen.front(), QStringLiteral("begin"));
+    EXPECT_TRUE(seen.contains(QStringLiteral("rollback"))) << seen.join(u' ').toStdString();
+    EXPECT_FALSE(seen.contains(QStringLiteral("commit"))) << seen.join(u' ').toStdString();
+    EXPECT_EQ(marks.state(), db::DataSetState::Edit);
+    marks.cancel();
+
+    // The connection works on as before, one statement at a time.
+    standIn_.clear();
+    EXPECT_EQ(connection_.execute(QStringLiteral("UPDATE marks SET p35 = 'd'")), 1);
+    EXPECT_EQ(conversation(standIn_), QStringList{QStringLiteral("UPDATE")});
+}

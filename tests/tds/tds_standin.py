@@ -18,6 +18,9 @@ import threading
 import datetime
 
 PRELOGIN, LOGIN7, SQL_BATCH, RPC, ATTENTION, REPLY = 0x12, 0x10, 0x01, 0x03, 0x06, 0x04
+TRANSACTION_MANAGER = 0x0E
+# Transaction manager requests and the environment changes that answer them.
+TM_REQUESTS = {5: ("begin", 8), 7: ("commit", 9), 8: ("rollback", 10)}
 
 DONE_MORE, DONE_ERROR, DONE_COUNT, DONE_ATTN = 0x01, 0x02, 0x10, 0x20
 TOKEN_DONE, TOKEN_DONEPROC, TOKEN_DONEINPROC = 0xFD, 0xFE, 0xFF
@@ -336,6 +339,11 @@ def env_change(kind, new, old=""):
     return struct.pack("<BH", 0xE3, len(body)) + body
 
 
+def transaction_change(kind, new, old):
+    body = bytes([kind, len(new)]) + new + bytes([len(old)]) + old
+    return struct.pack("<BH", 0xE3, len(body)) + body
+
+
 def login_ack():
     body = bytes([1]) + struct.pack(">I", 0x74000004) + b_varchar("Microsoft SQL Server") + \
         bytes([16, 0, 0x03, 0xE8])
@@ -582,6 +590,20 @@ def serve(sock, number):
                 answer(sock, number, text, params, True)
             elif kind == ATTENTION:
                 send_message(sock, done_token(TOKEN_DONE, DONE_ATTN))
+            elif kind == TRANSACTION_MANAGER:
+                # Only acknowledged: the stand-in keeps no data to commit or roll back.
+                r = Reader(payload)
+                skip_all_headers(r)
+                request = r.u16()
+                name, change = TM_REQUESTS.get(request, ("request %d" % request, 0))
+                record({"event": "transaction", "request": name, "connection": number})
+                descriptor = struct.pack("<Q", number + 1)
+                reply = b""
+                if change == 8:
+                    reply = transaction_change(8, descriptor, b"")
+                elif change:
+                    reply = transaction_change(change, b"", descriptor)
+                send_message(sock, reply + done_token(TOKEN_DONE, 0))
     except (ConnectionAbortedError, OSError) as error:
         record({"event": "closed", "connection": number, "why": str(error)})
     except Exception as error:  # a message the stand-in does not model: the test must see it
