@@ -284,10 +284,36 @@ void DataSet::Private::writeBack() {
                                  .update(stored[static_cast<size_t>(keyCol)], columns);
     if (s.isEmpty())
         return;
-    if (connection_->execute(s.sql, s.binds) == 0) {
+    const int changed = connection_->execute(s.sql, s.binds);
+    // A server that sends no count (NOCOUNT ON) leaves it unknown: the row itself tells.
+    if (changed == 0 || (changed < 0 && !rowHolds(stored[static_cast<size_t>(keyCol)]))) {
         changedByOthers_ = editRow_;
         throw DatabaseError(ErrorKind::Conflict, rowNotFound);
     }
+}
+
+bool DataSet::Private::rowHolds(const QVariant& key) const {
+    const std::vector<QVariant> stored = store_.row(static_cast<size_t>(editRow_));
+    std::vector<QString> names;
+    std::vector<std::pair<const Field*, QVariant>> written;
+    for (const Field* f : fieldPtrs_) {
+        const int c = dataIndex(*f);
+        if (!f->isData() || c < 0)
+            continue;
+        const QVariant& now = editBuffer_[static_cast<size_t>(c)];
+        if (sameValue(now, stored[static_cast<size_t>(c)]))
+            continue;
+        names.push_back(f->fieldName());
+        written.emplace_back(f, now);
+    }
+    const WriteStatement s = WriteStatements(updateTable_, updateKey_).select(key, names);
+    const Result now = connection_->query(s.sql, s.binds);
+    if (now.rows.empty())
+        return false;
+    for (size_t i = 0; i < written.size(); ++i)
+        if (!sameValue(written[i].first->convert(now.rows.front().at(i)), written[i].second))
+            return false;
+    return true;
 }
 
 bool DataSet::rereadRow() {

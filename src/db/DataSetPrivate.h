@@ -71,6 +71,8 @@ struct DataSet::Private {
     // The write and what must be stored with it, in one transaction when there is such.
     void writeWith(const Notify& alongside, const std::function<void()>& write);
     void writeBack();
+    // The row being written holds the edited values on the server now.
+    bool rowHolds(const QVariant& key) const;
     void writeInsert();
     void writeDelete();
     void insertRowAt(bool atEnd);

@@ -270,3 +270,54 @@ TEST_F(TdsStatement, ARowAndItsRecordAreOneTransaction) {
     EXPECT_EQ(connection_.execute(QStringLiteral("UPDATE marks SET p35 = 'd'")), 1);
     EXPECT_EQ(conversation(standIn_), QStringList{QStringLiteral("UPDATE")});
 }
+
+// A server that sends no row count (NOCOUNT ON) does not say whether the UPDATE found its row:
+// the row is read back, and a row that holds another value is a conflict, never a saved change.
+TEST_F(TdsStatement, APostWithoutARowCountIsCheckedAgainstTheRow) {
+    const struct {
+        const char* title;
+        const char* held; // p35 on the server after the UPDATE
+        bool saved;
+    } cases[] = {
+        {"the row holds the new value", "b", true},
+        {"another user's value is there", "theirs", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        standIn_.setRules(
+            {rule(QStringLiteral("^select p35 from marks where id = "),
+                  {rows({column(QStringLiteral("p35"), QStringLiteral("varchar"), 10)},
+                        {{QString::fromUtf8(c.held)}})}),
+             rule(QStringLiteral("^select id, p35 from marks where id = "),
+                  {rows({column(QStringLiteral("id"), QStringLiteral("int")),
+                         column(QStringLiteral("p35"), QStringLiteral("varchar"), 10)},
+                        {{1, QString::fromUtf8(c.held)}})}),
+             rule(QStringLiteral("^select"),
+                  {rows({column(QStringLiteral("id"), QStringLiteral("int")),
+                         column(QStringLiteral("p35"), QStringLiteral("varchar"), 10)},
+                        {{1, QStringLiteral("a")}})}),
+             rule(QStringLiteral("^update"), {noCount()})});
+        db::DataSet marks(db::DataSetKind::Query);
+        marks.setConnection(&connection_);
+        marks.setSql(QStringLiteral("select id, p35 from marks"));
+        marks.setUpdateTable(QStringLiteral("marks"), QStringLiteral("id"));
+        marks.open();
+        marks.edit();
+        marks.fieldByName(QStringLiteral("p35"))->setValue(QStringLiteral("b"));
+        if (c.saved) {
+            EXPECT_NO_THROW(marks.post());
+            EXPECT_EQ(marks.state(), db::DataSetState::Browse);
+        } else {
+            try {
+                marks.post();
+                ADD_FAILURE() << "taken as saved";
+            } catch (const db::DatabaseError& e) {
+                EXPECT_EQ(e.kind(), db::ErrorKind::Conflict);
+            }
+            EXPECT_EQ(marks.state(), db::DataSetState::Edit);
+            marks.cancel();
+            EXPECT_EQ(marks.fieldByName(QStringLiteral("p35"))->text(), QStringLiteral("theirs"))
+                << "the row is read again";
+        }
+    }
+}
