@@ -98,26 +98,34 @@ TEST_F(TdsReconnect, APostCutByADropKeepsTheValuesAndTheNextPostWritesThem) {
         (QStringList{QStringLiteral("SET NOCOUNT OFF"), QStringLiteral("SET DATEFORMAT dmy")}));
 }
 
-// Only a count of 0 is a conflict; a reply without a count (NOCOUNT) is a written row.
-TEST_F(TdsReconnect, OnlyACountOfNoRowsIsAConflict) {
+// A count of 0 is a conflict; a reply without a count (NOCOUNT) is checked against the row.
+TEST_F(TdsReconnect, ACountOfNoRowsOrAnotherValueInTheRowIsAConflict) {
     const struct {
         const char* title;
         QJsonObject reply;
+        const char* typed;
+        const char* held; // p35 in the row read back, if it is read
         bool conflict;
     } cases[] = {
-        {"one row", count(1), false},
-        {"no count sent", noCount(), false},
-        {"no row matched", count(0), true},
+        {"one row", count(1), "v1", "", false},
+        {"no count sent, the row holds it", noCount(), "v2", "v2", false},
+        {"no count sent, another value", noCount(), "v3", "чужое", true},
+        {"no row matched", count(0), "v4", "", true},
     };
     for (const auto& c : cases) {
-        standIn_.setRules({rule(QStringLiteral("^update mark_mag"), {c.reply})});
-        editRow(QString::fromUtf8(c.title));
+        standIn_.setRules(
+            {rule(QStringLiteral("^update mark_mag"), {c.reply}),
+             rule(QStringLiteral("^select p35 from mark_mag where"),
+                  {rows({column(QStringLiteral("p35"), QStringLiteral("varchar"), 50)},
+                        {{QString::fromUtf8(c.held)}})})});
+        editRow(QString::fromUtf8(c.typed));
         try {
             journal_.post();
             EXPECT_FALSE(c.conflict) << c.title << ": the post went through";
         } catch (const db::DatabaseError& e) {
             EXPECT_TRUE(c.conflict) << c.title << ": " << e.message().toStdString();
             EXPECT_EQ(e.message(), rowNotFound) << c.title;
+            EXPECT_EQ(e.kind(), db::ErrorKind::Conflict) << c.title;
             journal_.cancel();
         }
     }
