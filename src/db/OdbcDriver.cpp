@@ -87,7 +87,7 @@ void OdbcDriver::open(const ConnectionString& settings) {
         target = ConnectionString(settings.text() + QStringLiteral(";Data Source=") + address.host +
                                   QLatin1Char(',') + QString::number(*port));
     }
-    openOdbc(freeTdsConnectionString(target));
+    openOdbc(freeTdsConnectionString(target), serverAddress(target.dataSource()).port.toInt());
     if (dbmsName_.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
         // A server (or database) set to NOCOUNT sends updates without their counts, and a
         // post could not tell a written row from a conflict.
@@ -96,6 +96,10 @@ void OdbcDriver::open(const ConnectionString& settings) {
 }
 
 void OdbcDriver::openOdbc(const QString& odbcConnectionString) {
+    openOdbc(odbcConnectionString, 0);
+}
+
+void OdbcDriver::openOdbc(const QString& odbcConnectionString, int port) {
     close();
     SQLHENV environment = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
@@ -131,7 +135,7 @@ void OdbcDriver::openOdbc(const QString& odbcConnectionString) {
                                 error.sqlState(), error.nativeError());
         throw error;
     }
-    link_ = odbc::LinkSocket::appeared(socketsBefore, odbc::LinkSocket::connectedTcp(), 0);
+    link_ = odbc::LinkSocket::appeared(socketsBefore, odbc::LinkSocket::connectedTcp(), port);
     SQLWCHAR name[256] = {};
     SQLSMALLINT length = 0;
     if (SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof(name), &length)))

@@ -59,6 +59,8 @@ public:
     QString dbmsName() const { return dbmsName_; }
 
 private:
+    // `port`, when known, tells the connection's socket apart from others opened meanwhile.
+    void openOdbc(const QString& odbcConnectionString, int port);
     void* connectionHandle() const;
     // Chosen by the DBMS the connection reached; set while open.
     const odbc::ValueCodec& codec() const;
