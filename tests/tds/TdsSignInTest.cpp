@@ -26,11 +26,11 @@ TEST(TdsSignIn, AHostThatNeverAnswersHoldsTheSignInForOneLoginTimeOut) {
     standIn.setSilentLogin(true);
     platform::resetApplicationState();
     testsupport::TempDir dir;
-    const QString settings = dir.write(
-        QStringLiteral("KEL"),
-        signin::encodeSettings({QStringLiteral("kel_check"), QStringLiteral("Chk_2024"),
-                                QStringLiteral("KEL"),
-                                QStringLiteral("127.0.0.1,%1").arg(standIn.port())}));
+    const QString settings =
+        dir.write(QStringLiteral("KEL"),
+                  signin::encodeSettings({QStringLiteral("kel_check"), QStringLiteral("Chk_2024"),
+                                          QStringLiteral("KEL"),
+                                          QStringLiteral("127.0.0.1,%1").arg(standIn.port())}));
     std::vector<platform::MessageBoxRequest> boxes;
     int beeps = 0;
     platform::ScopedMessageBoxScript script{testsupport::recordBoxes(boxes), &beeps};
