@@ -2,6 +2,7 @@
 // a calculated field against a bare forward-only fetch, lookup text, key-filter counts, a post.
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/SqliteDriver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,6 +21,7 @@
 #include <malloc.h>
 #include <map>
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -182,6 +184,82 @@ std::vector<std::vector<QVariant>> bareFetch(const QString& path) {
     return rows;
 }
 
+// The engine's own floor: the same statement stepped with sqlite3_step on the data set's own
+// open connection, each column kept in an array of its type. Numbers as 64-bit integers,
+// date-times packed as the data set packs them, texts as the QString the client shows.
+struct RawColumns {
+    std::vector<std::vector<qint64>> numbers;
+    std::vector<std::vector<QString>> texts;
+    size_t rows = 0;
+};
+
+// "YYYY-MM-DD HH:MM:SS" to Julian day * milliseconds a day + milliseconds since midnight.
+qint64 packedDateTime(const unsigned char* t, int n) {
+    if (n < 19)
+        return 0;
+    const auto num = [t](int at, int digits) {
+        int v = 0;
+        for (int i = 0; i < digits; ++i)
+            v = v * 10 + (t[at + i] - '0');
+        return v;
+    };
+    const qint64 day = QDate(num(0, 4), num(5, 2), num(8, 2)).toJulianDay();
+    return day * 86400000 + (num(11, 2) * 3600 + num(14, 2) * 60 + num(17, 2)) * 1000;
+}
+
+RawColumns rawStep(sqlite3* handle, const char* sql) {
+    RawColumns out;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(handle, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        return out;
+    enum class Kind { Number, DateTime, Text };
+    const int n = sqlite3_column_count(stmt);
+    std::vector<Kind> kinds;
+    std::vector<size_t> slot;
+    for (int i = 0; i < n; ++i) {
+        const char* declared = sqlite3_column_decltype(stmt, i);
+        const QByteArray type = QByteArray(declared != nullptr ? declared : "").toUpper();
+        const Kind kind = type.startsWith("VARCHAR")    ? Kind::Text
+                          : type.startsWith("DATETIME") ? Kind::DateTime
+                                                        : Kind::Number;
+        kinds.push_back(kind);
+        if (kind == Kind::Text) {
+            slot.push_back(out.texts.size());
+            out.texts.emplace_back();
+        } else {
+            slot.push_back(out.numbers.size());
+            out.numbers.emplace_back();
+        }
+    }
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int i = 0; i < n; ++i) {
+            const size_t at = slot[size_t(i)];
+            switch (kinds[size_t(i)]) {
+            case Kind::Number:
+                out.numbers[at].push_back(sqlite3_column_int64(stmt, i));
+                break;
+            case Kind::DateTime:
+                out.numbers[at].push_back(
+                    packedDateTime(sqlite3_column_text(stmt, i), sqlite3_column_bytes(stmt, i)));
+                break;
+            case Kind::Text:
+                out.texts[at].push_back(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                                      sqlite3_column_bytes(stmt, i)));
+                break;
+            }
+        }
+        ++out.rows;
+    }
+    sqlite3_finalize(stmt);
+    return out;
+}
+
+sqlite3* handleOf(db::Connection& conn) {
+    auto* driver = dynamic_cast<db::SqliteDriver*>(&conn.driver());
+    return driver != nullptr ? driver->handle() : nullptr;
+}
+
 // Qt's own model on the same file: every row fetched with fetchMore, as a view scrolled to the
 // end would have it.
 class ModelFetch {
@@ -226,6 +304,16 @@ void BareForwardOnlyFetch(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BareForwardOnlyFetch)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void RawSqliteStep(benchmark::State& state) {
+    Journal j(static_cast<int>(state.range(0)));
+    j.ds.open();
+    sqlite3* handle = handleOf(j.conn);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rawStep(handle, "select * from mark_mag").rows);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(RawSqliteStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void QSqlQueryModelFetchAll(benchmark::State& state) {
     const QString path = databaseWith(static_cast<int>(state.range(0)));
@@ -375,7 +463,10 @@ int main(int argc, char** argv) {
                 "ratio %.2f\n",
                 dataSetPeak, modelPeak, double(dataSetPeak) / double(std::max(modelPeak, 1L)));
 
-    std::vector<double> open, bare, model;
+    std::vector<double> open, bare, model, raw;
+    j.ds.open();
+    sqlite3* handle = handleOf(j.conn);
+    j.ds.close();
     for (int i = 0; i < 5; ++i) {
         double t = cpuSeconds();
         benchmark::DoNotOptimize(bareFetch(path).size());
@@ -389,11 +480,19 @@ int main(int argc, char** argv) {
         j.ds.open();
         open.push_back(cpuSeconds() - t);
         j.ds.close();
+        // Right after the data set, on its connection: the same pages cached, the same
+        // session settings.
+        t = cpuSeconds();
+        benchmark::DoNotOptimize(rawStep(handle, "select * from mark_mag").rows);
+        raw.push_back(cpuSeconds() - t);
     }
     std::printf("open %d rows: data set %.1f ms, bare fetch %.1f ms, QSqlQueryModel %.1f ms "
                 "(process time)\n",
                 rows, median(open) * 1e3, median(bare) * 1e3, median(model) * 1e3);
     std::printf("open %d rows ratio: %.2f\n", rows, median(open) / median(bare));
     std::printf("open %d rows vs QSqlQueryModel ratio: %.2f\n", rows, median(open) / median(model));
+    std::printf("open %d rows: raw sqlite3_step into typed arrays %.1f ms (process time)\n", rows,
+                median(raw) * 1e3);
+    std::printf("open %d rows vs raw sqlite ratio: %.2f\n", rows, median(open) / median(raw));
     return 0;
 }

@@ -42,6 +42,12 @@ QString connectionLostMessage() {
                           "сохранены. Следующая команда снова подключится к серверу.");
 }
 
+QString serverUnreachableMessage() {
+    return QStringLiteral("Сервер не ответил: подключиться не удалось (ожидание до %1 с). "
+                          "Проверьте сеть и адрес сервера.")
+        .arg(OdbcDriver::kLoginTimeoutSeconds);
+}
+
 QString odbcCallEscape(const QString& procedureName, const std::vector<Parameter>& parameters) {
     const QString name = procedureName.section(QLatin1Char(';'), 0, 0).trimmed();
     const bool returns =
@@ -81,7 +87,7 @@ void OdbcDriver::open(const ConnectionString& settings) {
         target = ConnectionString(settings.text() + QStringLiteral(";Data Source=") + address.host +
                                   QLatin1Char(',') + QString::number(*port));
     }
-    openOdbc(freeTdsConnectionString(target));
+    openOdbc(freeTdsConnectionString(target), serverAddress(target.dataSource()).port.toInt());
     if (dbmsName_.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)) {
         // A server (or database) set to NOCOUNT sends updates without their counts, and a
         // post could not tell a written row from a conflict.
@@ -90,6 +96,10 @@ void OdbcDriver::open(const ConnectionString& settings) {
 }
 
 void OdbcDriver::openOdbc(const QString& odbcConnectionString) {
+    openOdbc(odbcConnectionString, 0);
+}
+
+void OdbcDriver::openOdbc(const QString& odbcConnectionString, int port) {
     close();
     SQLHENV environment = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
@@ -109,6 +119,7 @@ void OdbcDriver::openOdbc(const QString& odbcConnectionString) {
     const QString text = odbcConnectionString; // stays alive and terminated for the call
     SQLWCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
+    const auto socketsBefore = odbc::LinkSocket::connectedTcp();
     const SQLRETURN rc = SQLDriverConnectW(
         connection, nullptr, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16())),
         SQL_NTS, completed, static_cast<SQLSMALLINT>(std::size(completed)), &completedLength,
@@ -118,8 +129,13 @@ void OdbcDriver::openOdbc(const QString& odbcConnectionString) {
         SQLFreeHandle(SQL_HANDLE_DBC, connection);
         connection_ = nullptr;
         close();
+        if (error.sqlState() == QLatin1String("08001") ||
+            error.sqlState() == QLatin1String("HYT00"))
+            throw DatabaseError(serverUnreachableMessage() + u'\n' + error.message(),
+                                error.sqlState(), error.nativeError());
         throw error;
     }
+    link_ = odbc::LinkSocket::appeared(socketsBefore, odbc::LinkSocket::connectedTcp(), port);
     SQLWCHAR name[256] = {};
     SQLSMALLINT length = 0;
     if (SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof(name), &length)))
@@ -141,6 +157,7 @@ void OdbcDriver::close() {
     }
     dbmsName_.clear();
     codec_.reset();
+    link_ = {};
 }
 
 bool OdbcDriver::isOpen() const {
@@ -178,6 +195,9 @@ template <typename Work> Result OdbcDriver::guarded(Work work) {
             throw;
         // The driver keeps calling a dead connection open; only a new one can work again.
         close();
+        // A link cut at a time-out says so itself, and does not claim that nothing was saved.
+        if (error.sqlState() == QLatin1String("HYT00"))
+            throw;
         throw DatabaseError(connectionLostMessage() + u'\n' + error.message(),
                             QStringLiteral("08S01"), error.nativeError());
     }
@@ -193,7 +213,7 @@ Result OdbcDriver::execute(const QString& sql, const std::vector<QVariant>& bind
         arguments.push_back(std::move(argument));
     }
     return guarded([&](void* connection) {
-        odbc::Statement statement(connection);
+        odbc::Statement statement(connection, link_);
         return statement.run(sql, arguments,
                              timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
     });
@@ -212,7 +232,7 @@ Result OdbcDriver::callProcedure(const QString& name, Parameters& parameters, in
         arguments.push_back(std::move(argument));
     }
     Result result = guarded([&](void* connection) {
-        odbc::Statement statement(connection);
+        odbc::Statement statement(connection, link_);
         return statement.run(odbcCallEscape(name, parameters.items()), arguments,
                              timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
     });

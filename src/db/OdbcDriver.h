@@ -2,6 +2,7 @@
 #pragma once
 
 #include "db/Driver.h"
+#include "db/OdbcLinkSocket.h"
 
 #include <memory>
 
@@ -58,6 +59,8 @@ public:
     QString dbmsName() const { return dbmsName_; }
 
 private:
+    // `port`, when known, tells the connection's socket apart from others opened meanwhile.
+    void openOdbc(const QString& odbcConnectionString, int port);
     void* connectionHandle() const;
     // Chosen by the DBMS the connection reached; set while open.
     const odbc::ValueCodec& codec() const;
@@ -66,6 +69,9 @@ private:
     // Runs a statement; a failure that finds the link gone closes the connection first.
     template <typename Work> Result guarded(Work work);
 
+    // The connection's socket, when it could be told apart, for statements the driver
+    // outlives their time-out on.
+    odbc::LinkSocket link_;
     void* environment_ = nullptr;
     void* connection_ = nullptr;
     QString dbmsName_;
@@ -74,6 +80,8 @@ private:
 
 // The user's message for a statement that found the link to the server gone.
 QString connectionLostMessage();
+// The user's message when no server answered the connect or the login in time.
+QString serverUnreachableMessage();
 // The user's message when no SQL Server Browser named the port of "HOST\INSTANCE".
 QString instanceNotFoundMessage(const QString& dataSource);
 

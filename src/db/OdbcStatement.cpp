@@ -4,6 +4,7 @@
 
 #include "db/DatabaseError.h"
 #include "db/OdbcDiagnostics.h"
+#include "db/OdbcWatchdog.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace db::odbc {
 
@@ -223,7 +225,8 @@ QVariant readCell(SQLHSTMT statement, SQLUSMALLINT number, Kind kind) {
     return {};
 }
 
-void readRows(SQLHSTMT statement, SQLSMALLINT columnCount, Result& result) {
+void readRows(SQLHSTMT statement, SQLSMALLINT columnCount, Result& result,
+              StatementWatchdog* watchdog) {
     std::vector<ColumnReader> readers;
     readers.reserve(static_cast<size_t>(columnCount));
     for (SQLSMALLINT i = 1; i <= columnCount; ++i) {
@@ -232,6 +235,8 @@ void readRows(SQLHSTMT statement, SQLSMALLINT columnCount, Result& result) {
     }
     for (;;) {
         const SQLRETURN rc = SQLFetch(statement);
+        if (watchdog != nullptr)
+            watchdog->progress();
         if (rc == SQL_NO_DATA)
             break;
         check(rc, statement);
@@ -245,7 +250,8 @@ void readRows(SQLHSTMT statement, SQLSMALLINT columnCount, Result& result) {
 
 } // namespace
 
-Statement::Statement(void* connectionHandle) {
+Statement::Statement(void* connectionHandle, const LinkSocket& link)
+    : link_(link) {
     SQLHANDLE statement = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connectionHandle, &statement)))
         fail(SQL_HANDLE_DBC, connectionHandle);
@@ -283,15 +289,36 @@ Result Statement::run(const QString& sql, std::vector<Argument>& arguments, int 
     for (size_t i = 0; i < arguments.size(); ++i)
         bindArgument(statement, static_cast<SQLUSMALLINT>(i + 1), arguments[i], bound[i]);
 
+    const QString text = sql; // keeps the UTF-16 alive and terminated for the call
+    // Ends before `release` frees what it cancels.
+    std::optional<StatementWatchdog> watchdog;
+    if (timeoutSeconds > 0)
+        watchdog.emplace(statement, link_, timeoutSeconds);
+    try {
+        return runWatched(statement, text, arguments, bound, watchdog ? &*watchdog : nullptr);
+    } catch (const DatabaseError&) {
+        // The driver may return from the cut link before the watchdog has noted it.
+        if (watchdog)
+            watchdog->stop();
+        if (watchdog && watchdog->dropped())
+            throw DatabaseError(serverSilentMessage(timeoutSeconds), QStringLiteral("HYT00"));
+        throw;
+    }
+}
+
+Result Statement::runWatched(void* handle, const QString& text, std::vector<Argument>& arguments,
+                             std::vector<Slot>& bound, StatementWatchdog* watchdog) {
+    SQLHSTMT statement = handle;
     Result result;
     bool haveRows = false;
     SQLLEN affected = -1;
     // A driver that repeats an error instead of moving on must not hold the call forever.
     constexpr int kMaxSkippedErrors = 1000;
     int skippedErrors = 0;
-    const QString text = sql; // keeps the UTF-16 alive and terminated for the call
     SQLRETURN rc = SQLExecDirectW(statement, const_cast<SQLWCHAR*>(wide(text)), SQL_NTS);
     for (;;) {
+        if (watchdog != nullptr)
+            watchdog->progress();
         if (rc == SQL_NO_DATA) {
             // No rows matched, or the server sent no count at all (NOCOUNT): only the driver's
             // count tells them apart, and -1 means nobody knows.
@@ -309,7 +336,7 @@ Result Statement::run(const QString& sql, std::vector<Argument>& arguments, int 
             check(SQLNumResultCols(statement, &columns), statement);
             if (columns > 0) {
                 if (!haveRows)
-                    readRows(statement, columns, result);
+                    readRows(statement, columns, result, watchdog);
                 haveRows = true;
             } else {
                 SQLLEN count = -1;

@@ -1,6 +1,7 @@
 // One ODBC statement on an open connection: it binds, runs, reads every result and frees itself.
 #pragma once
 
+#include "db/OdbcLinkSocket.h"
 #include "db/Parameter.h"
 #include "db/Result.h"
 
@@ -10,6 +11,9 @@
 #include <vector>
 
 namespace db::odbc {
+
+struct Slot;
+class StatementWatchdog;
 
 // What one '?' of a statement carries.
 struct Argument {
@@ -24,7 +28,8 @@ struct Argument {
 // reads its results to the end, so the connection is free again when run() returns.
 class Statement {
 public:
-    explicit Statement(void* connectionHandle);
+    // `link`, when known, is cut if the driver outlives a statement's time-out by much.
+    explicit Statement(void* connectionHandle, const LinkSocket& link = {});
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -33,11 +38,16 @@ public:
     // results are drained, and their errors are dropped once rows are in hand (except a lost
     // link). rowsAffected is the last count the server sent; -1 when it sent none (NOCOUNT).
     // Output arguments are filled once every result has been read (the server sends them
-    // last). timeoutSeconds <= 0 leaves the driver's own limit.
+    // last). timeoutSeconds <= 0 leaves the driver's own limit; otherwise the call returns
+    // within about that long after the server last answered, its link cut if need be.
     Result run(const QString& sql, std::vector<Argument>& arguments, int timeoutSeconds);
 
 private:
+    Result runWatched(void* handle, const QString& text, std::vector<Argument>& arguments,
+                      std::vector<Slot>& bound, StatementWatchdog* watchdog);
+
     void* handle_ = nullptr;
+    LinkSocket link_;
 };
 
 } // namespace db::odbc

@@ -63,6 +63,8 @@ public:
         out_.begin(marked, rowsHint);
     }
     void row(std::vector<QVariant>& values) override { out_.row(values); }
+    // Placing date-times in the zone is most of what converting a journal row costs.
+    bool takesStoredDateTimes() const override { return out_.takesStoredDateTimes(); }
 
 private:
     db::RowSink& out_;

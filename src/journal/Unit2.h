@@ -161,10 +161,14 @@ private:
                            const QString& description);
     QString semesterKeyText() const;
     QString groupRowKeyText() const;
+    void readGroupStudents(const QString& groupValue);
     QString undoObstacle(const std::vector<journal::RowChange>& step);
 
     // What the cascade and the grid commands remember between events.
     qint32 DisciplineChosen = 0;
+    // The group and semester whose student list is read and sorted; empty when it must be
+    // read again.
+    QString studentListKey_;
     QString CopyBuffer;
     bool MultiRowCopy = false;
     bool CtrlHeld = false;

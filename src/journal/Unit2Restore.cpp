@@ -19,6 +19,7 @@ void TForm2::SpeedButton2Click(QObject*) {
     }
     if (!dm.StudentsChanged)
         return;
+    studentListKey_.clear();
     dm.ADOQ_s_fio.close();
     dm.ADOQ_s_fio.open();
     dm.ADO_SP_Sort.refresh();

@@ -4,6 +4,7 @@
 #include "data/Unit_2_1.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/DatabaseError.h"
 #include "db/SqlText.h"
 #include "platform/ApplicationState.h"
 #include "platform/ComputerName.h"
@@ -36,6 +37,12 @@ QString errorText(const std::exception& error) {
     if (const auto* database = dynamic_cast<const db::DatabaseError*>(&error))
         return database->message();
     return QString::fromUtf8(error.what());
+}
+
+bool serverUnreachable(const std::exception& error) {
+    const auto* database = dynamic_cast<const db::DatabaseError*>(&error);
+    return database != nullptr &&
+           (database->connectionLost() || database->kind() == db::ErrorKind::TimedOut);
 }
 
 // Clears the flag of a running attempt however the attempt ends.
@@ -123,6 +130,10 @@ bool TForm8::ConnectAndVerify(db::Connection& connection, const QString& newPass
     } catch (const std::exception& error) {
         // Shown, and the attempt goes on: the statement opens the connection once more.
         RzLabel1->setText(signin::RemoveUserId(errorText(error), settings.UserID));
+        // Except when no server answered: a second open would keep the window waiting as
+        // long again for the same answer.
+        if (serverUnreachable(error))
+            return false;
     }
 
     auto query = std::make_unique<db::DataSet>(db::DataSetKind::Query);

@@ -4,6 +4,9 @@
 
 #include "db/DataSet.h"
 #include "db/Field.h"
+#include "support/ZoneScope.h"
+
+#include <QLocale>
 
 using namespace embeddedtest;
 
@@ -78,4 +81,28 @@ TEST_F(JournalDataSet, EditsAreWrittenAndRefusedColumnsReportTheServersText) {
     ASSERT_EQ(deleted.rows.size(), 1u);
     EXPECT_EQ(deleted.rows[0][0].toInt(), 2);
     EXPECT_EQ(deleted.rows[0][1].toString().trimmed(), QStringLiteral("ivanova"));
+}
+
+// The journal's date-times at midnight are the same day and midnight in any zone, as values
+// and as the text the grid shows.
+TEST_F(JournalDataSet, MidnightDateTimesKeepTheirDayInAnyZone) {
+    const std::pair<int, QDate> handedIn[] = {{Ivanov, QDate(2024, 3, 5)},
+                                              {Abramova, QDate(2023, 12, 31)}};
+    embedded::ServerAdmin owner(path);
+    for (const auto& [student, date] : handedIn)
+        owner.exec(QStringLiteral("UPDATE mark_mag SET p36 = ? WHERE id_student = ?"),
+                   {date.toString(Qt::ISODate) + QStringLiteral(" 00:00:00"), student});
+    for (const char* zone : {"UTC", "Europe/Moscow"}) {
+        SCOPED_TRACE(zone);
+        testsupport::ZoneScope scope(zone);
+        journal.close();
+        journal.open();
+        for (const auto& [student, date] : handedIn) {
+            ASSERT_TRUE(journal.locate(QStringLiteral("id_student"), student));
+            const db::Field* f = journal.fieldByName(QStringLiteral("p36"));
+            EXPECT_EQ(f->value(), QVariant(QDateTime(date, QTime(0, 0))));
+            EXPECT_EQ(f->value().toDateTime().timeSpec(), Qt::LocalTime);
+            EXPECT_EQ(f->text(), QLocale().toString(date, QLocale::ShortFormat));
+        }
+    }
 }

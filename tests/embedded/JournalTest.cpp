@@ -1,6 +1,11 @@
 // The journal procedures: preparing rows, reading a selection, deleting and restoring.
 #include "ServerFixture.h"
 
+#include "db/LocalDateTime.h"
+#include "support/ZoneScope.h"
+
+#include <algorithm>
+
 using namespace embeddedtest;
 
 namespace {
@@ -248,4 +253,49 @@ TEST_F(Journal, RowsHandedOverAsTheyAreReadAreThoseOfTheWholeResult) {
     db::Parameters missing;
     EXPECT_THROW(work->queryProcedure(QStringLiteral("SORT_MARK_MAG"), missing, 0, streamed),
                  db::DatabaseError);
+}
+
+namespace {
+
+// A sink that, as the journal's data set does, places date-times in the zone itself.
+class StoredDateTimes : public db::ResultCollector {
+public:
+    bool takesStoredDateTimes() const override { return true; }
+};
+
+} // namespace
+
+// The journal's date-times reach a sink that places them itself as the stored date and time,
+// not through the zone first; midnight stays midnight of the same day in any zone.
+TEST_F(Journal, DateTimesReachASinkThatTakesThemAsStored) {
+    prepare();
+    const struct {
+        int student;
+        QDate date;
+    } expected[] = {{Ivanov, QDate(2024, 3, 5)}, {Abramova, QDate(2023, 12, 31)}};
+    embedded::ServerAdmin owner(path);
+    for (const auto& e : expected)
+        owner.exec(QStringLiteral("UPDATE mark_mag SET p36 = ? WHERE id_student = ?"),
+                   {e.date.toString(Qt::ISODate) + QStringLiteral(" 00:00:00"), e.student});
+    constexpr size_t p36 = 10;
+    for (const char* zone : {"UTC", "Europe/Moscow"}) {
+        SCOPED_TRACE(zone);
+        testsupport::ZoneScope scope(zone);
+        db::Parameters p = sortParameters(QStringLiteral("1=1"));
+        StoredDateTimes sink;
+        work->queryProcedure(QStringLiteral("SORT_MARK_MAG;1"), p, 120, sink);
+        const auto& rows = sink.result.rows;
+        for (const auto& e : expected) {
+            const auto row = std::find_if(rows.begin(), rows.end(), [&](const auto& values) {
+                return values[3].toInt() == e.student;
+            });
+            ASSERT_NE(row, rows.end());
+            const QVariant& v = (*row)[p36];
+            ASSERT_EQ(v.typeId(), qMetaTypeId<db::LocalDateTime>()) << v.toString().toStdString();
+            const db::LocalDateTime stored = v.value<db::LocalDateTime>();
+            EXPECT_EQ(stored.date(), e.date);
+            EXPECT_EQ(stored.time(), QTime(0, 0));
+            EXPECT_EQ(stored.value(), QVariant(QDateTime(e.date, QTime(0, 0))));
+        }
+    }
 }

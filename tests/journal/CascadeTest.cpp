@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 namespace {
 
 using testsupport::MainWindowFixture;
@@ -40,6 +42,12 @@ std::vector<QString> navigation(const QString& s, const QString& g) {
                 QStringLiteral(" GROUP BY id_semester, p43, id_rate"),
             QStringLiteral("Select id_student, s_fio, idid from s_g where id_group=") + g +
                 QStringLiteral(" GROUP BY dbo.s_g.id_student, dbo.s_g.s_fio, idid")};
+}
+
+// A discipline's click, which keeps the students its group and semester already read.
+std::vector<QString> withoutStudents(std::vector<QString> statements) {
+    statements.pop_back();
+    return statements;
 }
 
 std::vector<QString> operator+(std::vector<QString> a, const std::vector<QString>& b) {
@@ -87,7 +95,8 @@ TEST_F(MainWindowFixture, CascadeRunsItsStatementsInOrderAndWalksTheStateTable) 
     choose(w.DBLookupComboBox5, QStringLiteral("Математика"));
     const std::vector<QString> expected =
         std::vector<QString>{disciplines(QStringLiteral("2"), QStringLiteral("5"), true)} +
-        navigation(QStringLiteral("2"), QStringLiteral("5")) +
+        // The group's students were read with the semester.
+        withoutStudents(navigation(QStringLiteral("2"), QStringLiteral("5"))) +
         std::vector<QString>{
             QStringLiteral("Select top (1) g_r_y.* from g_r_y  where id_group=5 and id_rate=1"),
             QStringLiteral("select id_examination, p30 from gr_sem_disc_exam  where "
@@ -192,3 +201,57 @@ TEST_F(MainWindowFixture, ServerErrorEndsTheGroupStepWhereItArose) {
 }
 
 } // namespace
+
+// The group's students are read and ordered once for a group and semester: further discipline
+// clicks reuse them, a new group or semester reads them again, and the journal's names and the
+// list's order stay right throughout.
+TEST_F(MainWindowFixture, StudentListIsReadOncePerGroupAndSemester) {
+    asOwner({QStringLiteral("INSERT INTO educ_sh(id_group, id_semester, id_discipline, "
+                            "id_examination) VALUES(5, 2, 12, 1), (6, 3, 11, 2)"),
+             QStringLiteral("INSERT INTO s_fio VALUES(10, 'Борисов Борис', 'B-10'), "
+                            "(11, 'Аристов Ариан', 'B-11')"),
+             QStringLiteral("INSERT INTO group_student VALUES(6, 10), (6, 11)")});
+    TForm2& w = openMainWindow();
+    const auto studentReads = [this] {
+        return std::count_if(statements.begin(), statements.end(), [](const QString& s) {
+            return s.startsWith(QStringLiteral("Select id_student, s_fio, idid from s_g"));
+        });
+    };
+    const auto listed = [this] {
+        QStringList names;
+        db::DataSet& s = dataModule->ADOQ_s_fio;
+        for (int i = 0; i < s.visibleRowCount(); ++i) {
+            db::DisplayRowScope row(s, i);
+            names << s.fieldByName(QStringLiteral("s_fio"))->text();
+        }
+        return names;
+    };
+    const QStringList group5{QStringLiteral("Андреев Андрей"), QStringLiteral("Петров Пётр"),
+                             QStringLiteral("Яковлев Яков")};
+    choose(w.DBLookupComboBox3, QStringLiteral("ИВТ-21"));
+    statements.clear();
+    choose(w.DBLookupComboBox4, QStringLiteral("Весенний"));
+    for (const char* discipline : {"Математика", "Физика", "Математика", "Физика"}) {
+        SCOPED_TRACE(discipline);
+        choose(w.DBLookupComboBox5, QString::fromUtf8(discipline));
+        EXPECT_EQ(w.DBGridEh2->DataSource(), &dataModule->DS_SP_Sort);
+        EXPECT_EQ(journalStudents(), group5);
+        EXPECT_EQ(listed(), group5);
+    }
+    EXPECT_EQ(studentReads(), 1) << "read by the semester's choice only";
+
+    statements.clear();
+    choose(w.DBLookupComboBox3, QStringLiteral("ФИЗ-11"));
+    EXPECT_EQ(studentReads(), 1) << "a new group reads its students";
+    const QStringList group6{QStringLiteral("Аристов Ариан"), QStringLiteral("Борисов Борис")};
+    EXPECT_EQ(listed(), group6);
+    statements.clear();
+    choose(w.DBLookupComboBox4, QStringLiteral("Осенний"));
+    EXPECT_EQ(studentReads(), 1) << "so does a new semester";
+    statements.clear();
+    choose(w.DBLookupComboBox5, QStringLiteral("Математика"));
+    EXPECT_EQ(studentReads(), 0);
+    EXPECT_EQ(journalStudents(), group6);
+    EXPECT_EQ(listed(), group6);
+    EXPECT_TRUE(boxes.empty());
+}

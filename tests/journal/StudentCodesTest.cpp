@@ -103,6 +103,33 @@ TEST_F(StudentCodes, TypedCodeIsSavedAtClosingAndShowsInTheJournal) {
     EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
 }
 
+// The codes window reopens the students unsorted after a save; the next discipline click
+// reads and sorts them again instead of keeping the list it held for the group.
+TEST_F(StudentCodes, AfterASavedCodeTheNextDisciplineClickReadsTheStudentsAgain) {
+    onModal<TForm7>([&](TForm7* form) {
+        clickCodeCell(form, 0, QStringLiteral("idid"));
+        type("Z-1");
+        form->close();
+    });
+    QTest::mouseClick(window->SpeedButton2, Qt::LeftButton);
+    ASSERT_TRUE(dataModule->StudentsChanged);
+    statements.clear();
+    choose(window->DBLookupComboBox5, QStringLiteral("Математика"));
+    EXPECT_TRUE(sent(QStringLiteral("from s_g")));
+    db::DataSet& students = dataModule->ADOQ_s_fio;
+    EXPECT_EQ(students.sortField(), QStringLiteral("s_fio"));
+    QStringList names;
+    for (int i = 0; i < students.visibleRowCount(); ++i) {
+        db::DisplayRowScope row(students, i);
+        names << students.fieldByName(QStringLiteral("s_fio"))->text() + u' ' +
+                     students.fieldByName(QStringLiteral("idid"))->text();
+    }
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("Андреев Андрей Z-1"), QStringLiteral("Петров Пётр A-7"),
+                           QStringLiteral("Яковлев Яков ")}));
+    EXPECT_TRUE(boxes.empty());
+}
+
 // The embedded server takes the empty "in()" that SQL Server refuses; either way the window
 // opens with an empty list and the journal's display is resumed.
 TEST_F(StudentCodes, EmptyJournalOpensAnEmptyList) {

@@ -85,6 +85,11 @@ void StandIn::setInstances(const QJsonObject& instances) {
              {QStringLiteral("instances"), instances}});
 }
 
+void StandIn::setSilentLogin(bool silent) {
+    command({{QStringLiteral("command"), QStringLiteral("silent")},
+             {QStringLiteral("silent"), silent}});
+}
+
 int StandIn::drop() {
     return command({{QStringLiteral("command"), QStringLiteral("drop")}})
         .value(QStringLiteral("dropped"))

@@ -34,6 +34,8 @@ public:
     void setLogins(const QJsonObject& logins);
     // Instance names the SQL Browser answers for, each with the port it names (0: the stand-in's).
     void setInstances(const QJsonObject& instances);
+    // New connections are taken and never answered, not even the login's first message.
+    void setSilentLogin(bool silent);
     // Closes every client connection; returns how many there were.
     int drop();
     // Everything received since the start or the last clear(), oldest first.

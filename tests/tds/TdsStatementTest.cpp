@@ -7,6 +7,7 @@
 #include "db/OdbcDriver.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 
 using namespace tdstest;
 
@@ -170,6 +171,30 @@ TEST_F(TdsStatement, ATimeOutCancelsTheStatementAndKeepsTheConnection) {
     EXPECT_EQ(standIn_.eventsOf(QStringLiteral("attention")).size(), 1)
         << "the server was told to stop";
     EXPECT_EQ(connection_.query(QStringLiteral("select 1")).rows.size(), 1u);
+}
+
+// A server that answers neither the statement nor the cancel costs the time-out once, not
+// twice (FreeTDS alone waits a full time-out again for the cancel's answer): the link is cut,
+// the user is told in Russian, and the next statement connects again.
+TEST_F(TdsStatement, ASilentServerCostsTheTimeOutOnce) {
+    standIn_.setRules(
+        {rule(QStringLiteral("^exec slow"),
+              {QJsonObject{{QStringLiteral("hold"), true}, {QStringLiteral("deaf"), true}}}),
+         rule(QStringLiteral("^select"),
+              {rows({column(QStringLiteral("a"), QStringLiteral("int"))}, {{1}})})});
+    constexpr int timeout = 3;
+    QElapsedTimer clock;
+    clock.start();
+    const auto e = errorOf([&] { connection_.query(QStringLiteral("exec slow"), {}, timeout); });
+    const qint64 took = clock.elapsed();
+    ASSERT_TRUE(e);
+    EXPECT_LT(took, 2 * timeout * 1000) << "the time-out was doubled";
+    EXPECT_EQ(e->sqlState(), QStringLiteral("HYT00"));
+    EXPECT_TRUE(e->message().startsWith(QStringLiteral("Сервер не ответил за 3 с")))
+        << e->message().toStdString();
+    EXPECT_EQ(standIn_.eventsOf(QStringLiteral("attention")).size(), 1);
+    EXPECT_EQ(connection_.query(QStringLiteral("select 1")).rows.size(), 1u);
+    EXPECT_EQ(standIn_.eventsOf(QStringLiteral("login")).size(), 2) << "connected again";
 }
 
 // Texts are declared at one size, so the server keeps one plan; an old date-time goes as

@@ -37,6 +37,7 @@ rules = []
 logins = {}
 instances = {}
 clients = set()
+silent_login = False
 
 
 def record(event):
@@ -494,7 +495,8 @@ def answer(sock, conn, text, params, is_rpc):
                 send_message(sock, out)
             raise ConnectionAbortedError("dropped by the script")
         if "hold" in action:
-            # Nothing more is sent until the client gives up and sends an attention.
+            # Nothing more is sent until the client gives up and sends an attention; a "deaf"
+            # hold does not answer that either, as a server gone silent.
             if out:
                 send_message(sock, out)
             while True:
@@ -503,6 +505,8 @@ def answer(sock, conn, text, params, is_rpc):
                     raise ConnectionAbortedError("client left")
                 if message[0] == ATTENTION:
                     record({"event": "attention", "connection": conn})
+                    if action.get("deaf"):
+                        continue
                     send_message(sock, done_token(TOKEN_DONE, DONE_ATTN))
                     return
         if "rows" in action:
@@ -542,6 +546,14 @@ def answer(sock, conn, text, params, is_rpc):
 
 def serve(sock, number):
     try:
+        with state_lock:
+            silent = silent_login
+        if silent:
+            # Takes the connection and never answers it, as a host whose server hangs.
+            record({"event": "silent", "connection": number})
+            while read_message(sock) is not None:
+                pass
+            raise ConnectionAbortedError("client left")
         message = read_message(sock)
         if message is None or message[0] != PRELOGIN:
             return
@@ -666,6 +678,7 @@ def drop_all():
 
 
 def main():
+    global silent_login
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     listener.bind(("127.0.0.1", 0))
@@ -690,6 +703,8 @@ def main():
             elif what == "instances":
                 instances.clear()
                 instances.update({k.upper(): (v or port) for k, v in command["instances"].items()})
+            elif what == "silent":
+                silent_login = bool(command["silent"])
             elif what == "events":
                 reply["events"] = list(events)
             elif what == "clear":
