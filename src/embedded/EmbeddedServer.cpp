@@ -235,8 +235,8 @@ void EmbeddedServer::signIn(const db::ConnectionString& settings) {
     const QString catalog = settings.initialCatalog().trimmed();
     if (!catalog.isEmpty() && catalog.compare(database_, Qt::CaseInsensitive) != 0)
         throw db::DatabaseError(
-            QStringLiteral("Cannot open database \"%1\" requested by the login. The login "
-                           "failed.")
+            QStringLiteral("Не удается открыть базу данных \"%1\", запрашиваемую именем входа. "
+                           "Не удалось выполнить вход.")
                 .arg(catalog));
     writeLockMilliseconds_ =
         qMax(1, setting(QStringLiteral("write_lock_ms"), QStringLiteral("10000")).toInt());
@@ -246,7 +246,7 @@ void EmbeddedServer::signIn(const db::ConnectionString& settings) {
     }
 
     const QString name = settings.userId();
-    const QString refused = QStringLiteral("Login failed for user '%1'.").arg(name);
+    const QString refused = QStringLiteral("Ошибка входа пользователя \"%1\".").arg(name);
     const db::Result login =
         run(QStringLiteral("SELECT name, password, kind, name_key FROM kel_srv_login "
                            "WHERE name_key = ?"),
@@ -343,7 +343,7 @@ void EmbeddedServer::applySet(const QString& option, const QString& value) {
         const auto order = dateOrderFromName(value.trimmed());
         if (!order)
             throw db::DatabaseError(
-                QStringLiteral("'%1' is not a valid DATEFORMAT value.").arg(value));
+                QStringLiteral("\"%1\" не является допустимым значением DATEFORMAT.").arg(value));
         dateOrder_ = *order;
     } else if (option == QLatin1String("LANGUAGE")) {
         const QString language = value.trimmed().toLower();
@@ -354,7 +354,7 @@ void EmbeddedServer::applySet(const QString& option, const QString& value) {
             dateOrder_ = DateOrder::mdy;
         else
             throw db::DatabaseError(
-                QStringLiteral("'%1' is not an official language name.").arg(value));
+                QStringLiteral("\"%1\" не является официальным названием языка.").arg(value));
     }
     // The other options the client's platform may send change nothing here.
 }
@@ -408,8 +408,8 @@ int EmbeddedServer::authorize(int action, const char* a, const char* b, const ch
         if (isAllowedFunction(column))
             return SQLITE_OK;
         if (denial_.isEmpty()) {
-            denial_ =
-                QStringLiteral("'%1' is not a recognized built-in function name.").arg(column);
+            denial_ = QStringLiteral("\"%1\" не является распознаваемым именем встроенной функции.")
+                          .arg(column);
             denialKind_ = db::ErrorKind::Other;
         }
         return SQLITE_DENY;

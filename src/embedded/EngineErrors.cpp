@@ -67,10 +67,9 @@ QString engineErrorText(int code, const QString& engineText, const QString& path
     case SQLITE_CONSTRAINT:
         // SQL Server's column types refuse these values with their conversion errors.
         if (engineText.endsWith(QLatin1String("_date")))
-            return QStringLiteral(
-                "Conversion failed when converting date and/or time from character string.");
+            return QStringLiteral("Ошибка преобразования даты или времени из символьной строки.");
         if (engineText.endsWith(QLatin1String("row_id_integer")))
-            return QStringLiteral("Error converting data type varchar to int.");
+            return QStringLiteral("Ошибка при преобразовании типа данных varchar к int.");
         return QString();
     default:
         return QString();

@@ -49,7 +49,8 @@ std::optional<qint32> integerArgument(const QVariant& value) {
     else
         v = value.toLongLong(&ok);
     if (!ok || v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
-        throw db::DatabaseError(QStringLiteral("Error converting data type varchar to int."));
+        throw db::DatabaseError(
+            QStringLiteral("Ошибка при преобразовании типа данных varchar к int."));
     return qint32(v);
 }
 
@@ -133,7 +134,8 @@ EmbeddedServer::resolveCall(const QString& name,
         bare.remove(0, 4);
     const ProcedureInfo* info = findProcedure(bare);
     if (info == nullptr)
-        throw db::DatabaseError(QStringLiteral("Could not find stored procedure '%1'.").arg(bare));
+        throw db::DatabaseError(
+            QStringLiteral("Не удалось найти хранимую процедуру \"%1\".").arg(bare));
     const QString canonical = QLatin1String(info->name);
 
     // Named arguments go to their place, the others fill the places in order.
@@ -149,13 +151,14 @@ EmbeddedServer::resolveCall(const QString& name,
                 place = k;
         if (place == info->parameters.size()) {
             if (!pname.isEmpty())
-                throw db::DatabaseError(QStringLiteral("@%1 is not a parameter for procedure %2.")
-                                            .arg(pname, canonical));
+                throw db::DatabaseError(
+                    QStringLiteral("@%1 не является параметром для процедуры %2.")
+                        .arg(pname, canonical));
             while (nextPosition < args.size() && args[nextPosition].has_value())
                 ++nextPosition;
             if (nextPosition >= args.size())
                 throw db::DatabaseError(
-                    QStringLiteral("Procedure or function %1 has too many arguments specified.")
+                    QStringLiteral("Для процедуры или функции %1 задано слишком много аргументов.")
                         .arg(canonical));
             place = nextPosition;
         }
@@ -165,8 +168,8 @@ EmbeddedServer::resolveCall(const QString& name,
     for (size_t k = 0; k < args.size(); ++k) {
         if (!args[k].has_value())
             throw db::DatabaseError(
-                QStringLiteral("Procedure or function '%1' expects parameter '@%2', which was "
-                               "not supplied.")
+                QStringLiteral("Процедура или функция \"%1\" ожидает параметр \"@%2\", который не "
+                               "был указан.")
                     .arg(canonical, QLatin1String(info->parameters[k])));
         values.push_back(*args[k]);
     }

@@ -24,11 +24,11 @@ bool Rights::allows(const QString& action, const QString& object, const QString&
 QString Rights::denial(const QString& action, const QString& object, const QString& column,
                        const QString& database) const {
     if (!column.isEmpty() && objects_.contains(key(action, object, QString())))
-        return QStringLiteral("The %1 permission was denied on the column '%2' of the object "
-                              "'%3', database '%4', schema 'dbo'.")
+        return QStringLiteral("Отказано в разрешении \"%1\" на столбец \"%2\" объекта \"%3\", "
+                              "база данных \"%4\", схема \"dbo\".")
             .arg(action, column, object, database);
     return QStringLiteral(
-               "The %1 permission was denied on the object '%2', database '%3', schema 'dbo'.")
+               "Отказано в разрешении \"%1\" на объект \"%2\", база данных \"%3\", схема \"dbo\".")
         .arg(action, object, database);
 }
 

@@ -20,7 +20,8 @@ std::vector<SqlToken> solidTokens(const QString& sql) {
 }
 
 [[noreturn]] void syntaxError(const QString& near) {
-    throw db::DatabaseError(QStringLiteral("Incorrect syntax near '%1'.").arg(near));
+    throw db::DatabaseError(
+        QStringLiteral("Неправильный синтаксис около конструкции \"%1\".").arg(near));
 }
 
 // A quoted text or name that runs to the end, reported where the reading reaches it.
@@ -28,9 +29,8 @@ const SqlToken& closedOrFail(const SqlToken& t) {
     if (t.closed)
         return t;
     const qsizetype quote = t.text.indexOf(QRegularExpression(QStringLiteral("['\"\\[]")));
-    throw db::DatabaseError(
-        QStringLiteral("Unclosed quotation mark after the character string '%1'.")
-            .arg(t.text.mid(quote + 1)));
+    throw db::DatabaseError(QStringLiteral("Незакрытые кавычки после строки символов \"%1\".")
+                                .arg(t.text.mid(quote + 1)));
 }
 
 QString nameOf(const SqlToken& token) {
@@ -147,7 +147,7 @@ std::optional<SetOption> parseSet(const QString& sql) {
                    return set.option == QLatin1String(k);
                }) == std::end(known)) {
         throw db::DatabaseError(
-            QStringLiteral("'%1' is not a recognized SET option.").arg(t[1].text));
+            QStringLiteral("\"%1\" не является распознаваемым параметром SET.").arg(t[1].text));
     }
     if (t.size() <= valueAt)
         syntaxError(t.back().text);

@@ -65,12 +65,14 @@ void moveTop(Tokens& t) {
     if (parenthesised)
         n = nextSolid(t, n, 1);
     if (n < 0 || t[n].kind != SqlToken::Number || t[n].text.contains(QLatin1Char('.')))
-        throw db::DatabaseError(QStringLiteral("Incorrect syntax near 'TOP'."));
+        throw db::DatabaseError(
+            QStringLiteral("Неправильный синтаксис около конструкции \"TOP\"."));
     qsizetype last = n;
     if (parenthesised) {
         last = nextSolid(t, n, 1);
         if (last < 0 || !t[last].isSymbol(")"))
-            throw db::DatabaseError(QStringLiteral("Incorrect syntax near 'TOP'."));
+            throw db::DatabaseError(
+                QStringLiteral("Неправильный синтаксис около конструкции \"TOP\"."));
     }
     const qsizetype after = nextSolid(t, last, 1);
     if (after >= 0 && (t[after].isWord("percent") || t[after].isWord("with")))
@@ -119,8 +121,8 @@ void normaliseDates(Tokens& t, DateOrder order, const QSet<QString>& dateColumns
         if (!date.looksLikeDate)
             continue;
         if (!date.value.isValid())
-            throw db::DatabaseError(QStringLiteral(
-                "Conversion failed when converting date and/or time from character string."));
+            throw db::DatabaseError(
+                QStringLiteral("Ошибка преобразования даты или времени из символьной строки."));
         t[i].text = quoteText(db::sqlite::canonicalDateTime(date.value));
     }
 }

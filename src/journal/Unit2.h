@@ -126,7 +126,7 @@ public:
     // --- Bulk hand-in date
     void SpeedButton1Click(QObject* Sender);
 
-    // --- Column paste (Ctrl+Shift+V) and undo of this user's changes (Alt+Backspace)
+    // --- Column paste (Alt+V) and undo of this user's changes (Alt+Backspace)
     void pasteColumnFromClipboard();
     bool canPasteColumn() const;
     void undoLastChange();

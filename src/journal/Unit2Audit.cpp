@@ -94,7 +94,7 @@ void TForm2::F2_Kv_DM_TAZ_2KvDBEOnConfirmDelete(QObject*, bool& CanDelete) {
     TStringGrid* sheet = form->StringGrid;
     const int columns = DBGridEh2->columnCount();
     sheet->setColCount(columns + 1);
-    form->resize(width() + 5, form->height());
+    form->setWidthOnScreen(width() + 5, screen());
     for (int i = 0; i < columns; ++i) {
         const TColumnEh* column = DBGridEh2->Column(i);
         if (!column->Visible)

@@ -52,8 +52,9 @@ void TForm2::F2_Kv_DM_TAZ_2KeyDown(QObject*, quint16& Key, TShiftState Shift) {
         ZSeen = isLetter(Key, 'Z');
     if (!DSeen)
         DSeen = isLetter(Key, 'D');
-    // The two commands of their own take their keys from the copy and paste below.
-    if (Key == KeyV && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+    // The two commands of their own have chords without Ctrl, which neither the copy and paste
+    // below nor the grid events component take: Ctrl with any other modifier is theirs.
+    if (Key == KeyV && mods == Qt::AltModifier) {
         Key = 0;
         pasteColumnFromClipboard();
         return;

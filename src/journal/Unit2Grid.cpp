@@ -100,7 +100,8 @@ void TForm2::buildGridColumns() {
     exam->ReadOnly = true;
     exam->Visible = false;
 
-    column(g, "estimation", "Оценка");
+    // A mark's name cut by a narrow column shows that it is cut.
+    column(g, "estimation", "Оценка")->EndEllipsis = true;
     column(g, "f_est", "Форма ведомости", 105)->OnUpdateData =
         [this](QObject* s, QString& t, QVariant& v, bool& u, bool& h) {
             DBGridEh2Columns5UpdateData(s, t, v, u, h);

@@ -89,9 +89,8 @@ void TForm2::buildGridMenu() {
 
     // Their keys belong to the grid's own key handler; the menu only names them.
     GridMenu->addSeparator();
-    QAction* paste =
-        GridMenu->addCommand(QStringLiteral("Вставить столбец из буфера\tCtrl+Shift+V"),
-                             [this] { pasteColumnFromClipboard(); });
+    QAction* paste = GridMenu->addCommand(QStringLiteral("Вставить столбец из буфера\tAlt+V"),
+                                          [this] { pasteColumnFromClipboard(); });
     GridMenu->setRefresh(paste, [this](QAction* a) { a->setEnabled(canPasteColumn()); });
     QAction* undo = GridMenu->addCommand(QString(), [this] { undoLastChange(); });
     const auto undoText = [this](QAction* a) {

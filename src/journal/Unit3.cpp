@@ -4,9 +4,11 @@
 #include "platform/MessageBoxes.h"
 
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QStyle>
 
 namespace {
 
@@ -128,12 +130,46 @@ void TForm1::moveEvent(QMoveEvent* event) {
     FormCanResize();
 }
 
-void TForm1::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+void TForm1::setWidthOnScreen(int wanted, QScreen* screen) {
+    screen_ = screen;
+    const int room = screen != nullptr ? screen->availableGeometry().width() : wanted;
+    resize(qMax(minimumWidth(), qMin(wanted, room)), height());
+}
+
+void TForm1::keepOnScreen() {
+    const QScreen* screen = screen_ != nullptr ? screen_.get() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect available = screen->availableGeometry();
+    // The frame's edges count: a window as wide as the screen loses them to the border.
+    const QSize frame = frameGeometry().size() - size();
+    if (frameGeometry().width() > available.width())
+        resize(qMax(minimumWidth(), available.width() - frame.width()), height());
+    QRect placed = frameGeometry();
+    placed.moveCenter(available.center());
+    placed.moveLeft(
+        qMax(available.left(), qMin(placed.left(), available.right() - placed.width() + 1)));
+    placed.moveTop(
+        qMax(available.top(), qMin(placed.top(), available.bottom() - placed.height() + 1)));
+    move(placed.topLeft());
+}
+
+void TForm1::widenColumnsToTitles() {
+    // A title is read whole: "Допуск по оплате" is wider than its 60-pixel journal column.
+    const QHeaderView* titles = StringGrid->horizontalHeader();
+    const QFontMetrics metrics(titles->font());
+    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, titles) + 6;
+    for (int c = 1; c < StringGrid->ColCount(); ++c) {
+        const QString title = StringGrid->Cells(c, 0);
+        if (!title.isEmpty())
+            StringGrid->setColWidths(
+                c, qMax(StringGrid->ColWidths(c), metrics.horizontalAdvance(title) + margins));
     }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    widenColumnsToTitles();
+    keepOnScreen();
     QDialog::showEvent(event);
     FormCanResize();
 }

@@ -6,7 +6,10 @@
 #include <QDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+
+class QScreen;
 
 // Modal results of the window: "Да" answers yes, "Нет", Esc and any other close cancel.
 constexpr int mrCancel = 2;
@@ -30,6 +33,9 @@ public:
     QPushButton* BitBtn2;
 
     void reject() override;
+    // The width asked for, no wider than the screen the window opens on; the window stays
+    // inside that screen's free area.
+    void setWidthOnScreen(int wanted, QScreen* screen);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -40,4 +46,8 @@ private:
     void FormCreate();
     bool FormCanResize();
     void layOut();
+    void keepOnScreen();
+    void widenColumnsToTitles();
+
+    QPointer<QScreen> screen_;
 };

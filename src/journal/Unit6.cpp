@@ -7,9 +7,16 @@
 #include "gridevents/Kv_DBGrd_Evns.h"
 #include "journal/Unit2.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 namespace {
 
@@ -19,6 +26,24 @@ TColumnEh* readOnlyColumn(TDBGridEh* grid, const char* field, const char* title,
     c->EndEllipsis = true;
     return c;
 }
+
+// Room for a text in a cell or a title: the grid draws 2 pixels in, the header a margin more.
+constexpr int CellRoom = 12;
+
+// Keeps a column at its width, or wider where its title or the widest value it shows needs
+// more, when the columns are fitted: only "Студент" gives or takes width.
+void holdWidth(TDBGridEh* grid, TColumnEh* column, const QString& widestValue = QString()) {
+    const int title = QFontMetrics(grid->TitleFont().font).horizontalAdvance(column->TitleCaption);
+    const int value = QFontMetrics(grid->Font().font).horizontalAdvance(widestValue);
+    const int width = qMax(column->Width >= 0 ? column->Width : grid->DefaultColWidth(),
+                           qMax(title, value) + CellRoom);
+    column->Width = column->MinWidth = column->MaxWidth = width;
+}
+
+// The widest texts of the columns whose values have one form.
+const QString WidestDate = QStringLiteral("00.00.0000");
+const QString WidestDateTime = QStringLiteral("00.00.0000 00:00:00");
+const QString WidestOperator = QStringLiteral("WWWWWWWWWW"); // ten characters
 
 } // namespace
 
@@ -54,17 +79,35 @@ TForm5::TForm5(QWidget* parent)
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
+    // OK ends the window even when the server refused a step: the error is shown, and every
+    // tick saved so far stays on the server for the next OK.
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
-        bool restored = false;
-        controls::runHandler(this, [&] {
-            BitBtn1Click(BitBtn1);
-            restored = true;
-        });
-        if (restored)
-            accept();
+        // The error reaches its box once the window is gone, so it is not the window's.
+        QObject* outlives = parentWidget() != nullptr ? static_cast<QObject*>(parentWidget())
+                                                      : QCoreApplication::instance();
+        controls::runHandler(outlives, [&] { BitBtn1Click(BitBtn1); });
+        accept();
     });
 
-    setGeometry(12, 93, 1005, 391);
+    placeOnScreen(parent);
+}
+
+void TForm5::placeOnScreen(QWidget* over) {
+    // As wide as "Студент" at its 380 pixels beside the other columns at theirs, at least the
+    // 1005 pixels asked for, at most the screen's free width; at 12, 93 where that fits.
+    int columns = 0;
+    for (int i = 0; i < DBGridEh2->columnCount(); ++i)
+        columns += DBGridEh2->Column(i)->Width;
+    const int chrome = DBGridEh2->verticalHeader()->sizeHint().width() +
+                       2 * DBGridEh2->frameWidth() +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    const QScreen* screen = over != nullptr ? over->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    const int w = qMin(qMax(1005, columns + chrome), available.width());
+    const int h = qMin(391, available.height());
+    const int x = qMax(available.left(), qMin(12, available.right() + 1 - w));
+    const int y = qMax(available.top(), qMin(93, available.bottom() + 1 - h));
+    setGeometry(x, y, w, h);
 }
 
 TForm5::~TForm5() = default;
@@ -82,20 +125,25 @@ void TForm5::buildGrid() {
                             dghEnterAsTab | dghDialogFind);
 
     readOnlyColumn(DBGridEh2, "student", "Студент", 380)->TitleAlignment = Qt::AlignHCenter;
-    readOnlyColumn(DBGridEh2, "teacher", "Преподаватель", 161);
-    readOnlyColumn(DBGridEh2, "exam", "Форм./контр.", 83);
-    readOnlyColumn(DBGridEh2, "estimation", "Оценка", 51);
-    readOnlyColumn(DBGridEh2, "f_est", "Форм./ведомости", 98);
-    readOnlyColumn(DBGridEh2, "p35", "№", 40);
-    readOnlyColumn(DBGridEh2, "p36", "Дата сдачи", -1);
-    DBGridEh2->addColumn(QStringLiteral("Check_ch"), QStringLiteral("Выбрать"))->Checkboxes = true;
+    TDBGridEh* g = DBGridEh2;
+    holdWidth(g, readOnlyColumn(g, "teacher", "Преподаватель", 161));
+    holdWidth(g, readOnlyColumn(g, "exam", "Форм./контр.", 83));
+    holdWidth(g, readOnlyColumn(g, "estimation", "Оценка", 51));
+    holdWidth(g, readOnlyColumn(g, "f_est", "Форм./ведомости", 98));
+    holdWidth(g, readOnlyColumn(g, "p35", "№", 40));
+    holdWidth(g, readOnlyColumn(g, "p36", "Дата сдачи", -1), WidestDate);
+    TColumnEh* tick = g->addColumn(QStringLiteral("Check_ch"), QStringLiteral("Выбрать"));
+    tick->Checkboxes = true;
+    holdWidth(g, tick);
     // Who deleted a row and when is the server's record: shown, never typed over.
     const QColor deleted = colors::fromWindowsValue(7434751);
-    for (const auto& [field, title] :
-         {std::pair{"del_oper", "Оператор"}, std::pair{"del_date", "Дата удаления"}}) {
-        TColumnEh* c = readOnlyColumn(DBGridEh2, field, title, -1);
+    for (const auto& [field, title, widest] :
+         {std::tuple{"del_oper", "Оператор", WidestOperator},
+          std::tuple{"del_date", "Дата удаления", WidestDateTime}}) {
+        TColumnEh* c = readOnlyColumn(g, field, title, -1);
         c->setColor(deleted);
         c->TitleAlignment = Qt::AlignHCenter;
+        holdWidth(g, c, widest);
     }
     DBGridEh2->columnsChanged();
     if (DM_TAZ_2 != nullptr)
@@ -111,6 +159,19 @@ void TForm5::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm5::showEvent(QShowEvent* event) {
+    // The frame is known once the window is made: it stays inside the free area too.
+    const QRect available = screen()->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    if (frameGeometry().width() > available.width() ||
+        frameGeometry().height() > available.height())
+        resize(qMin(width(), available.width() - frame.width()),
+               qMin(height(), available.height() - frame.height()));
+    QRect placed = frameGeometry();
+    placed.moveLeft(qMin(placed.left(), available.right() + 1 - placed.width()));
+    placed.moveTop(qMin(placed.top(), available.bottom() + 1 - placed.height()));
+    placed.moveLeft(qMax(placed.left(), available.left()));
+    placed.moveTop(qMax(placed.top(), available.top()));
+    move(placed.topLeft());
     QDialog::showEvent(event);
     DBGridEh2->setFocus(Qt::ActiveWindowFocusReason);
 }

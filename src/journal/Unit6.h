@@ -30,4 +30,5 @@ protected:
 
 private:
     void buildGrid();
+    void placeOnScreen(QWidget* over);
 };

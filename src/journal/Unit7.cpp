@@ -8,6 +8,7 @@
 #include "platform/ApplicationState.h"
 #include "platform/ExceptionBox.h"
 
+#include <QHeaderView>
 #include <QVBoxLayout>
 
 namespace {
@@ -141,7 +142,22 @@ void TForm7::done(int result) {
     QDialog::done(result);
 }
 
+void TForm7::fitWholeRows() {
+    // The list ends on a row's lower edge: the window gives up the part of a row that would
+    // show cut in half.
+    layout()->activate();
+    const QHeaderView* titles = KvDBGridEh2->horizontalHeader();
+    const int titleHeight =
+        titles->minimumHeight() > 0 ? titles->minimumHeight() : titles->sizeHint().height();
+    const int rows = KvDBGridEh2->height() - 2 * KvDBGridEh2->frameWidth() - titleHeight;
+    const int row = KvDBGridEh2->verticalHeader()->defaultSectionSize();
+    const int cut = row > 0 && rows > row ? rows % row : 0;
+    if (cut > 0)
+        setFixedSize(width(), height() - cut);
+}
+
 void TForm7::showEvent(QShowEvent* event) {
+    fitWholeRows();
     if (parentWidget() != nullptr) {
         QRect frame = frameGeometry();
         frame.moveCenter(parentWidget()->window()->frameGeometry().center());

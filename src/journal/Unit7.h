@@ -34,5 +34,6 @@ protected:
 private:
     void FormCreate();
     void FormClose();
+    void fitWholeRows();
     bool closed_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/ValueCompare.h"
+#include "reports/MarkOrder.h"
 #include "reports/SheetTable.h"
 
 #include <QRegularExpression>
@@ -109,6 +110,9 @@ GroupStatistics computeGroupStatistics(const std::vector<StatisticsRow>& rows) {
             ++valued[s];
         }
     }
+    sortByMarkOrder(out.distribution);
+    for (DisciplineStatistics& d : out.disciplines)
+        sortByMarkOrder(d.counts);
     for (int s = 0; s < out.students.size(); ++s)
         if (valued[s] > 0)
             out.students[s].average = sums[s] / valued[s];

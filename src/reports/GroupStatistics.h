@@ -38,7 +38,7 @@ struct StudentStatistics {
 struct DisciplineStatistics {
     QString discipline;
     QString formOfControl;
-    QList<QPair<QString, int>> counts; // each mark's name and rows, in order of first appearance
+    QList<QPair<QString, int>> counts; // each mark's name and rows, in the marks' order
     int marked = 0;                    // rows with a mark, "не изучает" aside
     int debts = 0;
     std::optional<double> debtShare() const;
@@ -49,7 +49,7 @@ struct GroupStatistics {
     QString semester;
     QList<StudentStatistics> students;
     QList<DisciplineStatistics> disciplines;
-    QList<QPair<QString, int>> distribution; // every mark of the group, as the chart shows it
+    QList<QPair<QString, int>> distribution; // every mark of the group, in the marks' order
 };
 
 // The marks that count as debts, as the journal's filter "Показать задолжности" counts them.

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -55,7 +56,41 @@ MarkDistributionChart::MarkDistributionChart(QList<QPair<QString, int>> distribu
     : QWidget(parent)
     , distribution_(std::move(distribution)) {
     setObjectName(QStringLiteral("MarkDistributionChart"));
-    setMinimumHeight(140);
+}
+
+namespace {
+
+constexpr int ChartMargin = 8;
+constexpr int Gap = 6;
+
+} // namespace
+
+int MarkDistributionChart::labelWidth() const {
+    int widest = 0;
+    for (const auto& [mark, n] : distribution_)
+        widest = qMax(widest, fontMetrics().horizontalAdvance(mark));
+    return widest;
+}
+
+int MarkDistributionChart::rowHeight() const {
+    return fontMetrics().height() + Gap;
+}
+
+QSize MarkDistributionChart::minimumSizeHint() const {
+    const int rows = qMax(1, int(distribution_.size()));
+    return {labelWidth() + 120 + 2 * ChartMargin, rows * rowHeight() + 2 * ChartMargin};
+}
+
+QSize MarkDistributionChart::sizeHint() const {
+    return minimumSizeHint().expandedTo({360, 0});
+}
+
+QRect MarkDistributionChart::labelRect(int i) const {
+    return {ChartMargin, ChartMargin + i * rowHeight(), labelWidth(), rowHeight()};
+}
+
+QFont MarkDistributionChart::labelFont(int) const {
+    return font();
 }
 
 void MarkDistributionChart::paintEvent(QPaintEvent*) {
@@ -69,19 +104,19 @@ void MarkDistributionChart::paintEvent(QPaintEvent*) {
     int most = 1;
     for (const auto& [mark, n] : distribution_)
         most = qMax(most, n);
-    const int labels = fm.height() + 4;
-    const QRect area = rect().adjusted(8, labels, -8, -labels);
-    const int slot = area.width() / int(distribution_.size());
+    // Bars from the labels' right edge, the longest leaving room for its number.
+    const int start = ChartMargin + labelWidth() + Gap;
+    const int room =
+        qMax(1, width() - start - ChartMargin - fm.horizontalAdvance(QString::number(most)) - Gap);
     for (int i = 0; i < distribution_.size(); ++i) {
         const auto& [mark, n] = distribution_[i];
-        const int height = area.height() * n / most;
-        const QRect bar(area.left() + i * slot + slot / 6, area.bottom() - height, slot * 2 / 3,
-                        height);
+        const QRect label = labelRect(i);
+        p.setFont(labelFont(i));
+        p.drawText(label, Qt::AlignRight | Qt::AlignVCenter, mark);
+        const QRect bar(start, label.top() + Gap / 2, room * n / most, label.height() - Gap);
         p.fillRect(bar, QColor(79, 129, 189));
-        p.drawText(QRect(bar.left() - slot / 6, bar.top() - labels, slot, labels), Qt::AlignCenter,
-                   QString::number(n));
-        p.drawText(QRect(area.left() + i * slot, area.bottom() + 2, slot, labels), Qt::AlignCenter,
-                   fm.elidedText(mark, Qt::ElideRight, slot));
+        p.drawText(QRect(bar.right() + Gap, label.top(), width(), label.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, QString::number(n));
     }
 }
 
@@ -107,7 +142,8 @@ GroupStatisticsDialog::GroupStatisticsDialog(GroupStatistics statistics, QWidget
     tabs->addTab(disciplines_, QStringLiteral("Дисциплины"));
     layout->addWidget(tabs, 1);
     layout->addWidget(new QLabel(QStringLiteral("Распределение оценок:"), this));
-    layout->addWidget(new MarkDistributionChart(statistics_.distribution, this));
+    chart_ = new MarkDistributionChart(statistics_.distribution, this);
+    layout->addWidget(chart_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
@@ -121,7 +157,16 @@ GroupStatisticsDialog::GroupStatisticsDialog(GroupStatistics statistics, QWidget
 
     fillStudents();
     fillDisciplines();
-    resize(640, 520);
+    fitToScreen();
+}
+
+void GroupStatisticsDialog::fitToScreen() {
+    // A good share of the screen the window opens on: the whole group in view, as a rule.
+    QScreen* shown = parentWidget() != nullptr ? parentWidget()->screen() : screen();
+    const QRect available = shown->availableGeometry();
+    const QSize size(qMax(640, available.width() * 3 / 4), qMax(520, available.height() * 17 / 20));
+    resize(size.boundedTo(available.size()));
+    move(available.center() - QPoint(width() / 2, height() / 2));
 }
 
 void GroupStatisticsDialog::fillStudents() {

@@ -2,6 +2,7 @@
 
 #include "db/DataSet.h"
 #include "db/Field.h"
+#include "reports/MarkOrder.h"
 
 #include <QRegularExpression>
 
@@ -41,6 +42,7 @@ QList<QPair<QString, int>> MarkSheet::markCounts() const {
         else
             ++found->second;
     }
+    sortByMarkOrder(counts);
     if (unmarked > 0)
         counts.append({noMarkText(), unmarked});
     return counts;

@@ -38,8 +38,8 @@ struct MarkSheet {
     QList<MarkSheetRow> rows;
     QDate printedOn;
 
-    // Each mark with its number of rows, in order of first appearance; rows without a mark
-    // count under "без оценки", last.
+    // Each mark with its number of rows, in the order of the marks (markRank); rows without
+    // a mark count under "без оценки", last.
     QList<QPair<QString, int>> markCounts() const;
 };
 

@@ -28,6 +28,34 @@ constexpr Qt::Alignment ColumnAlignment[] = {Qt::AlignCenter, Qt::AlignLeft | Qt
                                              Qt::AlignCenter, Qt::AlignCenter};
 constexpr double CellPadding = 3;
 constexpr double FooterGap = 10;
+constexpr int MarkColumn = 3;
+constexpr int StudentColumn = 1;
+// The student column gives up at most this share of its width to fit the marks whole.
+constexpr double StudentShareGiven = 0.4;
+// A text too wide for its cell is drawn smaller, down to this share of the face's size;
+// only beyond that is it cut with an ellipsis.
+constexpr double SmallestFit = 0.7;
+// Rows carried over to the footer's page when the footer does not fit under the last rows,
+// so that the counts and signatures never stand alone.
+constexpr int RowsKeptWithFooter = 3;
+
+// The cell's text in the painter's font, or smaller so that it fits whole.
+void drawFitted(QPainter& painter, const QRectF& inner, Qt::Alignment alignment,
+                const QString& text) {
+    const QFont font = painter.font();
+    const double width = QFontMetricsF(font).horizontalAdvance(text);
+    if (width <= inner.width()) {
+        painter.drawText(inner, alignment, text);
+        return;
+    }
+    QFont smaller = font;
+    const double scale = qMax(SmallestFit, inner.width() / width);
+    smaller.setPixelSize(qMax(1, int(font.pixelSize() * scale)));
+    painter.setFont(smaller);
+    const QString shown = QFontMetricsF(smaller).elidedText(text, Qt::ElideRight, inner.width());
+    painter.drawText(inner, alignment, shown);
+    painter.setFont(font);
+}
 
 QStringList rowCells(const MarkSheetRow& row) {
     return {QString::number(row.number),           row.student, row.code, row.mark, row.sheetNumber,
@@ -74,13 +102,18 @@ MarkSheetLayout::MarkSheetLayout(const MarkSheet& sheet, QSizeF printable)
     if (top + FooterGap + footerHeight() <= bottom) {
         page.footer = true;
         pages_.append(page);
-    } else {
-        pages_.append(page);
-        Page last;
-        last.firstRow = total;
-        last.footer = true;
-        pages_.append(last);
+        return;
     }
+    // The table's tail goes over with the footer; the page it leaves keeps at least one row.
+    const int carried = qMin(RowsKeptWithFooter, page.rowCount - 1);
+    page.rowCount -= qMax(0, carried);
+    pages_.append(page);
+    Page last;
+    last.firstRow = page.firstRow + page.rowCount;
+    last.rowCount = qMax(0, carried);
+    last.table = last.rowCount > 0;
+    last.footer = true;
+    pages_.append(last);
 }
 
 double MarkSheetLayout::headingHeight() const {
@@ -98,6 +131,20 @@ QList<double> MarkSheetLayout::columnWidths() const {
     QList<double> widths;
     for (double w : BaseWidths)
         widths << w * size_.width() / sum;
+    // The mark column as wide as its longest name ("неудовлетворительно"), at the student
+    // column's cost.
+    const QFontMetricsF cells(face(10));
+    double needed =
+        QFontMetricsF(face(9, true)).horizontalAdvance(markSheetColumnTitles().value(MarkColumn));
+    for (const MarkSheetRow& row : sheet_.rows)
+        needed = qMax(needed, cells.horizontalAdvance(row.mark));
+    needed += 2 * CellPadding + 1;
+    const double wider =
+        qMin(needed - widths[MarkColumn], widths[StudentColumn] * StudentShareGiven);
+    if (wider > 0) {
+        widths[MarkColumn] += wider;
+        widths[StudentColumn] -= wider;
+    }
     return widths;
 }
 
@@ -135,9 +182,8 @@ double MarkSheetLayout::paintTable(QPainter& painter, double top, const Page& pa
             const QRectF cell(x, y, widths[c], height);
             painter.drawRect(cell);
             const QRectF inner = cell.adjusted(CellPadding, 0, -CellPadding, 0);
-            const QString text = painter.fontMetrics().elidedText(cells.value(c), Qt::ElideRight,
-                                                                  int(inner.width()));
-            painter.drawText(inner, titles ? Qt::AlignCenter : ColumnAlignment[c], text);
+            drawFitted(painter, inner, titles ? Qt::AlignCenter : ColumnAlignment[c],
+                       cells.value(c));
             x += widths[c];
         }
     };

@@ -49,8 +49,10 @@ Loaded load(QByteArrayView image) {
         done += n;
     }
     const Loaded loaded = loadFile(QStringLiteral("/proc/self/fd/%1").arg(fd));
-    // The loader keeps its own mapping; the descriptor is no longer needed.
-    ::close(fd);
+    // A loaded module keeps its descriptor for the rest of the run: the library loader knows
+    // a library by its path, so a later file given the same number would be taken for it.
+    if (loaded.module == nullptr)
+        ::close(fd);
     return loaded;
 #else
     // Kept for the rest of the run: the system will not delete a loaded library.

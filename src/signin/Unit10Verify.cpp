@@ -90,12 +90,18 @@ void TForm8::SpeedButton2Click() {
     }
     if (!signedIn)
         return;
-    db::DataSet dateFormat(db::DataSetKind::Query);
-    dateFormat.setConnection(&connection);
-    dateFormat.setSql(QStringLiteral("SET DATEFORMAT dmy"));
-    dateFormat.execSql();
+    // The server's messages in the users' language; the date order is set after it, since a
+    // language brings its own.
+    const QStringList session{QStringLiteral("SET LANGUAGE Russian"),
+                              QStringLiteral("SET DATEFORMAT dmy")};
+    for (const QString& statement : session) {
+        db::DataSet set(db::DataSetKind::Query);
+        set.setConnection(&connection);
+        set.setSql(statement);
+        set.execSql();
+    }
     // A connection reopened after a lost link must read dates as this one does.
-    connection.setSessionStatements({QStringLiteral("SET DATEFORMAT dmy")});
+    connection.setSessionStatements(session);
     done(ModalOk);
 }
 

@@ -139,13 +139,13 @@ wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Шифры студ
     fail "the student codes window stayed"
 
 # A column from a spreadsheet: three numbers on the X clipboard (xclip serves them until it is
-# ended), Ctrl+Shift+V in the first row's "№" (five Tabs along from "Студент"), Enter for
+# ended), Alt+V in the first row's "№" (five Tabs along from "Студент"), Enter for
 # "Да"; then Alt+Backspace takes the whole paste back.
 printf '901\t1\n902\t2\n903\t3\n' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
 pids+=($!)
 xdotool windowactivate --sync "$main"
 click_at 250 187
-xdotool key --delay 80 Tab Tab Tab Tab Tab ctrl+shift+v
+xdotool key --delay 80 Tab Tab Tab Tab Tab alt+v
 wait_for 20 window_named "Уведомление" || fail "no question for the paste"
 question=$(window_named "Уведомление")
 xdotool windowactivate --sync "$question" key Return

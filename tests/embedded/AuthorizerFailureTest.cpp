@@ -70,6 +70,6 @@ TEST_F(AuthorizerFailure, ASessionWhoseRightsCheckCannotBeSetIsRefused) {
     EXPECT_RUNS(c.open());
     EXPECT_TRUE(errorOf([&] {
                     c.query(forbidden);
-                }).startsWith(QStringLiteral("The SELECT permission was denied")))
+                }).startsWith(QStringLiteral("Отказано в разрешении \"SELECT\"")))
         << errorOf([&] { c.query(forbidden); }).toStdString();
 }

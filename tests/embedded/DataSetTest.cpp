@@ -68,8 +68,8 @@ TEST_F(JournalDataSet, EditsAreWrittenAndRefusedColumnsReportTheServersText) {
     // The first row is Абрамова's; the client may not give it to another student.
     journal.fieldByName(QStringLiteral("id_student"))->setValue(Ivanov);
     EXPECT_EQ(errorOf([&] { journal.post(); }),
-              QStringLiteral("The UPDATE permission was denied on the column 'id_student' of the "
-                             "object 'mark_mag', database 'KEL', schema 'dbo'."));
+              QStringLiteral("Отказано в разрешении \"UPDATE\" на столбец \"id_student\" объекта "
+                             "\"mark_mag\", база данных \"KEL\", схема \"dbo\"."));
     journal.cancel();
 
     journal.deleteRecord();

@@ -37,7 +37,7 @@ TEST_F(RightsBypass, NoLoginReadsTheServersTablesThroughAnyQueryShape) {
         for (const char* sql : ReadsOfLogins) {
             const QString error = errorOf([&] { l.connection->query(QString::fromUtf8(sql)); });
             EXPECT_TRUE(error.startsWith(
-                QStringLiteral("The SELECT permission was denied on the object 'kel_srv_")))
+                QStringLiteral("Отказано в разрешении \"SELECT\" на объект \"kel_srv_")))
                 << l.login << ": " << sql << " -> " << error.toStdString();
         }
 }
@@ -54,7 +54,7 @@ TEST_F(RightsBypass, TheVerificationLoginReadsNoTableOfTheFacultyThroughAFakeVie
     for (const char* sql : cases)
         EXPECT_TRUE(errorOf([&] {
                         check->query(QString::fromUtf8(sql));
-                    }).startsWith(QStringLiteral("The SELECT permission was denied")))
+                    }).startsWith(QStringLiteral("Отказано в разрешении \"SELECT\"")))
             << sql;
 }
 

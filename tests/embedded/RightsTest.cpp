@@ -27,22 +27,21 @@ TEST_F(Rights, TheVerificationLoginMayOnlyVerifyUsers) {
         const char* sql;
         const char* error;
     } cases[] = {
-        {"select * from mark_mag",
-         "The SELECT permission was denied on the object 'mark_mag', database 'KEL', schema "
-         "'dbo'."},
+        {"select * from mark_mag", "Отказано в разрешении \"SELECT\" на объект \"mark_mag\", база "
+                                   "данных \"KEL\", схема \"dbo\"."},
         {"SELECT  id_group, p20 FROM group_form where o_z = 1",
-         "The SELECT permission was denied on the object 'group_form', database 'KEL', schema "
-         "'dbo'."},
+         "Отказано в разрешении \"SELECT\" на объект \"group_form\", база данных \"KEL\", схема "
+         "\"dbo\"."},
         {"select count(*) from kel_srv_user",
-         "The SELECT permission was denied on the object 'kel_srv_user', database 'KEL', "
-         "schema 'dbo'."},
+         "Отказано в разрешении \"SELECT\" на объект \"kel_srv_user\", база данных \"KEL\", схема "
+         "\"dbo\"."},
         {"INSERT INTO KEL_LOG([table], [row_id], [descr], [KEL_User], [comp]) "
          "VALUES('mark_mag', 1, 'x', 'u', 'c')",
-         "The INSERT permission was denied on the object 'KEL_LOG', database 'KEL', schema "
-         "'dbo'."},
+         "Отказано в разрешении \"INSERT\" на объект \"KEL_LOG\", база данных \"KEL\", схема "
+         "\"dbo\"."},
         {"EXEC InsertInto_SORT_MARK_MAG 10,1,5,1,1",
-         "The EXECUTE permission was denied on the object 'InsertInto_SORT_MARK_MAG', "
-         "database 'KEL', schema 'dbo'."},
+         "Отказано в разрешении \"EXECUTE\" на объект \"InsertInto_SORT_MARK_MAG\", база данных "
+         "\"KEL\", схема \"dbo\"."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(errorOf([&] { check->query(QString::fromUtf8(c.sql)); }),
@@ -50,7 +49,7 @@ TEST_F(Rights, TheVerificationLoginMayOnlyVerifyUsers) {
             << c.sql;
     EXPECT_TRUE(errorOf([&] {
                     check->execute(QStringLiteral("EXEC CTRL_Z_Mark_mag 10,1"));
-                }).startsWith(QStringLiteral("The EXECUTE permission was denied")));
+                }).startsWith(QStringLiteral("Отказано в разрешении \"EXECUTE\"")));
 }
 
 TEST_F(Rights, AWorkingLoginIsRefusedColumnsItMayNotChange) {
@@ -61,25 +60,25 @@ TEST_F(Rights, AWorkingLoginIsRefusedColumnsItMayNotChange) {
         const char* error;
     } cases[] = {
         {QStringLiteral("UPDATE mark_mag SET id_student = 40 WHERE id_mark_mag = %1").arg(id),
-         "The UPDATE permission was denied on the column 'id_student' of the object "
-         "'mark_mag', database 'KEL', schema 'dbo'."},
+         "Отказано в разрешении \"UPDATE\" на столбец \"id_student\" объекта \"mark_mag\", база "
+         "данных \"KEL\", схема \"dbo\"."},
         {QStringLiteral("UPDATE mark_mag SET id_estimation = 2, KEL_User = 'x' WHERE "
                         "id_mark_mag = %1")
              .arg(id),
-         "The UPDATE permission was denied on the column 'KEL_User' of the object 'mark_mag', "
-         "database 'KEL', schema 'dbo'."},
+         "Отказано в разрешении \"UPDATE\" на столбец \"KEL_User\" объекта \"mark_mag\", база "
+         "данных \"KEL\", схема \"dbo\"."},
         {QStringLiteral("UPDATE s_fio SET s_fio = 'X' WHERE id_student = 12"),
-         "The UPDATE permission was denied on the column 's_fio' of the object 's_fio', "
-         "database 'KEL', schema 'dbo'."},
+         "Отказано в разрешении \"UPDATE\" на столбец \"s_fio\" объекта \"s_fio\", база данных "
+         "\"KEL\", схема \"dbo\"."},
         {QStringLiteral("UPDATE kel_srv_user SET enabled = 1"),
-         "The UPDATE permission was denied on the object 'kel_srv_user', database 'KEL', "
-         "schema 'dbo'."},
+         "Отказано в разрешении \"UPDATE\" на объект \"kel_srv_user\", база данных \"KEL\", схема "
+         "\"dbo\"."},
         {QStringLiteral("DELETE FROM kel_srv_lockout"),
-         "The DELETE permission was denied on the object 'kel_srv_lockout', database 'KEL', "
-         "schema 'dbo'."},
+         "Отказано в разрешении \"DELETE\" на объект \"kel_srv_lockout\", база данных \"KEL\", "
+         "схема \"dbo\"."},
         {QStringLiteral("DELETE FROM DEL_mark_mag"),
-         "The DELETE permission was denied on the object 'DEL_mark_mag', database 'KEL', "
-         "schema 'dbo'."},
+         "Отказано в разрешении \"DELETE\" на объект \"DEL_mark_mag\", база данных \"KEL\", схема "
+         "\"dbo\"."},
         {QStringLiteral("DROP TABLE KEL_LOG"),
          "The user does not have permission to perform this action."},
         {QStringLiteral("PRAGMA foreign_keys = OFF"),
@@ -190,12 +189,12 @@ TEST_F(Rights, EveryStatementKindTheServerKeepsToItselfIsRefused) {
     work->execute(logRow);
     const QString noRight = QStringLiteral("The user does not have permission to perform this "
                                            "action.");
-    const QString insertDenied = QStringLiteral("The INSERT permission was denied on the object "
-                                                "'KEL_LOG', database 'KEL', schema 'dbo'.");
-    const QString deleteDenied = QStringLiteral("The DELETE permission was denied on the object "
-                                                "'KEL_LOG', database 'KEL', schema 'dbo'.");
+    const QString insertDenied = QStringLiteral("Отказано в разрешении \"INSERT\" на объект "
+                                                "\"KEL_LOG\", база данных \"KEL\", схема \"dbo\".");
+    const QString deleteDenied = QStringLiteral("Отказано в разрешении \"DELETE\" на объект "
+                                                "\"KEL_LOG\", база данных \"KEL\", схема \"dbo\".");
     const auto function = [](const char* name) {
-        return QStringLiteral("'%1' is not a recognized built-in function name.")
+        return QStringLiteral("\"%1\" не является распознаваемым именем встроенной функции.")
             .arg(QLatin1String(name));
     };
     const struct {
@@ -227,15 +226,15 @@ TEST_F(Rights, EveryStatementKindTheServerKeepsToItselfIsRefused) {
          "SELECT id, 'mark_mag', 'x' FROM f",
          insertDenied, deleteDenied},
         {"UPDATE OR REPLACE s_fio SET idid = '21002' WHERE id_student = 12",
-         QStringLiteral("The UPDATE permission was denied on the object 's_fio', database 'KEL', "
-                        "schema 'dbo'."),
-         QStringLiteral("The DELETE permission was denied on the object 's_fio', database "
-                        "'KEL', schema 'dbo'.")},
+         QStringLiteral("Отказано в разрешении \"UPDATE\" на объект \"s_fio\", база данных "
+                        "\"KEL\", схема \"dbo\"."),
+         QStringLiteral("Отказано в разрешении \"DELETE\" на объект \"s_fio\", база данных "
+                        "\"KEL\", схема \"dbo\".")},
         {"INSERT INTO KEL_LOG (id_log, [table], descr) VALUES (1, 'mark_mag', 'x') "
          "ON CONFLICT (id_log) DO UPDATE SET descr = excluded.descr",
          insertDenied,
-         QStringLiteral("The SELECT permission was denied on the object 'KEL_LOG', database "
-                        "'KEL', schema 'dbo'.")},
+         QStringLiteral("Отказано в разрешении \"SELECT\" на объект \"KEL_LOG\", база данных "
+                        "\"KEL\", схема \"dbo\".")},
         {"SELECT fts3_tokenizer('simple')", function("fts3_tokenizer"), function("fts3_tokenizer")},
         {"SELECT load_extension('libc.so.6')", function("load_extension"),
          function("load_extension")},
@@ -247,15 +246,15 @@ TEST_F(Rights, EveryStatementKindTheServerKeepsToItselfIsRefused) {
          "SELECT p FROM mark_mag_carried",
          function("fts3_tokenizer"), function("fts3_tokenizer")},
         {"select name, password from kel_srv_login",
-         QStringLiteral("The SELECT permission was denied on the object 'kel_srv_login', "
-                        "database 'KEL', schema 'dbo'."),
-         QStringLiteral("The SELECT permission was denied on the object 'kel_srv_login', "
-                        "database 'KEL', schema 'dbo'.")},
+         QStringLiteral("Отказано в разрешении \"SELECT\" на объект \"kel_srv_login\", база данных "
+                        "\"KEL\", схема \"dbo\"."),
+         QStringLiteral("Отказано в разрешении \"SELECT\" на объект \"kel_srv_login\", база данных "
+                        "\"KEL\", схема \"dbo\".")},
         {"select descr from KEL_LOG",
-         QStringLiteral("The SELECT permission was denied on the object 'KEL_LOG', database "
-                        "'KEL', schema 'dbo'."),
-         QStringLiteral("The SELECT permission was denied on the object 'KEL_LOG', database "
-                        "'KEL', schema 'dbo'.")},
+         QStringLiteral("Отказано в разрешении \"SELECT\" на объект \"KEL_LOG\", база данных "
+                        "\"KEL\", схема \"dbo\"."),
+         QStringLiteral("Отказано в разрешении \"SELECT\" на объект \"KEL_LOG\", база данных "
+                        "\"KEL\", схема \"dbo\".")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(errorOf([&] { check->query(QString::fromUtf8(c.sql)); }), c.asCheck)

@@ -141,9 +141,9 @@ TEST_F(SignIn, AnOutdatedClientIsToldToUpdateAndGetsNoCredentials) {
 
 TEST_F(SignIn, TheConnectionItselfChecksLoginPasswordCatalogAndFile) {
     EXPECT_EQ(errorOf([&] { connect(CheckLogin, QStringLiteral("проверка1")); }),
-              QStringLiteral("Login failed for user 'kel_check'."));
+              QStringLiteral("Ошибка входа пользователя \"kel_check\"."));
     EXPECT_EQ(errorOf([&] { connect(QStringLiteral("ivanova"), QStringLiteral("secret1")); }),
-              QStringLiteral("Login failed for user 'ivanova'."));
+              QStringLiteral("Ошибка входа пользователя \"ivanova\"."));
     EXPECT_EQ(errorOf([&] { connect(QStringLiteral("KEL_CHECK"), CheckPassword); }), QString());
 
     db::Connection c;
@@ -151,8 +151,8 @@ TEST_F(SignIn, TheConnectionItselfChecksLoginPasswordCatalogAndFile) {
     c.setConnectionString(
         QString(connectionText(CheckLogin, CheckPassword)).replace("Catalog=KEL", "Catalog=Other"));
     EXPECT_EQ(errorOf([&] { c.open(); }),
-              QStringLiteral("Cannot open database \"Other\" requested by the login. The login "
-                             "failed."));
+              QStringLiteral("Не удается открыть базу данных \"Other\", запрашиваемую именем "
+                             "входа. Не удалось выполнить вход."));
     const QString missing = dir.path(QStringLiteral("none.sqlite"));
     c.setConnectionString(QStringLiteral("User ID=kel_check;Password=x;Data Source=") + missing);
     EXPECT_TRUE(errorOf([&] { c.open(); }).contains(QStringLiteral("does not exist")));

@@ -220,12 +220,11 @@ TEST_F(Statements, DateLiteralsFollowTheSessionsDateFormat) {
               QStringLiteral("05.04.2024"));
     EXPECT_EQ(
         errorOf([&] { work->execute(QStringLiteral("UPDATE mark_mag SET p36 = '31.02.2024'")); }),
-        QStringLiteral(
-            "Conversion failed when converting date and/or time from character string."));
+        QStringLiteral("Ошибка преобразования даты или времени из символьной строки."));
     EXPECT_EQ(errorOf([&] { work->execute(QStringLiteral("SET DATEFORMAT xyz")); }),
-              QStringLiteral("'xyz' is not a valid DATEFORMAT value."));
+              QStringLiteral("\"xyz\" не является допустимым значением DATEFORMAT."));
     EXPECT_EQ(errorOf([&] { work->execute(QStringLiteral("SET FOO ON")); }),
-              QStringLiteral("'FOO' is not a recognized SET option."));
+              QStringLiteral("\"FOO\" не является распознаваемым параметром SET."));
     EXPECT_RUNS(work->execute(QStringLiteral("SET NOCOUNT ON")));
 }
 
@@ -245,19 +244,17 @@ TEST_F(Statements, ExecReadsQuotedTextsIntegersNullAndNamedArguments) {
         const char* sql;
         const char* error;
     } cases[] = {
-        {"EXEC NO_SUCH 1", "Could not find stored procedure 'NO_SUCH'."},
-        {"EXEC GET_USER 'a', 'b'",
-         "Procedure or function 'GET_USER' expects parameter '@new_password', which was not "
-         "supplied."},
+        {"EXEC NO_SUCH 1", "Не удалось найти хранимую процедуру \"NO_SUCH\"."},
+        {"EXEC GET_USER 'a', 'b'", "Процедура или функция \"GET_USER\" ожидает параметр "
+                                   "\"@new_password\", который не был указан."},
         {"EXEC GET_USER 'x', 'y', NULL, 'KEL 14', 'a', 'c', 'x', '0', '4', 'extra'",
-         "Procedure or function GET_USER has too many arguments specified."},
-        {"EXEC GET_USER 'O'Neil', 'y'", "Incorrect syntax near 'Neil'."},
-        {"EXEC GET_USER @nope = 1", "@nope is not a parameter for procedure GET_USER."},
-        {"EXEC GET_USER 'kel', 'abc", "Unclosed quotation mark after the character string 'abc'."},
-        {"EXEC GET_USER N'it''s", "Unclosed quotation mark after the character string 'it''s'."},
-        {"EXEC [GET_USER 'a'",
-         "Unclosed quotation mark after the character string 'GET_USER 'a''."},
-        {"SET DATEFORMAT 'dmy", "Unclosed quotation mark after the character string 'dmy'."},
+         "Для процедуры или функции GET_USER задано слишком много аргументов."},
+        {"EXEC GET_USER 'O'Neil', 'y'", "Неправильный синтаксис около конструкции \"Neil\"."},
+        {"EXEC GET_USER @nope = 1", "@nope не является параметром для процедуры GET_USER."},
+        {"EXEC GET_USER 'kel', 'abc", "Незакрытые кавычки после строки символов \"abc\"."},
+        {"EXEC GET_USER N'it''s", "Незакрытые кавычки после строки символов \"it''s\"."},
+        {"EXEC [GET_USER 'a'", "Незакрытые кавычки после строки символов \"GET_USER 'a'\"."},
+        {"SET DATEFORMAT 'dmy", "Незакрытые кавычки после строки символов \"dmy\"."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(errorOf([&] { check->query(QString::fromUtf8(c.sql)); }),
@@ -267,5 +264,5 @@ TEST_F(Statements, ExecReadsQuotedTextsIntegersNullAndNamedArguments) {
     EXPECT_EQ(errorOf([&] {
                   work->execute(QStringLiteral("EXEC InsertInto_SORT_MARK_MAG 'x',1,5,1,1"));
               }),
-              QStringLiteral("Error converting data type varchar to int."));
+              QStringLiteral("Ошибка при преобразовании типа данных varchar к int."));
 }

@@ -9,7 +9,7 @@ namespace {
 class TypeChecks : public ServerFixture {};
 
 const QString NotADate =
-    QStringLiteral("Conversion failed when converting date and/or time from character string.");
+    QStringLiteral("Ошибка преобразования даты или времени из символьной строки.");
 
 } // namespace
 
@@ -49,7 +49,7 @@ TEST_F(TypeChecks, DateColumnsAndTheLogsRowIdRefuseOtherValues) {
                        "VALUES('mark_mag', ?, 'd', 'ivanova', 'PC')");
     for (const QVariant& id : {QVariant(QStringLiteral("abc")), QVariant(1.5)})
         EXPECT_EQ(errorOf([&] { work->execute(logInsert, {id}); }),
-                  QStringLiteral("Error converting data type varchar to int."))
+                  QStringLiteral("Ошибка при преобразовании типа данных varchar к int."))
             << id.toString().toStdString();
 
     embedded::ServerAdmin admin(path);

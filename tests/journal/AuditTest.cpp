@@ -10,6 +10,7 @@
 #include "platform/IPWatch.h"
 
 #include <QHeaderView>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
@@ -104,6 +105,37 @@ TEST_F(AuditLog, LoginWithAnApostropheIsWrittenAsItIs) {
     const std::vector<LogRow> rows = log();
     ASSERT_EQ(rows.size(), 1u) << (boxes.empty() ? "" : boxes.front().text.toStdString());
     EXPECT_EQ(rows[0].user, QStringLiteral("o'neil"));
+}
+
+// The warning stays on the screen the main window is on, however wide the main window, and
+// its column titles read whole.
+TEST_F(AuditLog, WarningStaysOnTheScreenWithItsTitlesWhole) {
+    const QRect available = window->screen()->availableGeometry();
+    window->showNormal();
+    window->resize(available.width() + 40, window->height());
+    clickCell(0, QStringLiteral("student"));
+    selectRows({0, 1});
+    QRect frame;
+    QStringList cut;
+    int gridWidth = 0;
+    onModal<TForm1>([&](TForm1* form) {
+        frame = form->frameGeometry();
+        gridWidth = form->StringGrid->width();
+        const QFontMetrics metrics(form->StringGrid->horizontalHeader()->font());
+        for (int c = 1; c < form->StringGrid->ColCount(); ++c) {
+            const QString title = form->StringGrid->Cells(c, 0);
+            if (metrics.horizontalAdvance(title) + 4 > form->StringGrid->ColWidths(c))
+                cut << title;
+        }
+        QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    });
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(available.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_GE(gridWidth, qMin(window->width() + 5, available.width()) - 20);
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(u'|').toStdString();
+    EXPECT_EQ(journal().recordCount(), 3);
+    backToMainWindow();
 }
 
 TEST_F(AuditLog, SelectedRowsGoOnlyAfterYesEachWithItsRecord) {

@@ -1,9 +1,12 @@
 // The journal grid's commands as a person uses them: single-cell copy and paste, the restore
 // chord, the comma rule, the two column rules and the row colours.
 #include "support/KeyboardFixture.h"
+#include "support/PaintedText.h"
 
 #include <algorithm>
+#include <map>
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
@@ -40,6 +43,28 @@ TEST_F(GridCommands, CopiedCellPastesItsKeyIntoAnotherRow) {
     key(Qt::Key_Escape);
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
+}
+
+// Ctrl with Shift is still the single-cell paste of the copied key, whatever text the
+// clipboard holds; the column paste has a chord of its own.
+TEST_F(GridCommands, CtrlShiftVPastesTheCopiedCellNotTheClipboardsColumn) {
+    const int source = rowId(0), target = rowId(1), below = rowId(2);
+    asOwner(
+        {QStringLiteral("UPDATE mark_mag SET id_teacher = 4 WHERE id_mark_mag = %1").arg(source),
+         QStringLiteral("UPDATE mark_mag SET id_teacher = NULL WHERE id_mark_mag <> %1")
+             .arg(source)});
+    reloadJournal();
+    ASSERT_EQ(rowId(0), source);
+    clickCell(0, QStringLiteral("teacher"));
+    key(Qt::Key_C, Qt::ControlModifier);
+    QGuiApplication::clipboard()->setText(QStringLiteral("Сергеев С.С.\nСергеев С.С.\n"));
+    clickCell(1, QStringLiteral("teacher"));
+    key(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_Up);
+    EXPECT_EQ(stored(QStringLiteral("id_teacher"), target).toInt(), 4);
+    EXPECT_TRUE(stored(QStringLiteral("id_teacher"), below).toString().isEmpty())
+        << "no column pasted";
+    EXPECT_TRUE(boxes.empty()) << "no question of a column paste";
 }
 
 TEST_F(GridCommands, InsideACellEditorCopyAndPasteAreTheGridsOwn) {
@@ -188,6 +213,43 @@ TEST_F(GridCommands, AdmissionAndMarkTwentyFiveColourTheirRows) {
     EXPECT_NE(cellColour(grid(), 1, student), QColor(255, 221, 221)) << "only the admission cell";
     EXPECT_EQ(cellColour(grid(), 2, student), QColor(206, 239, 255));
     EXPECT_EQ(cellColour(grid(), 2, admission), QColor(206, 239, 255)) << "mark 25 wins";
+}
+
+// A mark's name longer than its cell ends with an ellipsis, so the cut shows; a short one is
+// drawn whole.
+TEST_F(GridCommands, LongMarkNamesEndWithAnEllipsisShortOnesWhole) {
+    const QString longName = QStringLiteral("неудовлетворительно");
+    asOwner(
+        {QStringLiteral("UPDATE estimation SET p31 = '%1' WHERE id_estimation = 5").arg(longName),
+         QStringLiteral("UPDATE mark_mag SET id_estimation = 5 WHERE id_mark_mag = %1")
+             .arg(rowId(0)),
+         QStringLiteral("UPDATE mark_mag SET id_estimation = 8 WHERE id_mark_mag = %1")
+             .arg(rowId(1))});
+    // The list of marks as the next choice of a form of control reads it.
+    dataModule->ADOQ_estimation.close();
+    dataModule->ADOQ_estimation.open();
+    reloadJournal();
+    clickCell(2, QStringLiteral("student"));
+    const int mark = columnOf(grid(), QStringLiteral("estimation"));
+    const int width = grid()->columnWidth(mark);
+    const QFontMetrics metrics(grid()->font());
+    ASSERT_GT(metrics.horizontalAdvance(longName), width) << "the name must not fit";
+    // What stays on the screen: the last text painted in each row's cell.
+    std::map<int, QString> shown;
+    for (const testsupport::PaintedItem& item : testsupport::paintedTexts(grid()->viewport())) {
+        const int left = grid()->columnViewportPosition(mark);
+        if (item.at.x() >= left && item.at.x() < left + width)
+            shown[grid()->rowAt(int(item.at.y()) - 2)] = item.text;
+    }
+    QStringList marks;
+    for (const auto& [row, text] : shown) {
+        marks << text;
+        EXPECT_LE(metrics.horizontalAdvance(text), width) << text.toStdString();
+    }
+    ASSERT_EQ(marks.size(), 2) << marks.join(u'|').toStdString();
+    EXPECT_TRUE(marks[0].endsWith(QChar(0x2026))) << marks[0].toStdString();
+    EXPECT_TRUE(longName.startsWith(marks[0].chopped(1))) << marks[0].toStdString();
+    EXPECT_EQ(marks[1], QStringLiteral("неуд."));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// A column of values pasted from the clipboard with Ctrl+Shift+V, and this user's own
+// A column of values pasted from the clipboard with Alt+V, and this user's own
 // changes taken back with Alt+Backspace: what reaches the database, its audit records and
 // the boxes the user sees.
 #include "support/BoxScript.h"
@@ -58,7 +58,7 @@ protected:
         return values;
     }
 
-    // Puts text on the clipboard and presses Ctrl+Shift+V in the cell, answering the
+    // Puts text on the clipboard and presses Alt+V in the cell, answering the
     // confirmation with the given button; every other box is answered with OK.
     void paste(int row, const QString& field, const QString& text,
                QMessageBox::StandardButton answer = QMessageBox::Yes) {
@@ -71,7 +71,7 @@ protected:
             boxes.push_back(r);
             return r.icon == QMessageBox::Question ? answer : QMessageBox::Ok;
         });
-        key(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        key(Qt::Key_V, Qt::AltModifier);
     }
 
     void undo() { key(Qt::Key_Backspace, Qt::AltModifier); }

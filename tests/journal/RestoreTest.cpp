@@ -7,8 +7,11 @@
 #include "journal/Unit6.h"
 
 #include <QComboBox>
+#include <QScreen>
 
 namespace {
+
+using testsupport::columnOf;
 
 class Restore : public testsupport::KeyboardFixture {
 protected:
@@ -96,6 +99,68 @@ TEST_F(Restore, TickedRowsComeBackThroughOKAndTheJournalIsScannedAgain) {
     EXPECT_EQ(deletedKept(), 0);
     expectListsClosed();
     EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+}
+
+// Every column but "Студент" holds its title and its values whole; the window stays on the
+// screen.
+TEST_F(Restore, ColumnsHoldTheirTitlesAndValuesTheWindowStaysOnTheScreen) {
+    deleteRows({0});
+    QStringList cut;
+    QRect frame, available;
+    onModal<TForm5>([&](TForm5* form) {
+        TDBGridEh* g = form->DBGridEh2;
+        frame = form->frameGeometry();
+        available = form->screen()->availableGeometry();
+        const QFontMetrics titles(g->TitleFont().font), cells(g->Font().font);
+        db::DataSet& list = DM_TAZ_2->ADOQ_Buffer;
+        for (int i = 0; i < g->columnCount(); ++i) {
+            const TColumnEh* c = g->Column(i);
+            if (c->FieldName == QStringLiteral("student"))
+                continue;
+            const int width = g->columnWidth(i);
+            const QString value =
+                c->Checkboxes ? QString() : list.fieldByName(c->FieldName)->text();
+            if (titles.horizontalAdvance(c->TitleCaption) + 4 > width ||
+                cells.horizontalAdvance(value) + 4 > width)
+                cut << c->TitleCaption + u'=' + value + u'/' + QString::number(width);
+        }
+        // The widths asked for, never less.
+        EXPECT_GE(g->columnWidth(columnOf(g, QStringLiteral("teacher"))), 161);
+        EXPECT_GE(g->columnWidth(columnOf(g, QStringLiteral("estimation"))), 51);
+        form->close();
+    });
+    chord();
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(u'|').toStdString();
+    EXPECT_TRUE(available.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height() << " in "
+        << available.width() << "x" << available.height();
+    expectListsClosed();
+}
+
+// A server that refuses the restore: OK shows its error and still closes the window, as OK
+// does; the tick stays stored on the server for a later OK.
+TEST_F(Restore, OKClosesTheWindowAfterAServerErrorAndTheTickStays) {
+    deleteRows({1});
+    asOwner({QStringLiteral("CREATE TRIGGER refuse_restore BEFORE INSERT ON mark_mag "
+                            "BEGIN SELECT RAISE(ABORT, 'restore refused'); END")});
+    bool stillOpen = true;
+    onModal<TForm5>([&](TForm5* form) {
+        tick(form, 0);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        stillOpen = form->isVisible();
+        if (stillOpen)
+            form->close();
+    });
+    chord();
+    QApplication::processEvents();
+    EXPECT_FALSE(stillOpen) << "OK ends the window";
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("restore refused")))
+        << boxes[0].text.toStdString();
+    EXPECT_EQ(deletedKept("Check_ch = 1"), 1) << "the tick is on the server";
+    EXPECT_EQ(journal().recordCount(), 2);
+    expectListsClosed();
 }
 
 TEST_F(Restore, NothingDeletedGivesTheNoticeAndNoWindow) {

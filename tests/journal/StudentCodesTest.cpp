@@ -76,6 +76,42 @@ TEST_F(StudentCodes, ListsTheJournalsStudentsOnceEachByNameAndChangesNothingUnto
     EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
 }
 
+// With more students than the list can show, its last visible row is whole: the list ends
+// on a row's lower edge.
+TEST_F(StudentCodes, TheListShowsWholeRowsOnly) {
+    std::vector<QString> sql;
+    for (int i = 0; i < 40; ++i) {
+        sql.push_back(QStringLiteral("INSERT INTO s_fio(id_student, s_fio, idid) "
+                                     "VALUES(%1, 'Студент %1', 'B-%1')")
+                          .arg(100 + i));
+        sql.push_back(QStringLiteral("INSERT INTO group_student VALUES(5, %1)").arg(100 + i));
+        sql.push_back(QStringLiteral("INSERT INTO mark_mag (id_group, id_student, id_examination, "
+                                     "id_discipline, id_semester) VALUES (5, %1, 1, 11, 2)")
+                          .arg(100 + i));
+    }
+    asOwner(sql);
+    reloadJournal();
+    ASSERT_GT(journal().recordCount(), 40);
+    int viewport = 0, row = 0, shown = 0;
+    QSize size;
+    onModal<TForm7>([&](TForm7* form) {
+        TKvDBGridEh* g = form->KvDBGridEh2;
+        viewport = g->viewport()->height();
+        row = g->rowHeight(0);
+        shown = g->model()->rowCount();
+        size = form->size();
+        form->close();
+    });
+    QTest::mouseClick(window->SpeedButton2, Qt::LeftButton);
+    ASSERT_GT(row, 0);
+    EXPECT_GT(shown * row, viewport) << "more rows than room";
+    EXPECT_EQ(viewport % row, 0) << viewport << " / " << row;
+    EXPECT_EQ(size.width(), 431);
+    EXPECT_GT(size.height(), 465 - row);
+    EXPECT_LE(size.height(), 465);
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(StudentCodes, TypedCodeIsSavedAtClosingAndShowsInTheJournal) {
     clickCell(1, QStringLiteral("student"));
     const int current = rowId(1);

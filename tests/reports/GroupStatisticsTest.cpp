@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 
 namespace {
@@ -90,8 +91,8 @@ TEST_F(GroupStatisticsRead, CountsMatchTheHandMadeOnes) {
         {"all debts, one not taking the discipline",
          {{7, 1, 8, 0}, {8, 1, 9, 0}, {9, 1, 25, 0}},
          {"Андреев Андрей|1|1|-", "Петров Пётр|1|1|2.00", "Яковлев Яков|0|0|-"},
-         {"Математика Экзамен|н/я=1,неуд.=1,не изучает=1|1.00"},
-         {"н/я=1", "неуд.=1"}},
+         {"Математика Экзамен|неуд.=1,н/я=1,не изучает=1|1.00"},
+         {"неуд.=1", "н/я=1"}},
         {"mixed, two forms of control, another semester left out",
          {{7, 1, 5, 0},
           {8, 1, 3, 0},
@@ -102,8 +103,8 @@ TEST_F(GroupStatisticsRead, CountsMatchTheHandMadeOnes) {
           {7, 1, 4, 3}},
          {"Андреев Андрей|2|1|2.50", "Петров Пётр|2|0|5.00", "Яковлев Яков|1|1|2.00"},
          {"Математика Зачёт|неуд.=1,зачтено=1|0.50",
-          "Математика Экзамен|удовл.=1,отлично=1,неуд.=1|0.33"},
-         {"неуд.=2", "удовл.=1", "зачтено=1", "отлично=1"}},
+          "Математика Экзамен|отлично=1,удовл.=1,неуд.=1|0.33"},
+         {"отлично=1", "удовл.=1", "неуд.=2", "зачтено=1"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,7 +223,7 @@ TEST_F(GroupStatisticsRead, DebtSharesArePerCentsInTheTableTheWindowAndTheFiles)
         }
     }
     EXPECT_EQ(disciplinePart(reportstest::parseCsv(QString::fromUtf8(csv.mid(3)))).value(1),
-              QStringLiteral("Математика|Экзамен|удовл.: 1, отлично: 1, неуд.: 1|33,30"))
+              QStringLiteral("Математика|Экзамен|отлично: 1, удовл.: 1, неуд.: 1|33,30"))
         << "the whole line, as a spreadsheet in a Russian locale reads it";
 
     // The window's table shows the same figures.
@@ -240,6 +241,45 @@ TEST_F(GroupStatisticsRead, DebtSharesArePerCentsInTheTableTheWindowAndTheFiles)
 }
 
 class GroupStatisticsWindow : public testsupport::KeyboardFixture {};
+
+// The bars stand in the order of the marks whatever the order of the rows, and every label is
+// whole in the room its bar has, on a window that takes a good share of the screen.
+TEST(GroupStatisticsChart, BarsInTheMarksOrderLabelsWholeWindowLarge) {
+    const char* given[] = {"не аттестован", "неудовлетворительно", "зачтено", "хорошо",
+                           "не допущен",    "удовлетворительно",   "неявка",  "отлично",
+                           "не зачтено"};
+    std::vector<reports::StatisticsRow> rows;
+    qint32 id = 0;
+    for (const char* name : given)
+        rows.push_back({++id, QStringLiteral("Студент %1").arg(id), QStringLiteral("Математика"),
+                        QStringLiteral("Экзамен"), 30 + id, QString::fromUtf8(name)});
+    reports::GroupStatisticsDialog dialog(reports::computeGroupStatistics(rows));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QRect available = dialog.screen()->availableGeometry();
+    EXPECT_GE(dialog.width(), available.width() * 7 / 10);
+    EXPECT_GE(dialog.height(), available.height() * 8 / 10);
+    EXPECT_TRUE(available.contains(dialog.geometry()));
+
+    const reports::MarkDistributionChart* chart = dialog.chart();
+    QStringList order;
+    for (const auto& [mark, n] : chart->distribution())
+        order << mark;
+    EXPECT_EQ(order,
+              (QStringList{"отлично", "хорошо", "удовлетворительно", "неудовлетворительно",
+                           "зачтено", "не зачтено", "неявка", "не допущен", "не аттестован"}));
+    for (int i = 0; i < order.size(); ++i) {
+        SCOPED_TRACE(order[i].toStdString());
+        const QRect room = chart->labelRect(i);
+        const QFontMetrics metrics(chart->labelFont(i));
+        for (const QString& word : order[i].split(u' '))
+            EXPECT_LE(metrics.horizontalAdvance(word), room.width()) << "a word cut";
+        const QRect needed = metrics.boundingRect(
+            room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, order[i]);
+        EXPECT_TRUE(room.contains(needed)) << "lines cut below";
+        EXPECT_TRUE(chart->rect().contains(room));
+    }
+}
 
 TEST_F(GroupStatisticsWindow, OpensFromTheMenuShowsNoMarksAsSuchAndSavesCsv) {
     asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 5 WHERE id_student = 7"),

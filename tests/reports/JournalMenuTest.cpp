@@ -12,6 +12,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QScreen>
 #include <QSettings>
 
 namespace {
@@ -29,14 +30,23 @@ public:
             if (dialog == nullptr)
                 return;
             seen << QString::fromLatin1(dialog->metaObject()->className());
-            if (auto* preview = dialog->findChild<QPrintPreviewWidget*>())
+            if (auto* preview = dialog->findChild<QPrintPreviewWidget*>()) {
                 previewPages << preview->pageCount();
+                previewFitsWidth = preview->zoomMode() == QPrintPreviewWidget::FitToWidth;
+                previewShare =
+                    double(dialog->height()) / dialog->screen()->availableGeometry().height();
+                previewOnScreen =
+                    dialog->screen()->availableGeometry().contains(dialog->frameGeometry());
+            }
             dialog->reject();
         });
         timer_.start();
     }
     QStringList seen;
     QList<int> previewPages;
+    bool previewFitsWidth = false;
+    double previewShare = 0;
+    bool previewOnScreen = false;
 
 private:
     QTimer timer_;
@@ -267,6 +277,10 @@ TEST_F(JournalMenu, CtrlPPrintsAndThePreviewShowsTheSheet) {
         << watcher.seen[0].toStdString();
     EXPECT_EQ(watcher.seen[1], QStringLiteral("QPrintPreviewDialog"));
     EXPECT_EQ(watcher.previewPages, QList<int>{1});
+    // Readable at once: most of the screen's height, the page as wide as the window.
+    EXPECT_TRUE(watcher.previewFitsWidth);
+    EXPECT_GE(watcher.previewShare, 0.8);
+    EXPECT_TRUE(watcher.previewOnScreen);
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(warnings.seen().isEmpty()) << warnings.seen().join('\n').toStdString();
 }

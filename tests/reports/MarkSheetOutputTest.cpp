@@ -67,6 +67,60 @@ TEST(MarkSheetPdf, HeadingRowsCountsAndSignaturesOnOnePage) {
         }
 }
 
+// The longest names of marks whole in their cells, and the counts in the order of the marks
+// whatever order the rows give them.
+TEST(MarkSheetPdf, MarkNamesWholeAndCountedInTheMarksOrder) {
+    testsupport::TempDir dir;
+    const QString marks[] = {
+        QStringLiteral("неудовлетворительно"),
+        QStringLiteral("не допущен"),
+        QStringLiteral("удовлетворительно"),
+        QString(),
+        QStringLiteral("неявка"),
+        QStringLiteral("хорошо"),
+        QStringLiteral("отлично"),
+        QStringLiteral("неудовлетворительно"),
+    };
+    reports::MarkSheet sheet = sampleSheet(int(std::size(marks)));
+    for (int i = 0; i < sheet.rows.size(); ++i)
+        sheet.rows[i].mark = marks[i];
+    const QString path = writePdf(dir, sheet);
+    ASSERT_EQ(reportstest::pdfPageCount(path), 1);
+    const QString text = reportstest::pdfPageText(path, 1);
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << text.toStdString();
+    for (int i = 0; i < sheet.rows.size(); ++i) {
+        if (marks[i].isEmpty())
+            continue;
+        const QString row = QStringLiteral("%1\\s+Студент%2 Иван\\s+A-%1\\s+%3\\s+%4")
+                                .arg(i + 1)
+                                .arg(i + 1, 4, 10, QLatin1Char('0'))
+                                .arg(marks[i])
+                                .arg(100 + i);
+        EXPECT_TRUE(text.contains(QRegularExpression(row))) << row.toStdString() << "\n"
+                                                            << text.toStdString();
+    }
+    const QStringList counts = {
+        QStringLiteral("отлично: 1"),
+        QStringLiteral("хорошо: 1"),
+        QStringLiteral("удовлетворительно: 1"),
+        QStringLiteral("неудовлетворительно: 2"),
+        QStringLiteral("неявка: 1"),
+        QStringLiteral("не допущен: 1"),
+        QStringLiteral("без оценки: 1"),
+    };
+    qsizetype at = text.indexOf(QStringLiteral("Всего студентов: 8"));
+    ASSERT_GE(at, 0) << text.toStdString();
+    for (const QString& count : counts) {
+        const qsizetype found = text.indexOf(
+            QRegularExpression(QStringLiteral("^\\s*") + QRegularExpression::escape(count) +
+                                   QStringLiteral("$"),
+                               QRegularExpression::MultilineOption),
+            at);
+        EXPECT_GT(found, at) << count.toStdString() << "\n" << text.toStdString();
+        at = qMax(at, found);
+    }
+}
+
 TEST(MarkSheetPdf, LongJournalRepeatsTheTableTitlesAndSplitsNoRow) {
     testsupport::TempDir dir;
     const reports::MarkSheet sheet = sampleSheet(120);
@@ -96,6 +150,8 @@ TEST(MarkSheetPdf, LongJournalRepeatsTheTableTitlesAndSplitsNoRow) {
     for (int i = 0; i < 120; ++i)
         EXPECT_EQ(seen[i], sheet.rows[i].student) << "row " << i + 1;
     const QString last = reportstest::pdfPageText(path, pages);
+    // The counts and signatures stand under the table's last rows, never alone.
+    EXPECT_TRUE(last.contains(QStringLiteral("Студент0120 Иван"))) << last.toStdString();
     EXPECT_TRUE(last.contains(QStringLiteral("Всего студентов: 120")));
     EXPECT_TRUE(last.contains(QStringLiteral("Подпись деканата:")));
 }
@@ -148,6 +204,9 @@ TEST(MarkSheetLayoutPages, RowsAndFooterFitTheirPages) {
             EXPECT_LE(lowestInk(layout, i, a4), a4.height()) << "page " << i;
             if (i + 1 < pages.size() && !pages[i + 1].footer) {
                 EXPECT_GT(p.rowCount, 0);
+            }
+            if (p.footer && students > 0) {
+                EXPECT_GT(p.rowCount, 0) << "the footer alone on its page";
             }
         }
         EXPECT_EQ(next, students);

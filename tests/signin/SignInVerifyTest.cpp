@@ -64,10 +64,13 @@ TEST_F(SignInFixture, PlainUserSignsInAndTheStartupDataOpens) {
               QStringLiteral("SELECT  id_group, p20 FROM group_form where o_z = 1 AND  "
                              "id_login = %1 GROUP BY id_group, p20")
                   .arg(id));
-    EXPECT_EQ(statements.back(), QStringLiteral("SET DATEFORMAT dmy"));
-    EXPECT_EQ(dataModule->ADO_TAZ.sessionStatements(),
-              QStringList{QStringLiteral("SET DATEFORMAT dmy")})
-        << "a reopened connection must read dates the same way";
+    // The server's messages in Russian, then the date order the client writes dates in.
+    const QStringList session{QStringLiteral("SET LANGUAGE Russian"),
+                              QStringLiteral("SET DATEFORMAT dmy")};
+    ASSERT_GE(statements.size(), 2u);
+    EXPECT_EQ((QStringList{statements[statements.size() - 2], statements.back()}), session);
+    EXPECT_EQ(dataModule->ADO_TAZ.sessionStatements(), session)
+        << "a reopened connection must read dates and answer the same way";
 
     EXPECT_FALSE(w.ProgressBar->isHidden());
     EXPECT_EQ(w.ProgressBar->value(), 14);
@@ -234,7 +237,7 @@ TEST_F(SignInFixture, RefusedFirstConnectionShowsItsErrorThenTheLoginMessage) {
     // The statement reopens the connection, which fails again: the box has the server's
     // full text, and the label ends with the login message.
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QStringLiteral("Login failed for user 'kel_check'."));
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Ошибка входа пользователя \"kel_check\"."));
     EXPECT_EQ(w.RzLabel1->text(), WrongLogin);
     EXPECT_FALSE(dataModule->ADO_TAZ.connected());
     EXPECT_TRUE(w.isVisible());

@@ -25,7 +25,7 @@
 namespace {
 
 // Runs the menu's command and photographs the window it opens; false when none opened.
-bool photographCommand(TForm2& window, const QString& command, QSize size, const QString& file) {
+bool photographCommand(TForm2& window, const QString& command, const QString& file) {
     QAction* action = nullptr;
     for (QAction* a : window.GridMenu->menu()->actions())
         if (a->text() == command)
@@ -40,8 +40,7 @@ bool photographCommand(TForm2& window, const QString& command, QSize size, const
         if (dialog == nullptr)
             return;
         poll.stop();
-        dialog->resize(size);
-        dialog->move(window.screen()->availableGeometry().center() - dialog->rect().center());
+        // At the size and place the window chose for itself, as a user first sees it.
         QTest::qWait(800); // let the X server finish painting before reading it back
         const QRect area = dialog->frameGeometry();
         saved = window.screen()
@@ -92,8 +91,8 @@ int main(int argc, char** argv) {
     }
     QApplication::processEvents();
     if (!photographCommand(window, QStringLiteral("Предварительный просмотр ведомости..."),
-                           QSize(900, 860), QString::fromLocal8Bit(argv[1])) ||
-        !photographCommand(window, QStringLiteral("Статистика группы..."), QSize(720, 620),
+                           QString::fromLocal8Bit(argv[1])) ||
+        !photographCommand(window, QStringLiteral("Статистика группы..."),
                            QString::fromLocal8Bit(argv[2]))) {
         std::fputs("a window did not open or could not be written\n", stderr);
         return 1;
