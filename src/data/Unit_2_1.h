@@ -75,6 +75,8 @@ private:
     void setUpJournalFields();
     void setUpBufferFields();
     void setUpHandlers();
+    // A post that lost the link but was found stored is told as such, not left unsaid.
+    static void tellWhenSavedDespiteLostLink(db::DataSet& dataSet);
 
     JournalView* view_ = nullptr;
 };

@@ -60,6 +60,15 @@ void TDM_TAZ_2::ADO_SP_SortBeforePost(db::DataSet& dataSet) {
     view_->enableSelector(JournalSelector::Discipline);
 }
 
+void TDM_TAZ_2::tellWhenSavedDespiteLostLink(db::DataSet& dataSet) {
+    if (!dataSet.lastPostSurvivedLostLink())
+        return;
+    platform::messageBox(nullptr,
+                         QStringLiteral("Связь с сервером прервалась во время записи. Запись "
+                                        "прочитана заново: изменение сохранено на сервере."),
+                         QStringLiteral("Уведомление"), QMessageBox::Information, QMessageBox::Ok);
+}
+
 void TDM_TAZ_2::ADO_SP_SortPostError(db::DataSet& dataSet, const db::DatabaseError& error,
                                      db::DataAction& action) {
     action = db::DataAction::Abort;

@@ -81,6 +81,9 @@ public:
     // shows what the database holds; false when the row is no longer there. A row whose write
     // found it changed by someone else is read again this way when its edit is cancelled.
     bool rereadRow();
+    // The last post lost the link while writing, and the row read again on a new connection
+    // showed that the server had stored it.
+    bool lastPostSurvivedLostLink() const;
     void requery() { refresh(); }
     // Runs the statement (Query) without expecting rows; returns rows changed.
     int execSql();

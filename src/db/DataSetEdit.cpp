@@ -245,10 +245,22 @@ void DataSet::post() {
     if (beforePost)
         beforePost(*this);
     const bool inserting = d->state_ == DataSetState::Insert;
+    d->savedDespiteLostLink_ = false;
     d->runWithErrorHandler(onPostError, [&] {
         if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
             return; // the handler cancelled and asked to retry
-        d->writeWith(whilePosting, [&] { inserting ? d->writeInsert() : d->writeBack(); });
+        if (inserting) {
+            d->writeWith(whilePosting, [&] { d->writeInsert(); });
+            return;
+        }
+        try {
+            d->writeWith(whilePosting, [&] { d->writeBack(); });
+        } catch (const DatabaseError& e) {
+            if (!e.connectionLost())
+                throw;
+            d->settleLostWrite(e);
+            d->savedDespiteLostLink_ = true;
+        }
     });
     if (d->state_ != DataSetState::Edit && d->state_ != DataSetState::Insert)
         return;
@@ -290,6 +302,29 @@ void DataSet::Private::writeBack() {
         changedByOthers_ = editRow_;
         throw DatabaseError(ErrorKind::Conflict, rowNotFound);
     }
+}
+
+// The link fell while the row was written: the server may have stored it (and committed its
+// records with it) or not. Only the row can tell, read on a new connection.
+void DataSet::Private::settleLostWrite(const DatabaseError& lost) {
+    bool holds = false;
+    try {
+        const int keyCol = keyColumn();
+        holds = rowHolds(store_.get(static_cast<size_t>(editRow_), static_cast<size_t>(keyCol)));
+    } catch (const DatabaseError&) {
+        throw DatabaseError(
+            QStringLiteral("Связь с сервером потеряна во время записи, и проверить, сохранено ли "
+                           "изменение, не удалось: сервер недоступен. Изменение осталось в "
+                           "строке; проверьте запись, когда связь восстановится.\n") +
+                lost.message(),
+            lost.sqlState(), lost.nativeError());
+    }
+    if (!holds)
+        throw lost;
+}
+
+bool DataSet::lastPostSurvivedLostLink() const {
+    return d->savedDespiteLostLink_;
 }
 
 bool DataSet::Private::rowHolds(const QVariant& key) const {

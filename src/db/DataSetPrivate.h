@@ -73,6 +73,8 @@ struct DataSet::Private {
     void writeBack();
     // The row being written holds the edited values on the server now.
     bool rowHolds(const QVariant& key) const;
+    // Returns when the row holds the change after all; else throws what the user must read.
+    void settleLostWrite(const DatabaseError& lost);
     void writeInsert();
     void writeDelete();
     void insertRowAt(bool atEnd);
@@ -112,6 +114,7 @@ struct DataSet::Private {
     int editRow_ = -1;         // rows_ index being edited or inserted
     int insertRow_ = -1;       // rows_ index of a row being inserted
     int changedByOthers_ = -1; // rows_ index whose write found it changed since it was read
+    bool savedDespiteLostLink_ = false;
     int cursorBeforeInsert_ = -1;
     bool modified_ = false;
     int displayRow_ = -1;
