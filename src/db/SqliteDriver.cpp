@@ -129,7 +129,7 @@ int SqliteDriver::run(const QString& sql, const std::vector<QVariant>& binds, in
         return executeRaw(rewrite(sql), binds, sink);
     } catch (const DatabaseError&) {
         if (timeout.expired())
-            throw DatabaseError(QStringLiteral("Query timeout expired"));
+            throw DatabaseError(QStringLiteral("Query timeout expired"), QStringLiteral("HYT00"));
         throw;
     }
 }
