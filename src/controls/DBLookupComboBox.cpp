@@ -15,6 +15,8 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget* parent)
     , binding_(this) {
     setEditable(false);
     binding_.changed = [this] { refill(); };
+    connect(&binding_, &controls::LookupBinding::valueChanged, this,
+            &TDBLookupComboBox::keyValueChanged);
     // Qt's own popup decides what a click is: a press that opens the list and its quick
     // release choose nothing; a later click or Enter on an entry chooses it.
     connect(this, &QComboBox::activated, this, [this](int index) {

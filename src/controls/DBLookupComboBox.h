@@ -31,6 +31,10 @@ public:
     TMouseEvent OnMouseDown;
     TKeyEvent OnKeyDown;
 
+Q_SIGNALS:
+    // The chosen key changed, by the user or by the program.
+    void keyValueChanged(const QVariant& key);
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;

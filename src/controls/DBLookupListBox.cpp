@@ -12,6 +12,8 @@ TDBLookupListBox::TDBLookupListBox(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     binding_.changed = [this] { refill(); };
+    connect(&binding_, &controls::LookupBinding::valueChanged, this,
+            &TDBLookupListBox::keyValueChanged);
 }
 
 void TDBLookupListBox::refill() {

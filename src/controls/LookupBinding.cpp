@@ -74,10 +74,13 @@ int LookupBinding::indexOfValue() const {
 }
 
 void LookupBinding::setValue(const QVariant& key) {
+    const bool differs = !db::sameValue(value_, key);
     value_ = key;
     follow();
     if (changed)
         changed();
+    if (differs)
+        Q_EMIT valueChanged(value_);
 }
 
 QString LookupBinding::text() const {
@@ -88,11 +91,14 @@ QString LookupBinding::text() const {
 void LookupBinding::choose(int index) {
     if (index < 0 || index >= int(items_.size()))
         return;
+    const bool differs = !db::sameValue(value_, items_[size_t(index)].key);
     value_ = items_[size_t(index)].key;
     if (db::DataSet* ds = listDataSet())
         ds->setRecNo(index + 1);
     if (changed)
         changed();
+    if (differs)
+        Q_EMIT valueChanged(value_);
 }
 
 int LookupBinding::listRow() const {

@@ -48,6 +48,10 @@ public:
     // Told whenever items() or the value changed, so the widget can redraw.
     std::function<void()> changed;
 
+Q_SIGNALS:
+    // The chosen key changed, by the user or by the program.
+    void valueChanged(const QVariant& key);
+
 private:
     void reload();
     void follow();

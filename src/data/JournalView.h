@@ -3,8 +3,6 @@
 
 #include <QString>
 
-#include <optional>
-
 namespace db {
 class DataSource;
 }
@@ -12,13 +10,12 @@ class DataSource;
 // The four selectors of the selection cascade, top to bottom.
 enum class JournalSelector { Group, Semester, Discipline, FormOfControl };
 
-// Implemented by the main window; the data module's journal handlers read it.
+// Implemented by the main window: what the journal's handlers show on it. The chosen keys are
+// values in the data module (data::JournalSelection), not read from here.
 class JournalView {
 public:
     virtual ~JournalView() = default;
 
-    // The selected key of a selector; none while nothing is selected.
-    virtual std::optional<qint32> selectorKey(JournalSelector selector) const = 0;
     virtual void enableSelector(JournalSelector selector) = 0;
     // The journal grid's data source; null while the grid is unbound.
     virtual db::DataSource* journalGridSource() const = 0;

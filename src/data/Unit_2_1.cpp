@@ -208,7 +208,7 @@ void TDM_TAZ_2::setUpHandlers() {
     ADO_SP_Sort.beforeInsert = [this](db::DataSet& ds) { ADO_SP_SortBeforeInsert(ds); };
     ADO_SP_Sort.onCalcFields = [this](db::DataSet& ds) { ADO_SP_SortCalcFields(ds); };
     ADO_SP_Sort.beforePost = [this](db::DataSet& ds) { ADO_SP_SortBeforePost(ds); };
-    ADO_SP_Sort.afterPost = [](db::DataSet& ds) { tellWhenSavedDespiteLostLink(ds); };
+    ADO_SP_Sort.afterPost = [this](db::DataSet& ds) { tellWhenSavedDespiteLostLink(ds); };
     ADO_SP_Sort.onPostError = [this](db::DataSet& ds, const db::DatabaseError& e,
                                      db::DataAction& action) {
         ADO_SP_SortPostError(ds, e, action);

@@ -1,8 +1,10 @@
 // The data module: the one connection, every data set and data source, and the journal's rules.
 #pragma once
 
+#include "data/JournalSelection.h"
 #include "data/JournalView.h"
 #include "data/LoadingNotice.h"
+#include "data/MessageHook.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSource.h"
@@ -57,6 +59,12 @@ public:
 
     // The loading notice around the journal's opening; empty until the window layer installs it.
     data::LoadingNoticeHook LoadingNotice;
+    // The boxes of the journal's handlers; empty until the window layer installs it.
+    data::MessageHook ShowMessage;
+
+    // What the selection cascade has chosen; the posting rule and the commands read it.
+    const data::JournalSelection& selection() const { return selection_; }
+    void setSelection(const data::JournalSelection& selection) { selection_ = selection; }
 
     void ADO_SP_SortBeforeOpen(db::DataSet& dataSet);
     void ADO_SP_SortAfterOpen(db::DataSet& dataSet);
@@ -68,6 +76,8 @@ public:
     void ADOQ_StudentsBeforeInsert(db::DataSet& dataSet);
     void ADOQ_StudentsAfterPost(db::DataSet& dataSet);
     void DataModuleDestroy();
+    // A post that lost the link but was found stored is told as such, not left unsaid.
+    void tellWhenSavedDespiteLostLink(db::DataSet& dataSet);
 
 private:
     void setUpStatements();
@@ -75,10 +85,10 @@ private:
     void setUpJournalFields();
     void setUpBufferFields();
     void setUpHandlers();
-    // A post that lost the link but was found stored is told as such, not left unsaid.
-    static void tellWhenSavedDespiteLostLink(db::DataSet& dataSet);
+    void show(const QString& text, const QString& caption, data::MessageKind kind) const;
 
     JournalView* view_ = nullptr;
+    data::JournalSelection selection_;
 };
 
 // The single instance, set while it exists.

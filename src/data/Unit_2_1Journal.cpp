@@ -1,8 +1,6 @@
 // The journal's rules: the loading notice, refused rows, row numbers and the posting rules.
 #include "data/Unit_2_1.h"
 
-#include "platform/MessageBoxes.h"
-
 #include <QCoreApplication>
 
 #include <cstdlib>
@@ -35,7 +33,7 @@ void TDM_TAZ_2::ADOQ_StudentsAfterPost(db::DataSet&) {
 }
 
 void TDM_TAZ_2::ADO_SP_SortCalcFields(db::DataSet& dataSet) {
-    if (view_ == nullptr || !view_->selectorKey(JournalSelector::FormOfControl))
+    if (view_ == nullptr || !selection_.formOfControl)
         return;
     const db::DataSource* source = view_->journalGridSource();
     if (source == nullptr || source->dataSet() == nullptr)
@@ -46,13 +44,11 @@ void TDM_TAZ_2::ADO_SP_SortCalcFields(db::DataSet& dataSet) {
 void TDM_TAZ_2::ADO_SP_SortBeforePost(db::DataSet& dataSet) {
     if (view_ == nullptr)
         return;
-    const auto group = view_->selectorKey(JournalSelector::Group);
-    const auto semester = view_->selectorKey(JournalSelector::Semester);
-    const auto discipline = view_->selectorKey(JournalSelector::Discipline);
-    if (group && semester && discipline) {
-        dataSet.fieldByName(QStringLiteral("id_group"))->setValue(*group);
-        dataSet.fieldByName(QStringLiteral("id_semester"))->setValue(*semester);
-        dataSet.fieldByName(QStringLiteral("id_discipline"))->setValue(*discipline);
+    const data::JournalSelection& chosen = selection_;
+    if (chosen.group && chosen.semester && chosen.discipline) {
+        dataSet.fieldByName(QStringLiteral("id_group"))->setValue(*chosen.group);
+        dataSet.fieldByName(QStringLiteral("id_semester"))->setValue(*chosen.semester);
+        dataSet.fieldByName(QStringLiteral("id_discipline"))->setValue(*chosen.discipline);
     }
     view_->enableSelector(JournalSelector::Group);
     view_->enableSelector(JournalSelector::Semester);
@@ -63,10 +59,14 @@ void TDM_TAZ_2::ADO_SP_SortBeforePost(db::DataSet& dataSet) {
 void TDM_TAZ_2::tellWhenSavedDespiteLostLink(db::DataSet& dataSet) {
     if (!dataSet.lastPostSurvivedLostLink())
         return;
-    platform::messageBox(nullptr,
-                         QStringLiteral("Связь с сервером прервалась во время записи. Запись "
-                                        "прочитана заново: изменение сохранено на сервере."),
-                         QStringLiteral("Уведомление"), QMessageBox::Information, QMessageBox::Ok);
+    show(QStringLiteral("Связь с сервером прервалась во время записи. Запись "
+                        "прочитана заново: изменение сохранено на сервере."),
+         QStringLiteral("Уведомление"), data::MessageKind::Information);
+}
+
+void TDM_TAZ_2::show(const QString& text, const QString& caption, data::MessageKind kind) const {
+    if (ShowMessage)
+        ShowMessage(text, caption, kind);
 }
 
 void TDM_TAZ_2::ADO_SP_SortPostError(db::DataSet& dataSet, const db::DatabaseError& error,
@@ -75,14 +75,12 @@ void TDM_TAZ_2::ADO_SP_SortPostError(db::DataSet& dataSet, const db::DatabaseErr
     if (error.connectionLost() || error.kind() == db::ErrorKind::AuditRefused) {
         // Not a missing right: the row keeps the user's values, and posting it again reconnects
         // or is refused again with the same reason.
-        platform::messageBox(nullptr, error.message(), QStringLiteral("Warning!"),
-                             QMessageBox::Warning, QMessageBox::Ok);
+        show(error.message(), QStringLiteral("Warning!"), data::MessageKind::Warning);
         return;
     }
     const QString caption = view_ != nullptr ? view_->currentColumnTitle() : QString();
     const QString text = QStringLiteral("Вы пытаетесь изменить запись в поле ") + QLatin1Char('"') +
                          caption + QLatin1Char('"') + QStringLiteral(", но у вас нет на это прав.");
-    platform::messageBox(nullptr, text, QStringLiteral("Warning!"), QMessageBox::Warning,
-                         QMessageBox::Ok);
+    show(text, QStringLiteral("Warning!"), data::MessageKind::Warning);
     dataSet.cancel();
 }

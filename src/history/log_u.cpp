@@ -61,10 +61,20 @@ TADOUpdateHistoryExec::~TADOUpdateHistoryExec() {
     Detach();
 }
 
-void TADOUpdateHistoryExec::Attach(db::DataSet* dataSet, const QString& tableName,
+void TADOUpdateHistoryExec::Follow(db::DataSet* dataSet, const QString& tableName,
                                    const QString& keyFieldName, bool logEdits, bool logDeletes) {
+    Detach();
     tableName_ = tableName;
     keyFieldName_ = keyFieldName;
+    dataSet_ = dataSet;
+    logEdits_ = logEdits;
+    logDeletes_ = logDeletes;
+}
+
+void TADOUpdateHistoryExec::Attach(db::DataSet* dataSet, const QString& tableName,
+                                   const QString& keyFieldName, bool logEdits, bool logDeletes) {
+    Follow(dataSet, tableName, keyFieldName, logEdits, logDeletes);
+    attached_ = true;
     savedBeforePost_ = dataSet->beforePost;
     savedAfterPost_ = dataSet->afterPost;
     savedBeforeDelete_ = dataSet->beforeDelete;
@@ -73,18 +83,40 @@ void TADOUpdateHistoryExec::Attach(db::DataSet* dataSet, const QString& tableNam
     savedWhileDeleting_ = dataSet->whileDeleting;
     savedEditError_ = dataSet->onEditError;
     savedPostError_ = dataSet->onPostError;
-    dataSet_ = dataSet;
-    logEdits_ = logEdits;
-    logDeletes_ = logDeletes;
 
-    if (logEdits)
-        dataSet->beforePost = [this](db::DataSet& ds) { beforePost(ds); };
-    dataSet->whilePosting = [this](db::DataSet& ds) { whilePosting(ds); };
-    dataSet->afterPost = [this](db::DataSet& ds) { afterPost(ds); };
-    if (logDeletes)
-        dataSet->beforeDelete = [this](db::DataSet& ds) { beforeDelete(ds); };
-    dataSet->whileDeleting = [this](db::DataSet& ds) { whileDeleting(ds); };
-    dataSet->afterDelete = [this](db::DataSet& ds) { afterDelete(ds); };
+    if (logEdits) {
+        dataSet->beforePost = [this](db::DataSet& ds) {
+            reportChanges(ds);
+            if (savedBeforePost_)
+                savedBeforePost_(ds);
+        };
+    }
+    dataSet->whilePosting = [this](db::DataSet& ds) {
+        runRecords();
+        if (savedWhilePosting_)
+            savedWhilePosting_(ds);
+    };
+    dataSet->afterPost = [this](db::DataSet& ds) {
+        if (savedAfterPost_)
+            savedAfterPost_(ds);
+        dropRecords();
+    };
+    if (logDeletes) {
+        dataSet->beforeDelete = [this](db::DataSet& ds) {
+            reportDeletion(ds);
+            if (savedBeforeDelete_)
+                savedBeforeDelete_(ds);
+        };
+    }
+    dataSet->whileDeleting = [this](db::DataSet& ds) {
+        runRecords();
+        if (savedWhileDeleting_)
+            savedWhileDeleting_(ds);
+    };
+    dataSet->afterDelete = [this](db::DataSet& ds) {
+        if (savedAfterDelete_)
+            savedAfterDelete_(ds);
+    };
     dataSet->onEditError = [this](db::DataSet& ds, const db::DatabaseError& e,
                                   db::DataAction& action) {
         onError(ds, e, action, savedEditError_);
@@ -96,10 +128,11 @@ void TADOUpdateHistoryExec::Attach(db::DataSet* dataSet, const QString& tableNam
 }
 
 void TADOUpdateHistoryExec::Detach() {
-    if (!dataSet_)
-        return;
     db::DataSet* ds = dataSet_;
     dataSet_ = nullptr;
+    if (ds == nullptr || !attached_)
+        return;
+    attached_ = false;
     ds->beforePost = savedBeforePost_;
     ds->afterPost = savedAfterPost_;
     ds->beforeDelete = savedBeforeDelete_;
@@ -124,77 +157,57 @@ QString TADOUpdateHistoryExec::changeMessage(const db::Field& field) const {
     return message;
 }
 
-void TADOUpdateHistoryExec::beforePost(db::DataSet& ds) {
-    if (OnFieldChanged && ds.state() == db::DataSetState::Edit && ds.fieldCount() > 0) {
-        statements_.clear();
-        for (db::Field* field : ds.fields()) {
-            // The write-back's own test, so that a reported change is a written one.
-            if (!field->isData() || db::sameValue(field->value(), field->oldValue()))
-                continue;
-            OnFieldChanged(changeMessage(*field), ds, tableName_, keyFieldName_, statements_);
-        }
-    }
-    if (logEdits_ && savedBeforePost_)
-        savedBeforePost_(ds);
-}
-
-void TADOUpdateHistoryExec::whilePosting(db::DataSet& ds) {
-    if (!statements_.isEmpty() && OnExecute)
-        OnExecute(statements_);
-    if (savedWhilePosting_)
-        savedWhilePosting_(ds);
-}
-
-void TADOUpdateHistoryExec::afterPost(db::DataSet& ds) {
-    if (savedAfterPost_)
-        savedAfterPost_(ds);
+void TADOUpdateHistoryExec::reportChanges(db::DataSet& ds) {
+    if (!logEdits_ || !OnFieldChanged || ds.state() != db::DataSetState::Edit ||
+        ds.fieldCount() == 0)
+        return;
     statements_.clear();
-}
-
-void TADOUpdateHistoryExec::beforeDelete(db::DataSet& ds) {
-    if (ds.fieldCount() > 0) {
-        statements_.clear();
-        QString image;
-        const auto& fields = ds.fields();
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const db::Field& field = *fields[i];
-            const bool last = i + 1 == fields.size();
-            if (field.isData()) {
-                image += field.fieldName() + QLatin1Char('[') + FieldImageText(field) +
-                         (last ? QStringLiteral("]") : QStringLiteral("], "));
-            } else if (last && !image.isEmpty()) {
-                image.chop(2);
-            }
-        }
-        if (OnRowDeleted) {
-            OnRowDeleted(QLatin1Char('(') + image + QLatin1Char(')'), ds, tableName_, keyFieldName_,
-                         statements_);
-        }
+    for (db::Field* field : ds.fields()) {
+        // The write-back's own test, so that a reported change is a written one.
+        if (!field->isData() || db::sameValue(field->value(), field->oldValue()))
+            continue;
+        OnFieldChanged(changeMessage(*field), ds, tableName_, keyFieldName_, statements_);
     }
-    if (logDeletes_ && savedBeforeDelete_)
-        savedBeforeDelete_(ds);
 }
 
-void TADOUpdateHistoryExec::whileDeleting(db::DataSet& ds) {
+void TADOUpdateHistoryExec::runRecords() {
     if (!statements_.isEmpty() && OnExecute)
         OnExecute(statements_);
-    if (savedWhileDeleting_)
-        savedWhileDeleting_(ds);
 }
 
-void TADOUpdateHistoryExec::afterDelete(db::DataSet& ds) {
-    if (savedAfterDelete_)
-        savedAfterDelete_(ds);
+void TADOUpdateHistoryExec::reportDeletion(db::DataSet& ds) {
+    if (!logDeletes_ || ds.fieldCount() == 0)
+        return;
+    statements_.clear();
+    QString image;
+    const auto& fields = ds.fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const db::Field& field = *fields[i];
+        const bool last = i + 1 == fields.size();
+        if (field.isData()) {
+            image += field.fieldName() + QLatin1Char('[') + FieldImageText(field) +
+                     (last ? QStringLiteral("]") : QStringLiteral("], "));
+        } else if (last && !image.isEmpty()) {
+            image.chop(2);
+        }
+    }
+    if (OnRowDeleted) {
+        OnRowDeleted(QLatin1Char('(') + image + QLatin1Char(')'), ds, tableName_, keyFieldName_,
+                     statements_);
+    }
+}
+
+bool TADOUpdateHistoryExec::takeRefusal() {
+    // Nothing was stored, so the records prepared for it are dropped.
+    statements_.clear();
+    if (refusalSeen_)
+        return false;
+    refusalSeen_ = true;
+    return true;
 }
 
 void TADOUpdateHistoryExec::onError(db::DataSet& ds, const db::DatabaseError& error,
                                     db::DataAction& action, const db::DataSet::ErrorEvent& saved) {
-    // Nothing was stored, so the records prepared for it are dropped.
-    statements_.clear();
-    if (!refusalSeen_) {
-        refusalSeen_ = true;
-        return;
-    }
-    if (saved)
+    if (!takeRefusal() && saved)
         saved(ds, error, action);
 }

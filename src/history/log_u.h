@@ -45,6 +45,21 @@ public:
                 bool logEdits, bool logDeletes);
     void Detach();
 
+    // For an owner that runs a post's steps in its own order instead of attaching: the same
+    // target as Attach, with no handler of the data set taken over.
+    void Follow(db::DataSet* dataSet, const QString& tableName, const QString& keyFieldName,
+                bool logEdits, bool logDeletes);
+    // Before a post: reports each changed field, whose records the owner prepares.
+    void reportChanges(db::DataSet& dataSet);
+    // Before a delete: reports the row's image.
+    void reportDeletion(db::DataSet& dataSet);
+    // Inside the write's transaction: hands the prepared records to OnExecute.
+    void runRecords();
+    void dropRecords() { statements_.clear(); }
+    // A refused post or edit: its records are dropped. True for the first refusal, which goes
+    // on to the caller as it came; later ones are the owner's to report.
+    bool takeRefusal();
+
     db::DataSet* DataSet() const { return dataSet_; }
     QString TableName() const { return tableName_; }
     QString KeyFieldName() const { return keyFieldName_; }
@@ -59,12 +74,6 @@ public:
     RowDeletedEvent OnRowDeleted;
 
 private:
-    void beforePost(db::DataSet& ds);
-    void whilePosting(db::DataSet& ds);
-    void afterPost(db::DataSet& ds);
-    void beforeDelete(db::DataSet& ds);
-    void whileDeleting(db::DataSet& ds);
-    void afterDelete(db::DataSet& ds);
     void onError(db::DataSet& ds, const db::DatabaseError& error, db::DataAction& action,
                  const db::DataSet::ErrorEvent& saved);
     QString changeMessage(const db::Field& field) const;
@@ -76,6 +85,7 @@ private:
     bool logEdits_ = true;
     bool logDeletes_ = false;
     bool refusalSeen_ = false;
+    bool attached_ = false;
 
     db::DataSet::Notify savedBeforePost_, savedAfterPost_, savedBeforeDelete_, savedAfterDelete_;
     db::DataSet::Notify savedWhilePosting_, savedWhileDeleting_;

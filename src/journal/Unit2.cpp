@@ -7,12 +7,12 @@
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
-#include "history/log_u.h"
-#include "journal/EditHistory.h"
+#include "journal/DataModuleMessages.h"
 #include "journal/StatusBar.h"
 #include "platform/ApplicationState.h"
 #include "platform/ComputerName.h"
 #include "platform/IPWatch.h"
+#include "session/JournalSession.h"
 #include "signin/Unit10.h"
 
 #include <QCloseEvent>
@@ -33,14 +33,15 @@ void TForm2::buildWindow() {
     IdIPWatch1->setObjectName(QStringLiteral("IdIPWatch1"));
     IdIPWatch1->setHistoryFile(QStringLiteral("iphist.dat"));
     connectHandlers();
-    if (DM_TAZ_2 != nullptr)
+    if (DM_TAZ_2 != nullptr) {
         DM_TAZ_2->setJournalView(this);
+        DM_TAZ_2->ShowMessage = journal::dataModuleMessages();
+    }
 }
 
 TForm2::~TForm2() {
-    // The recorder gives the journal its handlers back before the window goes.
-    recorder_.reset();
-    history_.reset();
+    // The session gives the journal its handlers back before the window goes.
+    session_.reset();
     if (DM_TAZ_2 != nullptr && DM_TAZ_2->journalView() == this)
         DM_TAZ_2->setJournalView(nullptr);
     // The component lets go of the grid before either goes.
@@ -75,11 +76,7 @@ void TForm2::FormCreate() {
     }
     // Qt paints every widget double-buffered already.
     CompName = platform::computerName(101);
-    // Attached before the recorder, so that the recorder letting go leaves it in place.
-    history_ = std::make_unique<journal::EditHistory>();
-    if (DM_TAZ_2 != nullptr)
-        history_->attach(&DM_TAZ_2->ADO_SP_Sort, QStringLiteral("id_mark_mag"));
-    attachRecorder();
+    startSession();
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -24,10 +25,12 @@ class TKvDBGridEvents;
 class TStatusBar;
 class TADOUpdateHistoryExec;
 namespace journal {
-class EditHistory;
 class JournalGridMenu;
-struct RowChange;
 } // namespace journal
+namespace session {
+class JournalSession;
+struct RowChange;
+} // namespace session
 
 namespace platform {
 class IPWatch;
@@ -120,8 +123,8 @@ public:
                              const QString& KeyFieldName, QStringList& Statements);
     void RunAuditStatements(const QStringList& Statements);
     QString AuditComputer();
-    // The one change-history recorder of the program, attached to the journal.
-    TADOUpdateHistoryExec* Recorder() const { return recorder_.get(); }
+    // The one change-history recorder of the program, following the journal.
+    TADOUpdateHistoryExec* Recorder() const;
 
     // --- Bulk hand-in date
     void SpeedButton1Click(QObject* Sender);
@@ -133,8 +136,10 @@ public:
     bool canUndo() const;
     int undoSteps() const;
 
+    // The selected key of a selector; none while nothing is selected.
+    std::optional<qint32> selectorKey(JournalSelector selector) const;
+
     // --- JournalView
-    std::optional<qint32> selectorKey(JournalSelector selector) const override;
     void enableSelector(JournalSelector selector) override;
     db::DataSource* journalGridSource() const override;
     QString currentColumnTitle() const override;
@@ -156,13 +161,11 @@ private:
     void showJournalInStatusBar();
     void connectHandlers();
     void refreshDisciplineList();
-    void attachRecorder();
-    QString auditStatement(const QString& tableName, const QString& keyText,
-                           const QString& description);
+    void startSession();
     QString semesterKeyText() const;
     QString groupRowKeyText() const;
     void readGroupStudents(const QString& groupValue);
-    QString undoObstacle(const std::vector<journal::RowChange>& step);
+    QString undoObstacle(const std::vector<session::RowChange>& step);
 
     // What the cascade and the grid commands remember between events.
     qint32 DisciplineChosen = 0;
@@ -174,6 +177,5 @@ private:
     bool CtrlHeld = false;
     bool ZSeen = false;
     bool DSeen = false;
-    std::unique_ptr<journal::EditHistory> history_;
-    std::unique_ptr<TADOUpdateHistoryExec> recorder_;
+    std::unique_ptr<session::JournalSession> session_;
 };

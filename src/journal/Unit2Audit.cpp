@@ -1,88 +1,53 @@
-// Deleting journal rows only after the warning window says yes, and the audit log: the
-// recorder's reports turned into KEL_LOG statements, run once the change is stored.
+// Deleting journal rows only after the warning window says yes, and the audit log's entry
+// points, which the session's records stand behind.
 #include "journal/Unit2.h"
 
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
-#include "db/SqlText.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
-#include "history/log_u.h"
 #include "journal/Unit3.h"
 #include "platform/IPWatch.h"
+#include "session/JournalSession.h"
 
 #include <memory>
 
-namespace {
-
-// Login and computer name are written inside quotes: an apostrophe in them is doubled, so
-// that it can neither break the statement nor add to it.
-QString quotedName(const QString& text) {
-    return QuoteSQL(db::doubledQuotes(text));
+void TForm2::startSession() {
+    if (DM_TAZ_2 == nullptr)
+        return;
+    // Login and address are read for each record; the session calls no window code.
+    const QString* login = &UserLogin;
+    platform::IPWatch* watch = IdIPWatch1;
+    const QString computer = CompName;
+    session_ = std::make_unique<session::JournalSession>(
+        *DM_TAZ_2, [login] { return *login; },
+        [watch, computer] { return computer + QLatin1Char('\\') + watch->addressNow(); });
 }
 
-} // namespace
-
-void TForm2::attachRecorder() {
-    recorder_ = std::make_unique<TADOUpdateHistoryExec>();
-    recorder_->OnFieldChanged = [this](const QString& d, db::DataSet& ds, const QString& t,
-                                       const QString& k,
-                                       QStringList& s) { WriteChangeRecord(d, ds, t, k, s); };
-    recorder_->OnRowDeleted = [this](const QString& i, db::DataSet& ds, const QString& t,
-                                     const QString& k,
-                                     QStringList& s) { WriteDeletionRecord(i, ds, t, k, s); };
-    recorder_->OnExecute = [this](const QStringList& s) { RunAuditStatements(s); };
-    recorder_->MessageTemplate =
-        QStringLiteral("Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".");
-    if (DM_TAZ_2 != nullptr)
-        recorder_->Attach(&DM_TAZ_2->ADO_SP_Sort, QStringLiteral("mark_mag"),
-                          QStringLiteral("id_mark_mag"), true, true);
+TADOUpdateHistoryExec* TForm2::Recorder() const {
+    return session_ != nullptr ? &session_->recorder() : nullptr;
 }
 
 QString TForm2::AuditComputer() {
     return CompName + QLatin1Char('\\') + IdIPWatch1->addressNow();
 }
 
-QString TForm2::auditStatement(const QString& tableName, const QString& keyText,
-                               const QString& description) {
-    return QStringLiteral("INSERT INTO KEL_LOG([table], [row_id], [descr], [KEL_User], [comp]) "
-                          "VALUES(") +
-           QuoteSQL(tableName) + QStringLiteral(", ") + keyText + QStringLiteral(", ") +
-           QuoteSQL(description) + QStringLiteral(", ") + quotedName(UserLogin) +
-           QStringLiteral(", ") + quotedName(AuditComputer()) + QStringLiteral(")");
-}
-
 void TForm2::WriteChangeRecord(const QString& Description, db::DataSet& DataSet,
                                const QString& TableName, const QString& KeyFieldName,
                                QStringList& Statements) {
-    Statements << auditStatement(TableName, DataSet.fieldByName(KeyFieldName)->text(), Description);
+    if (session_ != nullptr)
+        session_->records().addChange(Description, DataSet, TableName, KeyFieldName, Statements);
 }
 
 void TForm2::WriteDeletionRecord(const QString& Image, db::DataSet& DataSet,
                                  const QString& TableName, const QString& KeyFieldName,
                                  QStringList& Statements) {
-    const QString key = DataSet.fieldByName(KeyFieldName)->text();
-    Statements << auditStatement(TableName, key,
-                                 QStringLiteral("Запись с уникальным номером - ") +
-                                     QuoteSQLTwice(key) + QStringLiteral(" была удалена - ") +
-                                     Image + QStringLiteral("."));
+    if (session_ != nullptr)
+        session_->records().addDeletion(Image, DataSet, TableName, KeyFieldName, Statements);
 }
 
 void TForm2::RunAuditStatements(const QStringList& Statements) {
-    db::DataSet& exec = DM_TAZ_2->ADOQ_Exec;
-    try {
-        for (const QString& statement : Statements) {
-            exec.setSql(statement);
-            exec.execSql();
-        }
-    } catch (const db::DatabaseError& e) {
-        // The change goes back with its records; the user is told which part was refused.
-        if (e.connectionLost())
-            throw;
-        throw db::DatabaseError(db::ErrorKind::AuditRefused,
-                                QStringLiteral("Сервер не принял запись журнала изменений "
-                                               "(KEL_LOG), поэтому изменение не сохранено.\n") +
-                                    e.message());
-    }
+    if (session_ != nullptr)
+        session_->records().run(Statements);
 }
 
 void TForm2::F2_Kv_DM_TAZ_2KvDBEOnConfirmDelete(QObject*, bool& CanDelete) {

@@ -4,9 +4,9 @@
 #include "controls/DateTimePicker.h"
 #include "data/Unit_2_1.h"
 #include "db/DataSet.h"
-#include "journal/EditHistory.h"
 #include "journal/Unit4.h"
 #include "platform/MessageBoxes.h"
+#include "session/JournalSession.h"
 
 #include <QLocale>
 
@@ -46,7 +46,7 @@ void TForm2::SpeedButton1Click(QObject*) {
     // A refused post ends the run at its row; the grid repaints and the notice goes anyway.
     db::ControlsDisabled quiet(journal);
     // The rows written are one change to take back.
-    journal::EditHistory::Group step(*history_);
+    session::EditHistory::Group step(session_->history());
     const db::Bookmark remembered = journal.bookmark();
     db::Field* form = journal.fieldByName(QStringLiteral("id_f_est"));
     db::Field* handedIn = journal.fieldByName(QStringLiteral("p36"));

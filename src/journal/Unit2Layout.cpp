@@ -212,4 +212,16 @@ void TForm2::connectHandlers() {
     DBLookupComboBox5->setListSource(&DM_TAZ_2->DS_discipline);
     DBLookupListBox1->setFields(QStringLiteral("id_examination"), QStringLiteral("p30"));
     DBLookupListBox1->setListSource(&DM_TAZ_2->DataSource2);
+    // The data module holds the chosen keys as values, kept current here and only here.
+    const auto keepSelection = [this] {
+        if (DM_TAZ_2 != nullptr)
+            DM_TAZ_2->setSelection({selectorKey(JournalSelector::Group),
+                                    selectorKey(JournalSelector::Semester),
+                                    selectorKey(JournalSelector::Discipline),
+                                    selectorKey(JournalSelector::FormOfControl)});
+    };
+    for (auto* box : {DBLookupComboBox3, DBLookupComboBox4, DBLookupComboBox5})
+        connect(box, &TDBLookupComboBox::keyValueChanged, this, keepSelection);
+    connect(DBLookupListBox1, &TDBLookupListBox::keyValueChanged, this, keepSelection);
+    keepSelection();
 }

@@ -6,8 +6,8 @@
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "journal/ColumnPaste.h"
-#include "journal/EditHistory.h"
 #include "platform/MessageBoxes.h"
+#include "session/JournalSession.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -78,8 +78,8 @@ void TForm2::pasteColumnFromClipboard() {
     int written = 0;
     QString refusal;
     {
-        journal::EditHistory::Group step(*history_);
-        journal::PostRefusalsThrown refusals(journal);
+        session::EditHistory::Group step(session_->history());
+        session::PostRefusalsThrown refusals(journal);
         db::ControlsDisabled quiet(journal);
         std::vector<db::Bookmark> rows;
         for (int i = 0; i < count; ++i) {

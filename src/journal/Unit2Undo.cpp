@@ -5,8 +5,8 @@
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
 #include "db/ValueCompare.h"
-#include "journal/EditHistory.h"
 #include "platform/MessageBoxes.h"
+#include "session/JournalSession.h"
 
 namespace {
 
@@ -26,9 +26,9 @@ QString changedByOthers(const QString& student) {
 }
 
 // Writes one side of a row's change; the caller has put the journal on the row.
-void writeRow(db::DataSet& journal, const journal::RowChange& row, bool back) {
+void writeRow(db::DataSet& journal, const session::RowChange& row, bool back) {
     journal.edit();
-    for (const journal::FieldChange& change : row.fields)
+    for (const session::FieldChange& change : row.fields)
         journal.fieldByName(change.field)->setValue(back ? change.before : change.after);
     journal.post();
 }
@@ -36,25 +36,25 @@ void writeRow(db::DataSet& journal, const journal::RowChange& row, bool back) {
 } // namespace
 
 bool TForm2::canUndo() const {
-    return history_ != nullptr && history_->canUndo() && DM_TAZ_2 != nullptr &&
+    return session_ != nullptr && session_->history().canUndo() && DM_TAZ_2 != nullptr &&
            DM_TAZ_2->ADO_SP_Sort.active();
 }
 
 int TForm2::undoSteps() const {
-    return history_ != nullptr ? history_->steps() : 0;
+    return session_ != nullptr ? session_->history().steps() : 0;
 }
 
 // Why the step cannot be taken back, or empty when every row still holds what was written.
-QString TForm2::undoObstacle(const std::vector<journal::RowChange>& step) {
+QString TForm2::undoObstacle(const std::vector<session::RowChange>& step) {
     db::DataSet& journal = DM_TAZ_2->ADO_SP_Sort;
     const QString key = QStringLiteral("id_mark_mag");
-    for (const journal::RowChange& row : step) {
+    for (const session::RowChange& row : step) {
         if (!journal.locate(key, row.key))
             return QStringLiteral("Изменённой записи нет в журнале: она удалена или скрыта "
                                   "фильтром.") +
                    nothingChanged;
         QStringList names;
-        for (const journal::FieldChange& change : row.fields)
+        for (const session::FieldChange& change : row.fields)
             names << change.field;
         const db::Result stored =
             DM_TAZ_2->ADO_TAZ.query(QStringLiteral("SELECT %1 FROM mark_mag WHERE %2 = ?")
@@ -65,7 +65,7 @@ QString TForm2::undoObstacle(const std::vector<journal::RowChange>& step) {
                        .arg(studentOf(journal)) +
                    nothingChanged;
         for (size_t i = 0; i < row.fields.size(); ++i) {
-            const journal::FieldChange& change = row.fields[i];
+            const session::FieldChange& change = row.fields[i];
             const db::Field* field = journal.fieldByName(change.field);
             if (!db::sameValue(field->convert(stored.rows.front().at(i)), change.after) ||
                 !db::sameValue(field->value(), change.after)) {
@@ -87,12 +87,12 @@ void TForm2::undoLastChange() {
     PostPendingJournalEdit();
     if (journal.state() != db::DataSetState::Browse)
         return;
-    if (!history_->canUndo()) {
+    if (!session_->history().canUndo()) {
         platform::messageBox(this, QStringLiteral("Нет ваших изменений, которые можно отменить."),
                              undoCaption, QMessageBox::Information);
         return;
     }
-    const journal::EditStep step = history_->lastStep();
+    const session::EditStep step = session_->history().lastStep();
     const db::Bookmark remembered = journal.bookmark();
     QString obstacle;
     {
@@ -103,8 +103,8 @@ void TForm2::undoLastChange() {
             obstacle = e.message() + nothingChanged;
         }
         if (obstacle.isEmpty()) {
-            journal::EditHistory::Paused notRecorded(*history_);
-            journal::PostRefusalsThrown refusals(journal);
+            session::EditHistory::Paused notRecorded(session_->history());
+            session::PostRefusalsThrown refusals(journal);
             size_t done = 0;
             try {
                 for (; done < step.size(); ++done) {
@@ -112,7 +112,7 @@ void TForm2::undoLastChange() {
                     writeRow(journal, step[done], true);
                 }
             } catch (const db::DatabaseError& e) {
-                obstacle = journal::PostRefusalsThrown::rowChangedByOthers(e)
+                obstacle = session::PostRefusalsThrown::rowChangedByOthers(e)
                                ? changedByOthers(studentOf(journal))
                                : e.message() + nothingChanged;
             } catch (const db::Abort&) {
@@ -136,7 +136,7 @@ void TForm2::undoLastChange() {
                     }
                 }
             } else {
-                history_->dropLastStep();
+                session_->history().dropLastStep();
             }
         }
         if (!remembered.isNull() && journal.bookmarkValid(remembered))

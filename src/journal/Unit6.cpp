@@ -183,14 +183,10 @@ void TForm5::BitBtn1Click(QObject*) {
     list.edit();
     list.post();
 
-    const JournalView* view = dm.journalView();
     db::Parameters& p = dm.ADOStoredProc1.parameters();
-    const auto key = [&](JournalSelector s) {
-        const std::optional<qint32> k = view != nullptr ? view->selectorKey(s) : std::nullopt;
-        return k ? QVariant(*k) : QVariant();
-    };
-    p.byName(QStringLiteral("@group")).value = key(JournalSelector::Group);
-    p.byName(QStringLiteral("@semester")).value = key(JournalSelector::Semester);
+    const auto key = [](const std::optional<qint32>& k) { return k ? QVariant(*k) : QVariant(); };
+    p.byName(QStringLiteral("@group")).value = key(dm.selection().group);
+    p.byName(QStringLiteral("@semester")).value = key(dm.selection().semester);
     dm.ADOStoredProc1.execProc();
 
     list.close();

@@ -31,7 +31,7 @@ TEST_F(DataModuleFixture, RowsAreNumberedInTheOrderShownOnlyWithAFormOfControl) 
                            QStringLiteral("Андреев Андрей")}));
     EXPECT_EQ(numbers(dm.ADO_SP_Sort), oneTwoThree);
 
-    view.keys[3].reset();
+    view.select(Group, Semester, Discipline, std::nullopt);
     for (const QVariant& n : numbers(dm.ADO_SP_Sort))
         EXPECT_TRUE(n.isNull()) << "no form of control: " << n.toString().toStdString();
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-namespace journal {
+namespace session {
 
 struct FieldChange {
     QString field;
@@ -26,15 +26,17 @@ using EditStep = std::vector<RowChange>;
 
 class EditHistory {
 public:
-    EditHistory() = default;
     ~EditHistory();
     EditHistory(const EditHistory&) = delete;
     EditHistory& operator=(const EditHistory&) = delete;
 
-    // Watches the data set's posts; a reopened data set shows rows of another selection, so
-    // opening it empties the history.
-    void attach(db::DataSet* dataSet, const QString& keyField);
-    void detach();
+    explicit EditHistory(const QString& keyField)
+        : keyField_(keyField) {}
+
+    // Before a post, after every step that may change the row: what the write will store.
+    void captureRow(const db::DataSet& dataSet);
+    // After the post's commit: the captured row becomes a step, or joins the open group.
+    void keepStep();
 
     bool canUndo() const { return !steps_.empty(); }
     int steps() const { return static_cast<int>(steps_.size()); }
@@ -70,12 +72,7 @@ public:
     };
 
 private:
-    void beforePost(db::DataSet& dataSet);
-    void afterPost(db::DataSet& dataSet);
-
-    db::DataSet* dataSet_ = nullptr;
     QString keyField_;
-    db::DataSet::Notify savedBeforePost_, savedAfterPost_, savedAfterOpen_;
     std::vector<EditStep> steps_;
     RowChange pending_;
     EditStep group_;
@@ -100,4 +97,4 @@ private:
     db::DataSet::ErrorEvent saved_;
 };
 
-} // namespace journal
+} // namespace session

@@ -1,42 +1,12 @@
-#include "journal/EditHistory.h"
+#include "session/EditHistory.h"
 
 #include "db/ValueCompare.h"
 
-namespace journal {
+namespace session {
 
-EditHistory::~EditHistory() {
-    detach();
-}
+EditHistory::~EditHistory() = default;
 
-void EditHistory::attach(db::DataSet* dataSet, const QString& keyField) {
-    detach();
-    dataSet_ = dataSet;
-    keyField_ = keyField;
-    savedBeforePost_ = dataSet->beforePost;
-    savedAfterPost_ = dataSet->afterPost;
-    savedAfterOpen_ = dataSet->afterOpen;
-    dataSet->beforePost = [this](db::DataSet& ds) { beforePost(ds); };
-    dataSet->afterPost = [this](db::DataSet& ds) { afterPost(ds); };
-    dataSet->afterOpen = [this](db::DataSet& ds) {
-        clear();
-        if (savedAfterOpen_)
-            savedAfterOpen_(ds);
-    };
-}
-
-void EditHistory::detach() {
-    if (dataSet_ == nullptr)
-        return;
-    dataSet_->beforePost = savedBeforePost_;
-    dataSet_->afterPost = savedAfterPost_;
-    dataSet_->afterOpen = savedAfterOpen_;
-    dataSet_ = nullptr;
-}
-
-void EditHistory::beforePost(db::DataSet& ds) {
-    if (savedBeforePost_)
-        savedBeforePost_(ds);
-    // Taken after the handlers before it, so that it holds what the write will store.
+void EditHistory::captureRow(const db::DataSet& ds) {
     pending_ = RowChange();
     if (paused_ > 0 || ds.state() != db::DataSetState::Edit)
         return;
@@ -51,7 +21,7 @@ void EditHistory::beforePost(db::DataSet& ds) {
     }
 }
 
-void EditHistory::afterPost(db::DataSet& ds) {
+void EditHistory::keepStep() {
     if (!pending_.fields.empty()) {
         if (groupDepth_ > 0)
             group_.push_back(std::move(pending_));
@@ -59,8 +29,6 @@ void EditHistory::afterPost(db::DataSet& ds) {
             steps_.push_back({std::move(pending_)});
     }
     pending_ = RowChange();
-    if (savedAfterPost_)
-        savedAfterPost_(ds);
 }
 
 EditHistory::Group::Group(EditHistory& history)
@@ -93,4 +61,4 @@ bool PostRefusalsThrown::rowChangedByOthers(const db::DatabaseError& error) {
     return error.kind() == db::ErrorKind::Conflict;
 }
 
-} // namespace journal
+} // namespace session

@@ -1,0 +1,57 @@
+// The journal's work for the signed-in user, without any window: the steps of a journal
+// row's post and deletion in their one order, the audit records and the undo history.
+#pragma once
+
+#include "db/DataSet.h"
+#include "history/log_u.h"
+#include "session/AuditRecords.h"
+#include "session/EditHistory.h"
+
+#include <QString>
+
+#include <functional>
+
+class TDM_TAZ_2;
+
+namespace session {
+
+class JournalSession {
+public:
+    // Takes over the journal data set's post, deletion, error and open steps until destroyed.
+    JournalSession(TDM_TAZ_2& dataModule, std::function<QString()> login,
+                   std::function<QString()> computer);
+    ~JournalSession();
+    JournalSession(const JournalSession&) = delete;
+    JournalSession& operator=(const JournalSession&) = delete;
+
+    TADOUpdateHistoryExec& recorder() { return recorder_; }
+    EditHistory& history() { return history_; }
+    const AuditRecords& records() const { return records_; }
+
+    // A journal row's post, in order: the recorder compares and reports the user's changes
+    // (so that what the posting rule sets is never reported), the posting rule, the undo
+    // capture; then the write and its records in one transaction; then the undo step.
+    void beforePost(db::DataSet& journal);
+    void whilePosting(db::DataSet& journal);
+    void afterPost(db::DataSet& journal);
+    void postError(db::DataSet& journal, const db::DatabaseError& error, db::DataAction& action);
+    void editError(db::DataSet& journal, const db::DatabaseError& error, db::DataAction& action);
+    // A deletion: the row's image reported, then the delete and its record in one transaction.
+    void beforeDelete(db::DataSet& journal);
+    void whileDeleting(db::DataSet& journal);
+    void afterDelete(db::DataSet& journal);
+    // A reopened journal shows rows of another selection: there is nothing left to undo.
+    void afterOpen(db::DataSet& journal);
+
+private:
+    TDM_TAZ_2& dm_;
+    AuditRecords records_;
+    TADOUpdateHistoryExec recorder_;
+    EditHistory history_{QStringLiteral("id_mark_mag")};
+    db::DataSet::Notify savedBeforePost_, savedWhilePosting_, savedAfterPost_;
+    db::DataSet::Notify savedBeforeDelete_, savedWhileDeleting_, savedAfterDelete_;
+    db::DataSet::Notify savedAfterOpen_;
+    db::DataSet::ErrorEvent savedPostError_, savedEditError_;
+};
+
+} // namespace session
