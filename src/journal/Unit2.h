@@ -29,7 +29,6 @@ class JournalGridMenu;
 } // namespace journal
 namespace session {
 class JournalSession;
-struct RowChange;
 } // namespace session
 
 namespace platform {
@@ -165,7 +164,6 @@ private:
     QString semesterKeyText() const;
     QString groupRowKeyText() const;
     void readGroupStudents(const QString& groupValue);
-    QString undoObstacle(const std::vector<session::RowChange>& step);
 
     // What the cascade and the grid commands remember between events.
     qint32 DisciplineChosen = 0;

@@ -43,7 +43,12 @@ public:
     // A reopened journal shows rows of another selection: there is nothing left to undo.
     void afterOpen(db::DataSet& journal);
 
+    // Takes this user's last step back, whole or not at all; what went wrong, or empty.
+    QString undoLastStep();
+
 private:
+    QString undoObstacle(const EditStep& step);
+
     TDM_TAZ_2& dm_;
     AuditRecords records_;
     TADOUpdateHistoryExec recorder_;

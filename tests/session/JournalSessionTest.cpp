@@ -189,4 +189,42 @@ TEST_F(JournalSessionTest, AReopenedJournalLeavesNothingToUndoAndTheSessionGives
     EXPECT_EQ(log().size(), 1u);
 }
 
+TEST_F(JournalSessionTest, UndoPutsTheStepBackAsALoggedChangeUnlessAnotherUserChangedIt) {
+    const int row = rowOf(9);
+    const QVariant before = stored(QStringLiteral("id_estimation"), row);
+    typeMark(9, 5);
+    journal().post();
+    typeMark(9, 3);
+    journal().post();
+    ASSERT_EQ(session->history().steps(), 2);
+
+    // Another user writes over the last change: it is not taken back, nothing moves.
+    asOwner(
+        {QStringLiteral("UPDATE mark_mag SET id_estimation = 25 WHERE id_mark_mag = %1").arg(row)});
+    EXPECT_EQ(session->undoLastStep(),
+              QStringLiteral("Запись студента \"Яковлев Яков\" изменил другой пользователь "
+                             "после вас: отменить ваше изменение нельзя. Ничего не изменено."));
+    EXPECT_EQ(stored(QStringLiteral("id_estimation"), row).toInt(), 25);
+    EXPECT_EQ(journal().fieldByName(QStringLiteral("id_estimation"))->value().toInt(), 25)
+        << "the journal shows what the server holds";
+    EXPECT_EQ(session->history().steps(), 2);
+    EXPECT_EQ(log().size(), 2u);
+
+    // Put back as this user left it, the step goes, logged as any change is.
+    asOwner(
+        {QStringLiteral("UPDATE mark_mag SET id_estimation = 3 WHERE id_mark_mag = %1").arg(row)});
+    journal().rereadRow();
+    EXPECT_EQ(session->undoLastStep(), QString());
+    EXPECT_EQ(stored(QStringLiteral("id_estimation"), row).toInt(), 5);
+    EXPECT_EQ(session->history().steps(), 1);
+    const auto records = log();
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[2][2].toString(),
+              QStringLiteral("Поле \"id_estimation\" изменило значение \"3\" на \"5\"."));
+    EXPECT_EQ(records[2][3].toString(), QStringLiteral("O'Neil"));
+    EXPECT_EQ(session->undoLastStep(), QString());
+    EXPECT_EQ(stored(QStringLiteral("id_estimation"), row), before);
+    EXPECT_EQ(session->history().steps(), 0);
+}
+
 } // namespace
