@@ -3,7 +3,6 @@
 
 #include "controls/DateTimePicker.h"
 #include "data/Unit_2_1.h"
-#include "db/DataSet.h"
 #include "journal/Unit4.h"
 #include "platform/MessageBoxes.h"
 #include "session/JournalSession.h"
@@ -11,8 +10,6 @@
 #include <QLocale>
 
 namespace {
-
-constexpr int StatementForm = 1; // "Ведомость"
 
 // The notice stays while the rows are written, and goes however the run ends.
 struct NoticeShown {
@@ -43,21 +40,5 @@ void TForm2::SpeedButton1Click(QObject*) {
         return;
 
     NoticeShown notice;
-    // A refused post ends the run at its row; the grid repaints and the notice goes anyway.
-    db::ControlsDisabled quiet(journal);
-    // The rows written are one change to take back.
-    session::EditHistory::Group step(session_->history());
-    const db::Bookmark remembered = journal.bookmark();
-    db::Field* form = journal.fieldByName(QStringLiteral("id_f_est"));
-    db::Field* handedIn = journal.fieldByName(QStringLiteral("p36"));
-    const QDateTime midnight(day, QTime(0, 0));
-    for (journal.first(); !journal.eof(); journal.next()) {
-        if (form->isNull() || form->value().toInt() != StatementForm)
-            continue;
-        journal.edit();
-        handedIn->setValue(midnight);
-        journal.post();
-    }
-    if (!remembered.isNull() && journal.bookmarkValid(remembered))
-        journal.gotoBookmark(remembered);
+    session_->setHandInDate(day);
 }

@@ -7,6 +7,7 @@
 #include "session/AuditRecords.h"
 #include "session/EditHistory.h"
 
+#include <QDate>
 #include <QString>
 
 #include <functional>
@@ -45,6 +46,15 @@ public:
 
     // Takes this user's last step back, whole or not at all; what went wrong, or empty.
     QString undoLastStep();
+
+    // Writes the day, at midnight, as the hand-in date of every row of the form "Ведомость",
+    // as one step to take back; a refused row ends the run there and is thrown.
+    void setHandInDate(const QDate& day);
+
+    // The chosen journal's deleted marks, opened in the data module's buffer; their number.
+    int openDeletedMarks();
+    void saveRestoreTicks();
+    void closeDeletedMarks();
 
 private:
     QString undoObstacle(const EditStep& step);

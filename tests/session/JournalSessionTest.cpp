@@ -227,4 +227,46 @@ TEST_F(JournalSessionTest, UndoPutsTheStepBackAsALoggedChangeUnlessAnotherUserCh
     EXPECT_EQ(session->history().steps(), 0);
 }
 
+TEST_F(JournalSessionTest, TheHandInDateGoesToStatementRowsOnlyAsOneStepWithTheirRecords) {
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_f_est = 1 WHERE id_student IN (7, 9)"),
+             QStringLiteral("UPDATE mark_mag SET id_f_est = 2 WHERE id_student = 8")});
+    loadJournal();
+    const QDate day(2024, 1, 31);
+    session->setHandInDate(day);
+
+    for (const int student : {7, 8, 9}) {
+        const QVariant handedIn = stored(QStringLiteral("p36"), rowOf(student));
+        if (student == 8) {
+            EXPECT_TRUE(handedIn.isNull()) << "a row of another form keeps its date";
+        } else {
+            EXPECT_EQ(handedIn.toDateTime(), QDateTime(day, QTime(0, 0)))
+                << student << ": " << handedIn.toString().toStdString();
+        }
+    }
+    const auto records = log();
+    ASSERT_EQ(records.size(), 2u);
+    for (const auto& r : records)
+        EXPECT_EQ(r[2].toString(),
+                  QStringLiteral("Поле \"p36\" изменило значение \"NULL\" на \"31.01.2024\"."));
+    EXPECT_EQ(session->history().steps(), 1);
+    EXPECT_EQ(session->history().lastStep().size(), 2u);
+
+    // Deleted, a row is listed for the chosen journal's restore (its lists as the cascade
+    // leaves them once a form of control is chosen).
+    rowOf(8);
+    journal().deleteRecord();
+    dm.ADOQ_Discipline.close();
+    dm.ADOQ_Discipline.setSql(
+        QStringLiteral("SELECT id_group, id_examination, p30, id_semester, p34, id_discipline "
+                       "FROM gr_sem_disc_exam WHERE id_semester=%1 and id_group=%2 GROUP BY "
+                       "id_group, id_examination, p30, id_semester, p34, id_discipline")
+            .arg(Semester)
+            .arg(Group));
+    dm.ADOQ_Discipline.open();
+    EXPECT_EQ(session->openDeletedMarks(), 1);
+    EXPECT_EQ(dm.ADOQ_Buffer.fieldByName(QStringLiteral("id_student"))->asInteger(), 8);
+    session->closeDeletedMarks();
+    EXPECT_FALSE(dm.ADOQ_Buffer.active());
+}
+
 } // namespace
