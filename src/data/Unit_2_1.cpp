@@ -2,6 +2,7 @@
 #include "data/Unit_2_1.h"
 
 #include "embedded/EmbeddedServer.h"
+#include "embedded/JournalColumns.h"
 
 TDM_TAZ_2* DM_TAZ_2 = nullptr;
 
@@ -139,40 +140,38 @@ void TDM_TAZ_2::setUpParameters() {
 void TDM_TAZ_2::setUpJournalFields() {
     db::DataSet& j = ADO_SP_Sort;
     j.clearFieldDefs();
-    j.addFieldDef(lookupField("EstimationOther", 10, ADOQ_EstimationOther, "id_estimation_other",
-                              "Estimation_Other", "id_estimation_other"));
-    j.addFieldDef(dataField("id_estimation_other", FieldType::Integer));
-    j.addFieldDef(dataField("id_mark_mag", FieldType::AutoInc));
-    j.addFieldDef(dataField("id_group", FieldType::Integer));
-    j.addFieldDef(dataField("id_student", FieldType::Integer));
-    j.addFieldDef(dataField("id_examination", FieldType::Integer));
-    j.addFieldDef(dataField("id_estimation", FieldType::Integer));
-    j.addFieldDef(dataField("id_discipline", FieldType::Integer));
-    j.addFieldDef(dataField("id_semester", FieldType::Integer));
-    j.addFieldDef(dataField("id_teacher", FieldType::Integer));
-    j.addFieldDef(dataField("p35", FieldType::String, 50));
-    j.addFieldDef(dataField("p36", FieldType::DateTime));
-    j.addFieldDef(dataField("id_f_est", FieldType::Integer));
-    j.addFieldDef(dataField("oper", FieldType::String, 5));
-    j.addFieldDef(dataField("u_date", FieldType::DateTime));
-    j.addFieldDef(
-        lookupField("estimation", 30, ADOQ_estimation, "id_estimation", "p31", "id_estimation"));
-    j.addFieldDef(lookupField("semestr", 30, ADOTSemestr, "id_semester", "p43", "id_semester"));
-    j.addFieldDef(lookupField("teacher", 60, ADOQ_t_fio, "id_teacher", "t_fio", "id_teacher"));
-    j.addFieldDef(lookupField("f_est", 30, ADOT_f_est, "id_f_e", "p109", "id_f_est"));
-    j.addFieldDef(
-        lookupField("exam", 30, ADOQ_Examination, "id_examination", "p30", "id_examination"));
-    j.addFieldDef(
-        lookupField("discipline", 90, ADOQ_Discipline, "id_discipline", "p34", "id_discipline"));
-    j.addFieldDef(lookupField("student", 70, ADOQ_s_fio, "id_student", "s_fio", "id_student"));
-    FieldDef number = dataField("No", FieldType::Integer);
-    number.kind = FieldKind::Calculated;
-    j.addFieldDef(number);
-    j.addFieldDef(dataField("KEL_User", FieldType::String, 20));
-    j.addFieldDef(dataField("KEL_Update", FieldType::Date));
-    j.addFieldDef(dataField("primech", FieldType::String, 50));
-    j.addFieldDef(lookupField("idid", 20, ADOQ_s_fio, "id_student", "idid", "id_student"));
-    j.addFieldDef(dataField("dopusk_izm", FieldType::Boolean));
+    // The stored columns in their order, with the shown fields placed among them.
+    const auto placeBefore = [&](const char* column) {
+        const QLatin1String name(column);
+        if (name == QLatin1String("id_estimation_other")) {
+            j.addFieldDef(lookupField("EstimationOther", 10, ADOQ_EstimationOther,
+                                      "id_estimation_other", "Estimation_Other",
+                                      "id_estimation_other"));
+        } else if (name == QLatin1String("KEL_User")) {
+            j.addFieldDef(lookupField("estimation", 30, ADOQ_estimation, "id_estimation", "p31",
+                                      "id_estimation"));
+            j.addFieldDef(
+                lookupField("semestr", 30, ADOTSemestr, "id_semester", "p43", "id_semester"));
+            j.addFieldDef(
+                lookupField("teacher", 60, ADOQ_t_fio, "id_teacher", "t_fio", "id_teacher"));
+            j.addFieldDef(lookupField("f_est", 30, ADOT_f_est, "id_f_e", "p109", "id_f_est"));
+            j.addFieldDef(lookupField("exam", 30, ADOQ_Examination, "id_examination", "p30",
+                                      "id_examination"));
+            j.addFieldDef(lookupField("discipline", 90, ADOQ_Discipline, "id_discipline", "p34",
+                                      "id_discipline"));
+            j.addFieldDef(
+                lookupField("student", 70, ADOQ_s_fio, "id_student", "s_fio", "id_student"));
+            FieldDef number = dataField("No", FieldType::Integer);
+            number.kind = FieldKind::Calculated;
+            j.addFieldDef(number);
+        } else if (name == QLatin1String("dopusk_izm")) {
+            j.addFieldDef(lookupField("idid", 20, ADOQ_s_fio, "id_student", "idid", "id_student"));
+        }
+    };
+    for (const embedded::JournalColumn& column : embedded::JournalColumns) {
+        placeBefore(column.name);
+        j.addFieldDef(dataField(column.name, column.type, column.size));
+    }
 }
 
 void TDM_TAZ_2::setUpBufferFields() {

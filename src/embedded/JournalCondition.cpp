@@ -2,6 +2,7 @@
 #include "embedded/JournalCondition.h"
 
 #include "db/DatabaseError.h"
+#include "embedded/JournalColumns.h"
 #include "embedded/SqlTokens.h"
 
 #include <QStringList>
@@ -11,25 +12,6 @@
 
 namespace embedded {
 namespace {
-
-const char* const JournalColumns[] = {"id_estimation_other",
-                                      "id_mark_mag",
-                                      "id_group",
-                                      "id_student",
-                                      "id_examination",
-                                      "id_estimation",
-                                      "id_discipline",
-                                      "id_semester",
-                                      "id_teacher",
-                                      "p35",
-                                      "p36",
-                                      "id_f_est",
-                                      "oper",
-                                      "u_date",
-                                      "KEL_User",
-                                      "KEL_Update",
-                                      "primech",
-                                      "dopusk_izm"};
 
 constexpr int MaxLength = 4000;
 constexpr int MaxDepth = 32;
@@ -108,10 +90,10 @@ private:
         QString name = t->text;
         if (t->kind == SqlToken::QuotedName)
             name = name.mid(1, name.size() - 2);
-        for (const char* c : JournalColumns)
-            if (name.compare(QLatin1String(c), Qt::CaseInsensitive) == 0) {
+        for (const JournalColumn& c : JournalColumns)
+            if (name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0) {
                 ++pos_;
-                return alias_ + QLatin1Char('.') + QLatin1String(c);
+                return alias_ + QLatin1Char('.') + QLatin1String(c.name);
             }
         refuse(QStringLiteral("\"%1\" не столбец журнала").arg(t->text));
     }

@@ -1,19 +1,11 @@
 // The journal's procedures: preparing rows, reading a selection and restoring deleted rows.
 #include "embedded/EmbeddedServer.h"
+#include "embedded/JournalColumns.h"
 #include "embedded/JournalCondition.h"
 #include "embedded/ProcedureCalls.h"
 #include "embedded/ProcedureTransaction.h"
 
 namespace embedded {
-namespace {
-
-const QString JournalColumns = QStringLiteral(
-    "id_estimation_other, id_mark_mag, id_group, id_student, id_examination, id_estimation, "
-    "id_discipline, id_semester, id_teacher, p35, p36, id_f_est, oper, u_date, KEL_User, "
-    "KEL_Update, primech, dopusk_izm");
-
-} // namespace
-
 db::Result EmbeddedServer::insertIntoSortMarkMag(const std::vector<QVariant>& args) {
     ServerScope scope(*this);
     const auto group = integerArgument(args[0]);
@@ -90,16 +82,15 @@ void EmbeddedServer::sortMarkMag(const std::vector<QVariant>& args, int timeoutS
     const QString condition = journalCondition(textArgument(args[5]), QStringLiteral("m"));
     // One statement, so one read transaction of its own: no write lock, readers never wait.
     JournalRows journal(sink);
-    SqliteDriver::query(
-        QStringLiteral("SELECT m.") +
-            QString(JournalColumns).replace(QStringLiteral(", "), QStringLiteral(", m.")) +
-            QStringLiteral(" FROM mark_mag m "
-                           "LEFT JOIN s_fio s ON s.id_student = m.id_student "
-                           "WHERE m.id_group = ? AND m.id_semester = ? "
-                           "AND m.id_discipline = ? AND m.id_examination = ? "
-                           "AND (") +
-            condition + QStringLiteral(") ORDER BY s.s_fio COLLATE KEL_CI, m.id_mark_mag"),
-        keys, timeoutSeconds, journal);
+    SqliteDriver::query(QStringLiteral("SELECT ") + journalColumnList(QStringLiteral("m.")) +
+                            QStringLiteral(" FROM mark_mag m "
+                                           "LEFT JOIN s_fio s ON s.id_student = m.id_student "
+                                           "WHERE m.id_group = ? AND m.id_semester = ? "
+                                           "AND m.id_discipline = ? AND m.id_examination = ? "
+                                           "AND (") +
+                            condition +
+                            QStringLiteral(") ORDER BY s.s_fio COLLATE KEL_CI, m.id_mark_mag"),
+                        keys, timeoutSeconds, journal);
 }
 
 db::Result EmbeddedServer::ctrlZMarkMag(const std::vector<QVariant>& args) {
@@ -111,8 +102,8 @@ db::Result EmbeddedServer::ctrlZMarkMag(const std::vector<QVariant>& args) {
     if (!group || !semester)
         return none;
     ProcedureTransaction transaction(*this);
-    db::Result r = run(QStringLiteral("INSERT INTO mark_mag (") + JournalColumns +
-                           QStringLiteral(") SELECT ") + JournalColumns +
+    db::Result r = run(QStringLiteral("INSERT INTO mark_mag (") + journalColumnList() +
+                           QStringLiteral(") SELECT ") + journalColumnList() +
                            QStringLiteral(" FROM DEL_mark_mag WHERE id_group = ? "
                                           "AND id_semester = ? AND Check_ch = 1"),
                        {*group, *semester});

@@ -2,6 +2,7 @@
 // their KEL_LOG records and the undo history they leave.
 #include "support/DataModuleCore.h"
 
+#include "embedded/JournalColumns.h"
 #include "embedded/ServerAdmin.h"
 #include "session/JournalSession.h"
 
@@ -267,6 +268,22 @@ TEST_F(JournalSessionTest, TheHandInDateGoesToStatementRowsOnlyAsOneStepWithThei
     EXPECT_EQ(dm.ADOQ_Buffer.fieldByName(QStringLiteral("id_student"))->asInteger(), 8);
     session->closeDeletedMarks();
     EXPECT_FALSE(dm.ADOQ_Buffer.active());
+}
+
+TEST_F(JournalSessionTest, TheJournalsStoredColumnsAreOneListInTheTableAndTheDataSet) {
+    QStringList listed;
+    for (const embedded::JournalColumn& c : embedded::JournalColumns)
+        listed << QLatin1String(c.name);
+    QStringList table;
+    embedded::ServerAdmin admin(path);
+    for (const auto& row : admin.exec(QStringLiteral("PRAGMA table_info(mark_mag)")).rows)
+        table << row.at(1).toString();
+    EXPECT_EQ(table, listed);
+    QStringList stored;
+    for (const db::Field* f : journal().fields())
+        if (f->isData() && f->fieldName() != QLatin1String("No"))
+            stored << f->fieldName();
+    EXPECT_EQ(stored, listed);
 }
 
 } // namespace
