@@ -1,5 +1,5 @@
-// The journal's commands that work on many rows: the bulk hand-in date and the list of deleted
-// marks that can come back.
+// The journal's loading from the chosen keys, and its commands that work on many rows: the
+// bulk hand-in date and the list of deleted marks that can come back.
 #include "session/JournalSession.h"
 
 #include "data/Unit_2_1.h"
@@ -16,7 +16,47 @@ QString keyText(const std::optional<qint32>& key) {
     return key ? QString::number(*key) : QString();
 }
 
+// A key as the journal's procedures take it: none is 0, which names nothing.
+QString procedureKey(const std::optional<qint32>& key) {
+    return QString::number(key.value_or(0));
+}
+
 } // namespace
+
+void JournalSession::readOtherMarks() {
+    db::DataSet& marks = dm_.ADOQ_EstimationOther;
+    marks.close();
+    const db::Field* speciality = dm_.ADOQ_g_s.findField(QStringLiteral("id_speciality"));
+    marks.parameters().find(QStringLiteral("id_speciality"))->value =
+        speciality != nullptr && !dm_.ADOQ_g_s.isEmpty() ? speciality->value() : QVariant();
+    marks.open();
+}
+
+void JournalSession::prepareJournal(int disciplineChosen) {
+    const data::JournalSelection& chosen = dm_.selection();
+    dm_.ADOQ_Exec.setSql(
+        QStringLiteral("EXEC InsertInto_SORT_MARK_MAG ") + procedureKey(chosen.group) +
+        QStringLiteral(",") + procedureKey(chosen.semester) + QStringLiteral(",") +
+        procedureKey(chosen.discipline) + QStringLiteral(",") + procedureKey(chosen.formOfControl) +
+        QStringLiteral(",") + QString::number(disciplineChosen));
+    dm_.ADOQ_Exec.execSql();
+}
+
+void JournalSession::openJournal(const QString& condition) {
+    const data::JournalSelection& chosen = dm_.selection();
+    db::DataSet& journal = dm_.ADO_SP_Sort;
+    journal.close();
+    db::Parameters& p = journal.parameters();
+    p.find(QStringLiteral("@group"))->value = procedureKey(chosen.group);
+    p.find(QStringLiteral("@semester"))->value = procedureKey(chosen.semester);
+    p.find(QStringLiteral("@discipline"))->value = procedureKey(chosen.discipline);
+    p.find(QStringLiteral("@examination"))->value = procedureKey(chosen.formOfControl);
+    p.find(QStringLiteral("@id_teacher"))->value = 1;
+    db::Parameter* doNotShow = p.find(QStringLiteral("@DoNotShow"));
+    doNotShow->value = QStringLiteral("1=1");
+    doNotShow->value = condition;
+    journal.open();
+}
 
 void JournalSession::setHandInDate(const QDate& day) {
     db::DataSet& journal = dm_.ADO_SP_Sort;

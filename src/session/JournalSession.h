@@ -47,6 +47,12 @@ public:
     // Takes this user's last step back, whole or not at all; what went wrong, or empty.
     QString undoLastStep();
 
+    // The chosen journal: the marks other than the usual ones for the group's speciality, the
+    // rows prepared on the server, and the rows read with a filter condition.
+    void readOtherMarks();
+    void prepareJournal(int disciplineChosen);
+    void openJournal(const QString& condition);
+
     // Writes the day, at midnight, as the hand-in date of every row of the form "Ведомость",
     // as one step to take back; a refused row ends the run there and is thrown.
     void setHandInDate(const QDate& day);

@@ -270,6 +270,31 @@ TEST_F(JournalSessionTest, TheHandInDateGoesToStatementRowsOnlyAsOneStepWithThei
     EXPECT_FALSE(dm.ADOQ_Buffer.active());
 }
 
+TEST_F(JournalSessionTest, TheJournalOpensForTheChosenKeysWithItsFilter) {
+    // A row without a mark is no "<> 25" row either, as on the server.
+    asOwner({QStringLiteral("UPDATE mark_mag SET id_estimation = 25 WHERE id_student = 8"),
+             QStringLiteral("UPDATE mark_mag SET id_estimation = 5 WHERE id_student = 9")});
+    journal().close();
+    view.select(Group, Semester, Discipline, Examination);
+    session->prepareJournal(1);
+    session->openJournal(QStringLiteral("(id_estimation <> 25)"));
+    EXPECT_EQ(journalStudents(), QStringList{QStringLiteral("Яковлев Яков")});
+    for (journal().first(); !journal().eof(); journal().next()) {
+        EXPECT_EQ(journal().fieldByName(QStringLiteral("id_group"))->asInteger(), Group);
+        EXPECT_EQ(journal().fieldByName(QStringLiteral("id_discipline"))->asInteger(), Discipline);
+    }
+
+    // Another discipline of the same group and semester is a journal of its own.
+    asOwner({QStringLiteral("INSERT INTO educ_sh(id_group, id_semester, id_discipline, "
+                            "id_examination) VALUES(5, 2, 12, 1)")});
+    view.select(Group, Semester, 12, Examination);
+    session->prepareJournal(1);
+    session->openJournal(QStringLiteral("1=1"));
+    EXPECT_EQ(journal().recordCount(), 3);
+    for (journal().first(); !journal().eof(); journal().next())
+        EXPECT_EQ(journal().fieldByName(QStringLiteral("id_discipline"))->asInteger(), 12);
+}
+
 TEST_F(JournalSessionTest, TheJournalsStoredColumnsAreOneListInTheTableAndTheDataSet) {
     QStringList listed;
     for (const embedded::JournalColumn& c : embedded::JournalColumns)
