@@ -159,17 +159,10 @@ private:
     void followJournalInStatusBar();
     void showJournalInStatusBar();
     void connectHandlers();
-    void refreshDisciplineList();
     void startSession();
-    QString semesterKeyText() const;
-    QString groupRowKeyText() const;
-    void readGroupStudents(const QString& groupValue);
 
     // What the cascade and the grid commands remember between events.
     qint32 DisciplineChosen = 0;
-    // The group and semester whose student list is read and sorted; empty when it must be
-    // read again.
-    QString studentListKey_;
     QString CopyBuffer;
     bool MultiRowCopy = false;
     bool CtrlHeld = false;

@@ -18,7 +18,7 @@ void TForm2::SpeedButton2Click(QObject*) {
     }
     if (!dm.StudentsChanged)
         return;
-    studentListKey_.clear();
+    session_->forgetStudents();
     dm.ADOQ_s_fio.close();
     dm.ADOQ_s_fio.open();
     dm.ADO_SP_Sort.refresh();

@@ -9,8 +9,10 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
+#include <optional>
 
 class TDM_TAZ_2;
 
@@ -47,6 +49,23 @@ public:
     // Takes this user's last step back, whole or not at all; what went wrong, or empty.
     QString undoLastStep();
 
+    // The selection cascade's lists. The discipline lists follow the rows the group and
+    // semester lists stand on; the others follow the chosen keys.
+    void readGroupSpeciality();
+    void readDisciplines();
+    void refreshDisciplines();
+    void readDisciplinesWithForms();
+    void readSemesters();
+    // Read and sorted once per group and semester, until forgotten.
+    void readGroupStudents();
+    void forgetStudents() { studentListKey_.clear(); }
+    // The study year of the chosen group and semester, and the information line they make;
+    // none while no group is chosen.
+    std::optional<QString> readStudyYear();
+    // The chosen discipline's forms of control; the first one's key, if any.
+    std::optional<QVariant> readFormsOfControl();
+    void readMarksOfForm();
+
     // The chosen journal: the marks other than the usual ones for the group's speciality, the
     // rows prepared on the server, and the rows read with a filter condition.
     void readOtherMarks();
@@ -64,6 +83,8 @@ public:
 
 private:
     QString undoObstacle(const EditStep& step);
+    QString semesterRowKey() const;
+    QString groupRowKey() const;
 
     TDM_TAZ_2& dm_;
     AuditRecords records_;
@@ -73,6 +94,9 @@ private:
     db::DataSet::Notify savedBeforeDelete_, savedWhileDeleting_, savedAfterDelete_;
     db::DataSet::Notify savedAfterOpen_;
     db::DataSet::ErrorEvent savedPostError_, savedEditError_;
+    // The group and semester whose student list is read and sorted; empty when it must be
+    // read again.
+    QString studentListKey_;
 };
 
 } // namespace session
