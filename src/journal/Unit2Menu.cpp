@@ -44,9 +44,11 @@ reports::MarkSheet markSheet(TForm2& w) {
 }
 
 void showGroupStatistics(TForm2& w) {
-    const auto group = w.selectorKey(JournalSelector::Group);
-    const auto semester = w.selectorKey(JournalSelector::Semester);
-    if (!group || !semester || DM_TAZ_2 == nullptr)
+    if (DM_TAZ_2 == nullptr)
+        return;
+    const auto group = DM_TAZ_2->selection().group;
+    const auto semester = DM_TAZ_2->selection().semester;
+    if (!group || !semester)
         return;
     reports::GroupStatistics statistics;
     try {
