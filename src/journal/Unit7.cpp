@@ -7,6 +7,7 @@
 #include "db/DataSet.h"
 #include "platform/ApplicationState.h"
 #include "platform/ExceptionBox.h"
+#include "session/StudentCodes.h"
 
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -67,43 +68,10 @@ TForm7::~TForm7() {
         FormClose();
 }
 
-QString TForm7::studentsStatement() {
-    db::DataSet& journal = DM_TAZ_2->ADO_SP_Sort;
-    QString ids;
-    if (journal.active()) {
-        const db::Field* student = journal.fieldByName(QStringLiteral("id_student"));
-        for (journal.first(); !journal.eof(); journal.next())
-            ids += QStringLiteral(", ") + student->text();
-    }
-    ids.remove(0, 1);
-    return QStringLiteral("SELECT  ROW_NUMBER() OVER(ORDER BY s_fio.s_fio) as [no], "
-                          "s_fio.id_student, s_fio.idid, s_fio.s_fio FROM s_fio WHERE "
-                          "s_fio.id_student in(") +
-           ids + QStringLiteral(") ORDER BY s_fio.s_fio");
-}
-
 void TForm7::FormCreate() {
     TDM_TAZ_2& dm = *DM_TAZ_2;
-    db::DataSet& journal = dm.ADO_SP_Sort;
-    QString statement;
-    {
-        // The journal's row and its display come back however the walk ends.
-        db::ControlsDisabled quiet(journal);
-        const db::Bookmark remembered = journal.active() ? journal.bookmark() : db::Bookmark();
-        struct Return {
-            db::DataSet& journal;
-            db::Bookmark row;
-            ~Return() {
-                if (!row.isNull() && journal.bookmarkValid(row))
-                    journal.gotoBookmark(row);
-            }
-        } back{journal, remembered};
-        statement = studentsStatement();
-    }
-    dm.ADOQ_Students.close();
-    dm.ADOQ_Students.setSql(statement);
     try {
-        dm.ADOQ_Students.open();
+        session::openStudentCodes(dm);
     } catch (const db::DatabaseError& e) {
         // An empty journal names no student; the window opens with an empty list.
         platform::showExceptionBox(e);
@@ -124,16 +92,19 @@ void TForm7::KvDBGridEh2ColExit(QObject*) {
 
 void TForm7::FormClose() {
     closed_ = true;
-    db::DataSet& students = DM_TAZ_2->ADOQ_Students;
+    bool committed = true;
     try {
         KvDBGridEh2->commitPendingEdit();
-        students.post();
     } catch (const db::DatabaseError&) {
+        committed = false;
     } catch (const db::Abort&) {
+        committed = false;
     }
+    if (committed)
+        session::saveStudentCodes(*DM_TAZ_2);
     KvDBGridEh2->setDataSource(nullptr);
     DBNavigator1->setDataSource(nullptr);
-    students.close();
+    DM_TAZ_2->ADOQ_Students.close();
 }
 
 void TForm7::done(int result) {

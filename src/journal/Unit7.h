@@ -22,9 +22,6 @@ public:
     void KvDBGridEh2ColEnter(QObject* Sender);
     void KvDBGridEh2ColExit(QObject* Sender);
 
-    // The statement of the student list for the journal as it is loaded and filtered.
-    static QString studentsStatement();
-
     // Every way of closing (close box, Esc, code) saves the edit first.
     void done(int result) override;
 

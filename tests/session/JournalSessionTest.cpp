@@ -5,6 +5,7 @@
 #include "embedded/JournalColumns.h"
 #include "embedded/ServerAdmin.h"
 #include "session/JournalSession.h"
+#include "session/StudentCodes.h"
 
 #include <QDateTime>
 
@@ -293,6 +294,33 @@ TEST_F(JournalSessionTest, TheJournalOpensForTheChosenKeysWithItsFilter) {
     EXPECT_EQ(journal().recordCount(), 3);
     for (journal().first(); !journal().eof(); journal().next())
         EXPECT_EQ(journal().fieldByName(QStringLiteral("id_discipline"))->asInteger(), 12);
+}
+
+TEST_F(JournalSessionTest, StudentCodesListTheJournalsStudentsByNameAndAnEditedCodeIsStored) {
+    const int current = rowOf(9);
+    session::openStudentCodes(dm);
+    EXPECT_EQ(journal().fieldByName(QStringLiteral("id_mark_mag"))->asInteger(), current)
+        << "the journal stays on its row";
+    db::DataSet& codes = dm.ADOQ_Students;
+    QStringList listed;
+    for (codes.first(); !codes.eof(); codes.next())
+        listed << codes.fieldByName(QStringLiteral("no"))->text() + QLatin1Char(' ') +
+                      codes.fieldByName(QStringLiteral("s_fio"))->text() + QLatin1Char(' ') +
+                      codes.fieldByName(QStringLiteral("idid"))->text();
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("1 Андреев Андрей A-8"),
+                                   QStringLiteral("2 Петров Пётр A-7"),
+                                   QStringLiteral("3 Яковлев Яков ")}));
+
+    ASSERT_TRUE(codes.locate(QStringLiteral("id_student"), 9));
+    codes.edit();
+    codes.fieldByName(QStringLiteral("idid"))->setValue(QStringLiteral("Я-9"));
+    dm.StudentsChanged = false;
+    session::saveStudentCodes(dm);
+    EXPECT_TRUE(dm.StudentsChanged);
+    embedded::ServerAdmin admin(path);
+    EXPECT_EQ(admin.exec(QStringLiteral("SELECT idid, s_fio FROM s_fio WHERE id_student = 9"))
+                  .rows.front(),
+              (std::vector<QVariant>{QStringLiteral("Я-9"), QStringLiteral("Яковлев Яков")}));
 }
 
 TEST_F(JournalSessionTest, TheJournalsStoredColumnsAreOneListInTheTableAndTheDataSet) {
