@@ -83,7 +83,10 @@ void TForm2::ComboBox1Change(QObject*) {
         condition->value = QStringLiteral("1=1");
         condition->value = filterCondition(ComboBox1->currentIndex());
 
-        dm.ADO_SP_Sort.open();
+        {
+            db::WaitPurpose load(dm.ADO_TAZ, QStringLiteral("загрузка журнала"), true);
+            dm.ADO_SP_Sort.open();
+        }
         DBGridEh2->setDataSource(&dm.DS_SP_Sort);
         F2_Kv_DM_TAZ_2->setActive(true);
     }
