@@ -22,8 +22,8 @@ struct WaitState {
 struct WaitHook {
     std::function<void(const WaitState&)> show; // shows or updates the notice
     std::function<void()> hide;                 // the wait is over (only after a show)
-    // Input sent to this receiver still counts during a wait (the notice's own button);
-    // every other key, click and close is dropped, not kept for later.
+    // Input sent to this receiver is taken during a wait (the notice's own button); every
+    // other key, click and close is held and handed on, in order, once the wait is over.
     std::function<bool(QObject*)> takesInput;
 };
 

@@ -4,40 +4,57 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 
 #include <atomic>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace db::internal {
 
 namespace {
 
-// Drops the user's input to every window but the notice while a statement runs: kept for
-// later, a key typed into a grid that is about to be replaced would land on the new rows.
+// Holds the user's input to every window but the notice while a statement runs, and hands it
+// on in order once the wait is over, as a window whose thread was busy would take it.
 class InputGate : public QObject {
 public:
     explicit InputGate(const std::function<bool(QObject*)>& takesInput)
         : takesInput_(takesInput) {
         QCoreApplication::instance()->installEventFilter(this);
     }
-    ~InputGate() override { QCoreApplication::instance()->removeEventFilter(this); }
+    ~InputGate() override {
+        QCoreApplication::instance()->removeEventFilter(this);
+        // Posted, they come before input that arrives later, and after the handler that
+        // waited has gone on; a wait that follows holds them again, still in order.
+        for (auto& [receiver, event] : held_) {
+            if (!receiver.isNull())
+                QCoreApplication::postEvent(receiver.data(), event.release());
+        }
+    }
+    InputGate(const InputGate&) = delete;
+    InputGate& operator=(const InputGate&) = delete;
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (!blocked(*event) || (takesInput_ && takesInput_(receiver)))
+        if (!held(*event) || (takesInput_ && takesInput_(receiver)))
             return false;
+        held_.emplace_back(receiver, std::unique_ptr<QEvent>(event->clone()));
+        // A close asked for now is not done now.
         event->ignore();
         return true;
     }
 
 private:
-    static bool blocked(const QEvent& event) {
+    static bool held(const QEvent& event) {
         switch (event.type()) {
         case QEvent::Close:
         case QEvent::InputMethod:
         case QEvent::Shortcut:
         case QEvent::DragEnter:
         case QEvent::DragMove:
+        case QEvent::DragLeave:
         case QEvent::Drop:
             return true;
         default:
@@ -46,6 +63,7 @@ private:
     }
 
     const std::function<bool(QObject*)>& takesInput_;
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
 };
 
 } // namespace
@@ -122,7 +140,8 @@ void StatementRunner::runWaiting(const std::function<void()>& work, const WaitHo
         if (!hook.show)
             return;
         shown = true;
-        hook.show(describe(static_cast<int>(clock.elapsed() / 1000)));
+        // Timers may fire a little early: the seconds are rounded, not cut.
+        hook.show(describe(static_cast<int>((clock.elapsed() + 500) / 1000)));
     });
     {
         InputGate gate(hook.takesInput);

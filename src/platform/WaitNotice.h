@@ -11,7 +11,7 @@ class QPushButton;
 namespace platform {
 
 // A small window over the active one: what is waited for, for how long, and, once the wait may
-// be cancelled, a button that cancels it. It takes input while every other window does not.
+// be cancelled, a button that cancels it. It takes input while the other windows' input waits.
 class WaitNotice : public QWidget {
     Q_OBJECT
 public:

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -84,9 +85,9 @@ TEST_F(WaitNoticeTest, ALoadIsCancelledFromTheNoticeAndTheConnectionAnswersNext)
     EXPECT_EQ(connection_.query(QStringLiteral("select count(*) from t")).rows.front().front(), 2);
 }
 
-// Keys typed and a close asked for while a statement runs are dropped, not delivered later:
-// the grid stays as it was and the window stays open.
-TEST_F(WaitNoticeTest, InputDuringAWaitDoesNotReachTheGrid) {
+// Keys typed while a statement runs wait for its end, as they would for a busy window: the
+// grid does not act on them meanwhile, and then takes them in order.
+TEST_F(WaitNoticeTest, InputTypedDuringAWaitReachesTheGridOnlyAfterIt) {
     db::DataSet ds(db::DataSetKind::Query);
     ds.setConnection(&connection_);
     ds.setSql(QStringLiteral("select id, name from t order by id"));
@@ -103,30 +104,35 @@ TEST_F(WaitNoticeTest, InputDuringAWaitDoesNotReachTheGrid) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     grid.setFocus();
     grid.setCurrentIndex(grid.model()->index(0, 1));
+    const auto editorText = [&]() -> QString {
+        for (const QLineEdit* editor : grid.viewport()->findChildren<QLineEdit*>()) {
+            if (editor->isVisible())
+                return editor->text();
+        }
+        return {};
+    };
 
     bool typed = false;
-    bool closed = true;
-    QTimer::singleShot(200, [&] {
-        QTest::keyClicks(&grid, QStringLiteral("xy"));
-        QTest::keyClick(&grid, Qt::Key_Return);
-        closed = window.close();
+    QString editedDuring = QStringLiteral("not looked");
+    QTimer::singleShot(100, [&] {
+        QTest::keyClick(&grid, Qt::Key_X);
         typed = true;
+    });
+    QTimer::singleShot(400, [&] {
+        QCoreApplication::processEvents();
+        editedDuring = editorText();
     });
     const auto e = errorOf([&] { connection_.query(kLongQuery, {}, 1); });
     ASSERT_TRUE(typed);
     ASSERT_TRUE(e);
-    QCoreApplication::processEvents();
-
-    EXPECT_FALSE(closed);
-    EXPECT_TRUE(window.isVisible());
-    for (const QWidget* editor : grid.viewport()->findChildren<QWidget*>())
-        EXPECT_FALSE(editor->isVisible()) << "an editor opened";
+    EXPECT_EQ(editedDuring, QString()) << "the grid took keys during the wait";
     EXPECT_EQ(ds.state(), db::DataSetState::Browse);
-    EXPECT_EQ(ds.recordCount(), 2);
-    EXPECT_EQ(ds.fieldByName(QStringLiteral("name"))->asString(), QStringLiteral("один"));
-    EXPECT_EQ(
-        connection_.query(QStringLiteral("select name from t where id = 1")).rows.front().front(),
-        QStringLiteral("один"));
+
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editorText(), QStringLiteral("x")) << "the key was lost";
+    // A grid destroyed with its editor open writes into columns already gone.
+    if (QWidget* editor = QApplication::focusWidget(); editor != nullptr)
+        QTest::keyClick(editor, Qt::Key_Escape);
 }
 
 } // namespace
