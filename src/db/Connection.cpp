@@ -112,7 +112,8 @@ void Connection::perform(int timeoutSeconds, const std::function<void()>& work) 
     try {
         runner_->runWaiting(work, waitHook_, describe);
     } catch (const DatabaseError& e) {
-        if (!cancelled_ || e.connectionLost())
+        // A time-out or a lost link that beat the cancel is what the user is told.
+        if (!cancelled_ || e.connectionLost() || e.kind() == ErrorKind::TimedOut)
             throw;
         throw DatabaseError(ErrorKind::TimedOut,
                             QStringLiteral("Запрос прерван по вашей команде: %1.").arg(what));
