@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../FacultyRows.h"
+#include "app/WaitNoticeHook.h"
 #include "controls/DBLookupComboBox.h"
 #include "data/Unit_2_1.h"
 #include "embedded/ServerAdmin.h"
@@ -105,6 +106,8 @@ public:
 
         dataModule_ = std::make_unique<TDM_TAZ_2>();
         dataModule_->LoadingNotice = journal::loadingNoticeHook();
+        // As the program has it: statements wait with the window painting.
+        dataModule_->ADO_TAZ.setWaitHook(app::waitNoticeHook());
         // A sign-in that does not go through closes its window rather than waiting for a user.
         platform::ScopedMessageBoxScript answered(
             [](const platform::MessageBoxRequest&) { return QMessageBox::Ok; });

@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "app/WaitNoticeHook.h"
+
 #include "data/Unit_2_1.h"
 #include "journal/Unit2.h"
 #include "journal/Unit4.h"
@@ -17,6 +19,7 @@ Startup createApplicationObjects() {
     Startup objects;
     objects.dataModule = new TDM_TAZ_2();
     objects.dataModule->LoadingNotice = journal::loadingNoticeHook();
+    objects.dataModule->ADO_TAZ.setWaitHook(waitNoticeHook());
     objects.mainWindow = new TForm2();
     return objects;
 }

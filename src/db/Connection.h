@@ -2,14 +2,21 @@
 #pragma once
 
 #include "db/ConnectionString.h"
+#include "db/DatabaseWait.h"
 #include "db/Driver.h"
 
 #include <QObject>
+
+#include <atomic>
 
 #include <functional>
 #include <memory>
 
 namespace db {
+
+namespace internal {
+class StatementRunner;
+}
 
 // Makes the driver for a connection string.
 using DriverFactory = std::function<std::unique_ptr<Driver>(const ConnectionString&)>;
@@ -21,6 +28,12 @@ std::unique_ptr<Driver> makeDefaultDriver(const ConnectionString& settings);
 // A connection chooses its driver by the connection string when it opens. Statements sent
 // while closed open it on demand, as an ADO connection does; so does the first statement after
 // the driver found the link lost and closed itself.
+//
+// With a wait hook installed, every statement (and the open) runs on a worker thread of the
+// connection while the calling thread waits in an event loop that paints but drops input, so a
+// handler still goes on only once its statement has ended. A statement asked for while one is
+// waited for (a timer's handler during the wait) is refused as busy: it would run inside the
+// other's transaction. Without a hook, statements run on the calling thread.
 class Connection : public QObject {
     Q_OBJECT
 public:
@@ -49,6 +62,15 @@ public:
     void queryProcedure(const QString& name, Parameters& parameters, int timeoutSeconds,
                         RowSink& sink);
 
+    // Installs how waits are shown and moves the statements off the calling thread.
+    void setWaitHook(WaitHook hook);
+    // Asks the driver to cancel the statement that runs now (from the notice, another thread
+    // may call it); the statement then fails with a Russian text saying it was cancelled.
+    void cancelStatement();
+
+    // The key the last INSERT created.
+    QVariant lastInsertId();
+
     // The open driver; opens the connection when needed.
     Driver& driver();
 
@@ -70,6 +92,14 @@ Q_SIGNALS:
 
 private:
     friend class Transaction;
+    friend class WaitPurpose;
+
+    // Runs one call of the driver: on the worker while the caller waits when a hook is
+    // installed, here otherwise.
+    void perform(int timeoutSeconds, const std::function<void()>& work);
+    // A row sink whose columns are taken on the waiting thread.
+    void performQuery(int timeoutSeconds, RowSink& sink, const std::function<void(RowSink&)>& work);
+    bool offThread() const;
 
     ConnectionString settings_;
     DriverFactory factory_;
@@ -77,6 +107,12 @@ private:
     QStringList sessionStatements_;
     int transactionDepth_ = 0;
     bool givenUp_ = false;
+    WaitHook waitHook_;
+    std::unique_ptr<internal::StatementRunner> runner_;
+    QString waitingFor_;
+    bool cancellable_ = false;
+    bool performing_ = false;
+    std::atomic<bool> cancelled_{false};
 };
 
 } // namespace db

@@ -288,9 +288,14 @@ public:
         : ds_(dataSet)
         , reread_(reread) {}
 
+    // Runs on the data set's own thread; the rows may come on another, while the window
+    // paints the rows it has.
     void begin(const std::vector<Column>& columns, size_t rowsHint) override {
         Result shape;
         shape.columns = columns;
+        auto dataColumns = ds_.dataColumnOfField_;
+        auto lookupKeys = ds_.keyFieldOfLookup_;
+        auto shown = ds_.columns_;
         ds_.bindFields(shape, reread_);
         width_ = columns.size();
         checks_.assign(width_, Check());
@@ -309,13 +314,20 @@ public:
         read_.reset(types, 0);
         read_.reserve(rowsHint);
         ids_.reserve(rowsHint);
+        // A re-read keeps the rows on screen mapped as they were until its own are complete.
+        std::swap(dataColumns, ds_.dataColumnOfField_);
+        std::swap(lookupKeys, ds_.keyFieldOfLookup_);
+        std::swap(shown, ds_.columns_);
+        dataColumns_ = std::move(dataColumns);
+        lookupKeys_ = std::move(lookupKeys);
+        columns_ = std::move(shown);
         begun_ = true;
     }
 
     void row(std::vector<QVariant>& values) override {
         const size_t r = read_.rowCount();
         read_.pushRow();
-        ids_.push_back(ds_.nextRowId_++);
+        ids_.push_back(nextRowId_++);
         values.resize(width_);
         for (size_t c = 0; c < width_; ++c) {
             QVariant& v = values[c];
@@ -359,6 +371,10 @@ public:
             begin({}, 0);
         read_.shrinkToFit();
         ids_.shrink_to_fit();
+        ds_.dataColumnOfField_ = std::move(dataColumns_);
+        ds_.keyFieldOfLookup_ = std::move(lookupKeys_);
+        ds_.columns_ = std::move(columns_);
+        ds_.nextRowId_ = nextRowId_;
         ds_.store_ = std::move(read_);
         ds_.rows_ = std::move(ids_);
     }
@@ -372,6 +388,10 @@ private:
     Private& ds_;
     const int storedDateTime_ = qMetaTypeId<LocalDateTime>();
     bool reread_;
+    quint64 nextRowId_ = ds_.nextRowId_;
+    std::vector<int> dataColumns_;
+    std::vector<int> lookupKeys_;
+    std::vector<Column> columns_;
     bool begun_ = false;
     size_t width_ = 0;
     std::vector<Check> checks_;

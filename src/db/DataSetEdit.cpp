@@ -399,7 +399,7 @@ void DataSet::Private::writeInsert() {
     connection_->execute(s.sql, s.binds);
     if (autoInc) {
         // The database chose the key; the row needs it for later updates and deletes.
-        const QVariant id = connection_->driver().lastInsertId();
+        const QVariant id = connection_->lastInsertId();
         if (!isNullValue(id))
             editBuffer_[static_cast<size_t>(dataIndex(*autoInc))] = autoInc->convert(id);
     }

@@ -45,6 +45,10 @@ public:
         sink.take(callProcedure(name, parameters, timeoutSeconds));
     }
 
+    // Asks the statement that runs now to stop; called from another thread than the one that
+    // runs it, and harmless when none runs. The statement then fails as the driver reports.
+    virtual void cancel() {}
+
     // The key the last INSERT created in an auto-increment column.
     virtual QVariant lastInsertId() = 0;
 

@@ -30,6 +30,31 @@ bool connectionDead(SQLHDBC connection) {
 
 } // namespace
 
+// Names the statement that runs now for cancel(); cleared before the handle is freed.
+class RunningStatement {
+public:
+    RunningStatement(OdbcDriver& driver, const odbc::Statement& statement)
+        : driver_(driver) {
+        std::lock_guard lock(driver_.runningMutex_);
+        driver_.running_ = statement.handle();
+    }
+    ~RunningStatement() {
+        std::lock_guard lock(driver_.runningMutex_);
+        driver_.running_ = nullptr;
+    }
+    RunningStatement(const RunningStatement&) = delete;
+    RunningStatement& operator=(const RunningStatement&) = delete;
+
+private:
+    OdbcDriver& driver_;
+};
+
+void OdbcDriver::cancel() {
+    std::lock_guard lock(runningMutex_);
+    if (running_ != nullptr)
+        SQLCancel(static_cast<SQLHSTMT>(running_));
+}
+
 QString instanceNotFoundMessage(const QString& dataSource) {
     return QStringLiteral("Экземпляр SQL Server «%1» не найден: служба SQL Server Browser на "
                           "сервере не ответила. Укажите сервер в виде ИМЯ,ПОРТ (имя или адрес "
@@ -214,6 +239,7 @@ Result OdbcDriver::execute(const QString& sql, const std::vector<QVariant>& bind
     }
     return guarded([&](void* connection) {
         odbc::Statement statement(connection, link_);
+        RunningStatement running(*this, statement);
         return statement.run(sql, arguments,
                              timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
     });
@@ -233,6 +259,7 @@ Result OdbcDriver::callProcedure(const QString& name, Parameters& parameters, in
     }
     Result result = guarded([&](void* connection) {
         odbc::Statement statement(connection, link_);
+        RunningStatement running(*this, statement);
         return statement.run(odbcCallEscape(name, parameters.items()), arguments,
                              timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeoutSeconds);
     });

@@ -5,6 +5,7 @@
 #include "db/OdbcLinkSocket.h"
 
 #include <memory>
+#include <mutex>
 
 namespace db {
 
@@ -51,6 +52,7 @@ public:
     Result callProcedure(const QString& name, Parameters& parameters,
                          int timeoutSeconds = 0) override;
     QVariant lastInsertId() override;
+    void cancel() override; // SQLCancel on the running statement
     void beginTransaction() override;
     void commit() override;
     void rollback() override;
@@ -76,6 +78,10 @@ private:
     void* connection_ = nullptr;
     QString dbmsName_;
     std::unique_ptr<odbc::ValueCodec> codec_;
+    // The statement handle that runs now, for a cancel from another thread.
+    std::mutex runningMutex_;
+    void* running_ = nullptr;
+    friend class RunningStatement;
 };
 
 // The user's message for a statement that found the link to the server gone.

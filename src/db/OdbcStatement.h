@@ -41,6 +41,7 @@ public:
     // last). timeoutSeconds <= 0 leaves the driver's own limit; otherwise the call returns
     // within about that long after the server last answered, its link cut if need be.
     Result run(const QString& sql, std::vector<Argument>& arguments, int timeoutSeconds);
+    void* handle() const { return handle_; }
 
 private:
     Result runWatched(void* handle, const QString& text, std::vector<Argument>& arguments,

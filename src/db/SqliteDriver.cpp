@@ -78,6 +78,7 @@ void SqliteDriver::open(const ConnectionString& settings) {
         executeRaw(QStringLiteral("PRAGMA foreign_keys = ON"));
         // A large ORDER BY (the journal's) sorts in memory instead of spilling to files.
         executeRaw(QStringLiteral("PRAGMA temp_store = MEMORY"));
+        interruptible_ = handle();
         afterOpen(settings);
     } catch (...) {
         close();
@@ -86,6 +87,7 @@ void SqliteDriver::open(const ConnectionString& settings) {
 }
 
 void SqliteDriver::close() {
+    interruptible_ = nullptr;
     if (!db_.isValid())
         return;
     db_.close();
@@ -95,6 +97,12 @@ void SqliteDriver::close() {
 
 bool SqliteDriver::isOpen() const {
     return db_.isValid() && db_.isOpen();
+}
+
+void SqliteDriver::cancel() {
+    // The handle stays valid here: a connection closes only once its statement has ended.
+    if (sqlite3* h = interruptible_.load())
+        sqlite3_interrupt(h);
 }
 
 sqlite3* SqliteDriver::handle() const {

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 
+#include <atomic>
 #include <optional>
 
 struct sqlite3;
@@ -29,6 +30,7 @@ public:
     Result callProcedure(const QString& name, Parameters& parameters,
                          int timeoutSeconds = 0) override;
     QVariant lastInsertId() override;
+    void cancel() override;           // sqlite3_interrupt
     void beginTransaction() override; // BEGIN IMMEDIATE
     void commit() override;
     void rollback() override;
@@ -68,6 +70,8 @@ private:
     QSqlDatabase db_;
     QString connectionName_;
     QVariant lastInsertId_;
+    // The native handle while open, for a cancel from another thread.
+    std::atomic<sqlite3*> interruptible_{nullptr};
 };
 
 } // namespace db

@@ -10,7 +10,8 @@ Transaction::Transaction(Connection& connection)
     : connection_(connection) {
     joined_ = connection_.transactionDepth_ > 0;
     if (!joined_) {
-        connection_.driver().beginTransaction();
+        Driver& d = connection_.driver();
+        connection_.perform(0, [&] { d.beginTransaction(); });
         connection_.givenUp_ = false;
     }
     ++connection_.transactionDepth_;
@@ -30,7 +31,8 @@ Transaction::~Transaction() {
     if (!connection_.connected())
         return;
     try {
-        connection_.driver().rollback();
+        Driver& d = connection_.driver();
+        connection_.perform(0, [&] { d.rollback(); });
     } catch (...) {
         // The error that brought us here is the one to report.
     }
@@ -54,11 +56,13 @@ void Transaction::commit() {
         throw DatabaseError(QStringLiteral("Связь с сервером потеряна; изменение не сохранено."),
                             QStringLiteral("08S01"));
     try {
-        connection_.driver().commit();
+        Driver& d = connection_.driver();
+        connection_.perform(0, [&] { d.commit(); });
     } catch (...) {
         if (connection_.connected()) {
             try {
-                connection_.driver().rollback();
+                Driver& d = connection_.driver();
+                connection_.perform(0, [&] { d.rollback(); });
             } catch (...) {
             }
         }

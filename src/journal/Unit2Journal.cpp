@@ -3,6 +3,7 @@
 
 #include "controls/KvDBGridEh.h"
 #include "data/Unit_2_1.h"
+#include "db/DatabaseWait.h"
 #include "gridevents/Kv_DBGrd_Evns.h"
 #include "session/JournalSession.h"
 
@@ -52,7 +53,11 @@ void TForm2::ComboBox1Change(QObject*) {
         db::ControlsDisabled quiet(dm.ADO_SP_Sort);
         session_->prepareJournal(DisciplineChosen);
         DBGridEh2->setDataSource(nullptr);
-        session_->openJournal(filterCondition(ComboBox1->currentIndex()));
+        {
+            // The load may be cancelled from the wait notice.
+            db::WaitPurpose load(dm.ADO_TAZ, QStringLiteral("загрузка журнала"), true);
+            session_->openJournal(filterCondition(ComboBox1->currentIndex()));
+        }
         DBGridEh2->setDataSource(&dm.DS_SP_Sort);
         F2_Kv_DM_TAZ_2->setActive(true);
     }

@@ -52,23 +52,6 @@ xdotool windowactivate --sync "$main"
 wait_for 10 bash -c "xdotool getwindowgeometry '$main' | grep -q 'Geometry: 1[0-9][0-9][0-9]x'" ||
     fail "main window not maximised"
 
-# Positions inside the window's client area: the selection area starts below the 31-pixel
-# info strip. A click on a closed box opens its list, which stays open; then the first entry
-# of the list (a window of its own) is clicked.
-click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
-client_windows() { xdotool search --onlyvisible --classname kel14 | sort; }
-choose_first() {
-    local before popup
-    before=$(client_windows)
-    click_at "$1" "$2"
-    wait_for 10 bash -c "[ \"\$(xdotool search --onlyvisible --classname kel14 | sort)\" != \"$before\" ]" ||
-        fail "a click at $1,$2 opened no list"
-    popup=$(comm -13 <(echo "$before") <(client_windows) | head -n1)
-    eval "$(xdotool getwindowgeometry --shell "$popup")"
-    xdotool mousemove $((X + 20)) $((Y + 8)) click 1
-    wait_for 10 bash -c "! xdotool search --onlyvisible --classname kel14 | grep -qx '$popup'" ||
-        fail "choosing an entry left the list open"
-}
 choose_first 290 44    # group
 choose_first 715 44    # semester
 choose_first 515 73    # discipline: loads the journal

@@ -103,3 +103,21 @@ sign_in_as_demo() {
     xdotool type --delay 20 "demo2024"
     xdotool key Return
 }
+
+# Positions inside the main window's client area ($main): the selection area starts below the
+# 31-pixel info strip. A click on a closed box opens its list, which stays open; then the first
+# entry of the list (a window of its own) is clicked.
+click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
+client_windows() { xdotool search --onlyvisible --classname kel14 | sort; }
+choose_first() {
+    local before popup
+    before=$(client_windows)
+    click_at "$1" "$2"
+    wait_for 10 bash -c "[ \"\$(xdotool search --onlyvisible --classname kel14 | sort)\" != \"$before\" ]" ||
+        fail "a click at $1,$2 opened no list"
+    popup=$(comm -13 <(echo "$before") <(client_windows) | head -n1)
+    eval "$(xdotool getwindowgeometry --shell "$popup")"
+    xdotool mousemove $((X + 20)) $((Y + 8)) click 1
+    wait_for 10 bash -c "! xdotool search --onlyvisible --classname kel14 | grep -qx '$popup'" ||
+        fail "choosing an entry left the list open"
+}
