@@ -45,7 +45,8 @@ public:
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (!held(*event) || (takesInput_ && takesInput_(receiver)))
+        // Only what the user does is held: a dialog that a handler closes meanwhile closes.
+        if (!event->spontaneous() || !held(*event) || (takesInput_ && takesInput_(receiver)))
             return false;
         held_.emplace_back(receiver, std::unique_ptr<QEvent>(event->clone()));
         // A close asked for now is not done now.
