@@ -24,21 +24,29 @@ public:
         : takesInput_(takesInput) {
         QCoreApplication::instance()->installEventFilter(this);
     }
-    ~InputGate() override {
+    ~InputGate() override { release(); }
+
+    // Lets input through again. What was held is posted: it comes before input that arrives
+    // later, and after the handler that waited has gone on; a wait that follows holds it
+    // again, still in order.
+    void release() {
+        if (released_)
+            return;
+        released_ = true;
         QCoreApplication::instance()->removeEventFilter(this);
-        // Posted, they come before input that arrives later, and after the handler that
-        // waited has gone on; a wait that follows holds them again, still in order.
         for (auto& [receiver, event] : held_) {
             if (!receiver.isNull())
                 QCoreApplication::postEvent(receiver.data(), event.release());
         }
+        held_.clear();
     }
     InputGate(const InputGate&) = delete;
     InputGate& operator=(const InputGate&) = delete;
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (!held(*event) || (takesInput_ && takesInput_(receiver)))
+        // Only what the user does is held: a dialog that a handler closes meanwhile closes.
+        if (!event->spontaneous() || !held(*event) || (takesInput_ && takesInput_(receiver)))
             return false;
         held_.emplace_back(receiver, std::unique_ptr<QEvent>(event->clone()));
         // A close asked for now is not done now.
@@ -64,6 +72,7 @@ private:
 
     const std::function<bool(QObject*)>& takesInput_;
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
+    bool released_ = false;
 };
 
 } // namespace
@@ -134,6 +143,11 @@ void StatementRunner::runWaiting(const std::function<void()>& work, const WaitHo
     QElapsedTimer clock;
     clock.start();
     bool shown = false;
+    const auto hide = [&] {
+        if (shown && hook.hide)
+            hook.hide();
+        shown = false;
+    };
     QTimer tick;
     tick.setInterval(1000);
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
@@ -147,9 +161,17 @@ void StatementRunner::runWaiting(const std::function<void()>& work, const WaitHo
         InputGate gate(hook.takesInput);
         waiting_ = &loop;
         std::atomic<bool> ended{false};
-        start(work, [&loop, &ended] {
+        // Runs here as soon as the work has ended, even inside a loop that a handler opened
+        // meanwhile (a message box): that box then takes its answers at once.
+        const auto over = [&] {
+            gate.release();
+            tick.stop();
+            hide();
+            loop.quit();
+        };
+        start(work, [&loop, &ended, &over] {
             ended = true;
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&loop, over, Qt::QueuedConnection);
         });
         tick.start();
         // A handler that quits every loop meanwhile must not leave the worker unanswered.
@@ -158,11 +180,6 @@ void StatementRunner::runWaiting(const std::function<void()>& work, const WaitHo
         tick.stop();
         waiting_ = nullptr;
     }
-    // The quit was posted as the work ended; this only collects its outcome.
-    const auto hide = [&] {
-        if (shown && hook.hide)
-            hook.hide();
-    };
     try {
         finish();
     } catch (...) {

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -133,6 +134,32 @@ TEST_F(WaitNoticeTest, InputTypedDuringAWaitReachesTheGridOnlyAfterIt) {
     // A grid destroyed with its editor open writes into columns already gone.
     if (QWidget* editor = QApplication::focusWidget(); editor != nullptr)
         QTest::keyClick(editor, Qt::Key_Escape);
+}
+
+// A box that a handler opens during the wait takes the answer held for it as soon as the
+// statement has ended, rather than waiting for an input gate that only its own end would lift.
+TEST_F(WaitNoticeTest, ABoxOpenedDuringAWaitIsAnsweredOnceTheStatementEnds) {
+    bool answered = false;
+    bool forced = false;
+    QTimer::singleShot(100, [&] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Проверка"),
+                        QStringLiteral("Ждём"), QMessageBox::Ok);
+        QTimer click;
+        QObject::connect(&click, &QTimer::timeout,
+                         [&] { QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton); });
+        click.start(100);
+        QTimer::singleShot(5000, &box, [&] {
+            forced = true;
+            box.hide();
+        });
+        box.exec();
+        answered = true;
+    });
+    const auto e = errorOf([&] { connection_.query(kLongQuery, {}, 1); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->kind(), db::ErrorKind::TimedOut);
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(forced) << "the box took no answer after the statement had ended";
 }
 
 } // namespace
