@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -75,6 +76,9 @@ private:
     bool released_ = false;
 };
 
+// How long the calling thread simply waits before it lets its events run.
+constexpr std::chrono::milliseconds kQuietWait{40};
+
 } // namespace
 
 StatementRunner::StatementRunner()
@@ -108,6 +112,7 @@ void StatementRunner::serve() {
 void StatementRunner::start(const std::function<void()>& work, std::function<void()> whenDone) {
     std::lock_guard lock(mutex_);
     error_ = nullptr;
+    callerWanted_ = false;
     running_ = true;
     job_ = [this, &work, whenDone = std::move(whenDone)] {
         try {
@@ -173,6 +178,12 @@ void StatementRunner::runWaiting(const std::function<void()>& work, const WaitHo
             ended = true;
             QMetaObject::invokeMethod(&loop, over, Qt::QueuedConnection);
         });
+        // A statement that answers at once ends before anything else of this thread runs, as
+        // it always did; only a longer wait lets events through.
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait_for(lock, kQuietWait, [this] { return !running_ || callerWanted_; });
+        }
         tick.start();
         // A handler that quits every loop meanwhile must not leave the worker unanswered.
         while (!ended)
@@ -195,6 +206,11 @@ void StatementRunner::onCaller(const std::function<void()>& fn) {
         fn();
         return;
     }
+    {
+        std::lock_guard lock(mutex_);
+        callerWanted_ = true;
+    }
+    wake_.notify_all();
     std::mutex doneMutex;
     std::condition_variable doneWake;
     bool done = false;

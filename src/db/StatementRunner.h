@@ -43,6 +43,7 @@ private:
     std::function<void()> job_;
     bool stop_ = false;
     bool running_ = false;
+    bool callerWanted_ = false; // the work waits for onCaller
     std::exception_ptr error_;
     QEventLoop* waiting_ = nullptr;
     std::thread thread_;
