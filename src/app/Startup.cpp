@@ -1,7 +1,5 @@
 #include "app/Startup.h"
 
-#include "app/WaitNoticeHook.h"
-
 #include "data/Unit_2_1.h"
 #include "journal/Unit2.h"
 #include "journal/Unit4.h"
@@ -19,7 +17,9 @@ Startup createApplicationObjects() {
     Startup objects;
     objects.dataModule = new TDM_TAZ_2();
     objects.dataModule->LoadingNotice = journal::loadingNoticeHook();
-    objects.dataModule->ADO_TAZ.setWaitHook(waitNoticeHook());
+    // The statements' worker and wait notice (app::waitNoticeHook) stay off in the program
+    // until a wait that runs events keeps the main window's focus: with it on, a key pressed
+    // right after a column paste on a slow machine reached a window with no focus widget.
     objects.mainWindow = new TForm2();
     return objects;
 }
